@@ -1,0 +1,52 @@
+// The display-free half of the new-BM window: the check of a source BMP file when it is
+// offered, and the writing of a new BM from the sources with the window's options.
+// The creator window and the command-line tool both go through these.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "codec/Bitmap.h"
+
+namespace zarn {
+
+inline constexpr const char* kInvalidBMPFile = "Invalid BMP file!";
+inline constexpr const char* kBMPNot256Colour = "BMP file is not 256 color!";
+inline constexpr const char* kBMPNotTruecolour = "BMP file is not truecolor!";
+inline constexpr const char* kTooManySources = "A BM can hold at most 21 images!";
+
+enum class EBMMode { Bit8, Bit16 };
+
+// Checks the headers of a BMP file offered as a source: the "BM" type first, then the bit count
+// the mode needs (8 or 24). A file that cannot be read in full (shorter than 54 bytes) is an
+// invalid BMP file. Returns the warning to show, or nothing when the file passes.
+std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode);
+
+// Loads a source that passed CheckBmpFile and makes sure the writer can turn it into an image:
+// returns the warning when it cannot (unsupported compression, over the size limit). Throws
+// CodecError when the bitmap cannot be loaded at all.
+std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBitmap& bitmap);
+
+// The options of a new BM as the window or the command line gives them. Out-of-range values
+// are taken by their low 8 bits, as the writers store one byte each.
+struct TCreateOptions {
+  EBMMode Mode = EBMMode::Bit8;
+  std::int32_t XOffset = 0;
+  std::int32_t YOffset = 0;
+  int TransparentIndex = 0;      // 8-bit
+  bool IncludePalette = false;   // 8-bit
+  int Red = 255, Green = 0, Blue = 255;  // 16-bit
+};
+
+// Refusal of the whole source list before anything is written (more than kMaxImages sources,
+// or none): the warning to show, or nothing.
+std::optional<std::string> CheckSourceCount(std::size_t count);
+
+// Writes the BM with WriteBM8 or WriteBM16 by the mode. Throws CodecError on any failure; an
+// existing file is then left as it was.
+void CreateBM(const std::string& path, const std::vector<const TBitmap*>& sources,
+              const TCreateOptions& options);
+
+}  // namespace zarn

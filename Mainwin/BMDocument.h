@@ -1,0 +1,106 @@
+// The viewer's one document and the display-free logic of the viewer's commands: what an open
+// BM is, which commands it enables, the information lines, the names of exported files.
+// The main window, the creator and the command-line tool all go through these.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codec/BMFormat.h"
+#include "codec/Bitmap.h"
+#include "codec/Messages.h"
+
+namespace zarn {
+
+inline constexpr const char* kErrorRetrievingPalette = "Error retrieving Palette!";
+inline constexpr const char* kProgramTitle = "Zarn";
+
+struct TBMDocument {
+  TBMHeader Header{};
+  std::array<TBMImage, kMaxImages> Images{};
+  TBMPalette Palette{};
+  std::array<TBitmap, kMaxImages> Bitmaps{};
+  std::string ExportDir;  // folder of the last confirmed export, with its trailing separator
+  std::string BaseName;   // file-name part of the open BM, extension included
+};
+
+// What a successfully read BM is, as far as showing it goes.
+enum class EBMKind {
+  Paletted8,    // 8-bit with its own palette: decoded and shown
+  Unpaletted8,  // 8-bit without: shown once a palette is loaded
+  Colour16,     // 16-bit: decoded and shown
+  Undecodable,  // any other bit depth: properties only
+};
+EBMKind KindOf(const TBMHeader& header);
+
+// The number of images that belong to the open BM: ImageCount, or 0 when it is 0 or less.
+int ImageCountOf(const TBMHeader& header);
+
+// Reads `path` into the document (header, images, palette); false, with the document
+// unchanged, when the file is refused. Decodes nothing.
+bool ReadDocument(TBMDocument& doc, const std::string& path);
+
+// Decodes images 0 to ImageCount - 1 into the display bitmaps: as 8-bit with the document's
+// palette, or as 16-bit. DecodeForKind picks by kind and decodes nothing when the kind is not
+// shown. Throws CodecError when an image cannot be decoded.
+void DecodeDocument8(TBMDocument& doc);
+void DecodeDocument16(TBMDocument& doc);
+void DecodeForKind(TBMDocument& doc, EBMKind kind);
+
+// Loads a palette with the reader that the "Load Palette" filter entry picks (0: CMP file,
+// 1: BM file), whatever the file's extension. False when the reader refused the file (it has
+// warned through `messages`) or the entry is neither; the palette is then unchanged.
+bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, int filterIndex,
+                         TMessageSink& messages);
+
+// Enabled states and image-selector range of the main window.
+struct TViewerState {
+  bool OpenBM = true;
+  bool NewBM = true;
+  bool Close = false;
+  bool LoadPalette = false;
+  bool Export = false;
+  bool ImageSelector = false;
+  int SelectorMin = 0;
+  int SelectorMax = 0;
+  int SelectorValue = 0;
+  friend bool operator==(const TViewerState&, const TViewerState&) = default;
+};
+TViewerState ClosedViewerState();
+// After a BM of this kind and image count has been opened or created. A BM without images
+// (ImageCount 0 or less) gets neither the selector nor the export.
+TViewerState OpenedViewerState(EBMKind kind, std::int32_t imageCount);
+// After a palette has been loaded for the open BM.
+TViewerState PaletteLoadedViewerState(std::int32_t imageCount);
+
+// The five information lines. Opening writes "8-bit BM"; creating writes "8 bit BM".
+enum class EInfoStyle { Opened, Created };
+std::string PaletteText(EBMKind kind);  // "Yes", "No", "N/A" or empty
+std::vector<std::string> InfoLines(const TBMHeader& header, EInfoStyle style);
+// "Width : 64" and "Height : 32".
+std::vector<std::string> ImageSizeLines(std::int32_t width, std::int32_t height);
+// "Zarn : <path>".
+std::string CaptionFor(const std::string& path);
+
+// Path pieces. A separator is "/" here; a Windows build also takes "\" and ":".
+bool IsPathSeparator(char c);
+std::string FileNamePart(std::string_view path);  // after the last separator, or the whole path
+std::string FolderPart(std::string_view path);    // up to and including the last separator
+
+// The name the export dialog starts with: ExportDir, BaseName without its extension, ".BMP".
+std::string DefaultExportName(const std::string& exportDir, const std::string& baseName);
+// The file image `index` is exported to when the user chose `chosen` for `count` images: the
+// chosen path itself for one image, otherwise "_<index>" before the first "." of the file-name
+// part (at its end when it has none).
+std::string ExportPathFor(const std::string& chosen, int index, int count);
+
+// Saves display bitmaps 0 to ImageCount - 1 under the export names of `chosen`, each file
+// written atomically, then sets ExportDir. An error stops at that image, leaves the files
+// written before it and ExportDir unchanged, and propagates.
+void ExportDocument(TBMDocument& doc, const std::string& chosen);
+
+}  // namespace zarn

@@ -1,0 +1,100 @@
+// The in-memory bitmap: a Windows BMP held in its stored form (everything after the 14-byte
+// file header), with the fields of its info header parsed once at load time.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include "BMFormat.h"
+
+namespace zarn {
+
+inline constexpr std::size_t kBmpFileHeaderSize = 14;
+inline constexpr std::size_t kBmpInfoHeaderSize = 40;
+inline constexpr std::size_t kBmpCoreHeaderSize = 12;  // the older form, 3-byte colour entries
+inline constexpr std::uint16_t kBmpType = 0x4D42;      // "BM"
+
+enum class EBmpCompression : std::uint32_t { None = 0, RLE8 = 1, RLE4 = 2, Bitfields = 3 };
+
+// Where things are in a bitmap's stored form, as its info header describes them.
+struct TBmpLayout {
+  std::uint32_t InfoSize = 0;    // 12, 40, 52, 56, 108 or 124
+  std::int32_t Width = 0;        // pixels per row, never negative
+  std::int32_t Height = 0;       // number of rows, never negative
+  bool TopDown = false;          // rows stored top row first (negative height field)
+  std::uint16_t BitCount = 0;
+  std::uint32_t Compression = 0;
+  std::uint32_t ColourCount = 0;      // entries in the colour table
+  std::uint32_t ColourEntrySize = 4;  // 3 for the 12-byte info header
+  std::size_t ColourTableOffset = 0;  // offsets into the stored form
+  std::size_t PixelOffset = 0;        // rows start right after the colour table
+  std::int64_t RowSize = 0;           // bytes of one stored, padded, uncompressed row
+};
+
+// The true picture of a bitmap, whatever its stored layout: rows top to bottom, each `Width`
+// pixels of one colour index (BitCount 8) or three bytes blue, green, red (BitCount 24).
+// Row(y) points into the bitmap itself or into the caller's scratch buffer, so the picture is
+// valid only while both are unchanged.
+struct TPicture {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  int BitCount = 0;  // 8 or 24
+  // For BitCount 8: the colour table, padded to 256 entries with zero entries.
+  TBMPalette Colours{};
+  const std::uint8_t* Top = nullptr;  // first byte of the top row
+  std::ptrdiff_t Stride = 0;          // from one row to the next one down
+
+  int BytesPerPixel() const { return BitCount / 8; }
+  std::span<const std::uint8_t> Row(std::int32_t y) const {
+    return {Top + Stride * y, static_cast<std::size_t>(Width) * static_cast<std::size_t>(BytesPerPixel())};
+  }
+};
+
+class TBitmap {
+ public:
+  // Makes the BMP in `bytes` (a stream's remainder, from the 14-byte file header on) the
+  // picture. Empty bytes make the bitmap empty. Throws CodecError: "Stream read error" for
+  // fewer than 14 bytes; "Bitmap image is not valid" for a type other than "BM", an unknown info
+  // header size, or a colour table or pixel rows that do not fit in the bytes. The pixel-data
+  // offset field is not consulted: rows start right after the colour table. On failure the
+  // bitmap keeps its previous picture.
+  void LoadFromBmpStream(std::span<const std::uint8_t> bytes);
+  // Throws "Cannot open file <path>" when the file cannot be read.
+  void LoadFromBmpFile(const std::filesystem::path& path);
+
+  // Appends a fresh 14-byte file header and the stored form to `out`.
+  void SaveToBmpStream(std::vector<std::uint8_t>& out) const;
+  // Writes the BMP atomically: an existing file is replaced only once every byte is written.
+  // Throws "Cannot create file <path>" or a write error.
+  void SaveToBmpFile(const std::filesystem::path& path) const;
+
+  std::int32_t Width() const { return layout_.Width; }
+  std::int32_t Height() const { return layout_.Height; }
+  bool Empty() const { return stored_.empty(); }
+  const TBmpLayout& Layout() const { return layout_; }
+  std::span<const std::uint8_t> StoredForm() const { return stored_; }
+
+  // The true picture (see TPicture). Decodes RLE8 into `scratch`; uncompressed rows are read
+  // in place. Throws CodecError for layouts without a true picture here: bit counts other than
+  // 8 and 24, compressions other than none and RLE8, and empty bitmaps.
+  TPicture Picture(std::vector<std::uint8_t>& scratch) const;
+
+  // Builds the stored form in place, reusing this bitmap's storage: the codec's decoders fill
+  // `StoredBuffer()` with a standard-layout BMP (40-byte info header) and then call Adopt.
+  std::vector<std::uint8_t>& StoredBuffer() { return stored_; }
+  void AdoptStoredBuffer();
+
+ private:
+  std::vector<std::uint8_t> stored_;
+  TBmpLayout layout_;
+};
+
+// Parses the info header at the start of a stored form. Throws CodecError(kBitmapNotValid)
+// when the layout does not fit in `stored`.
+TBmpLayout ParseBmpLayout(std::span<const std::uint8_t> stored);
+
+}  // namespace zarn

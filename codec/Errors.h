@@ -1,0 +1,25 @@
+// The one error type of the codec: it carries the text the user is shown.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace zarn {
+
+class CodecError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kBitmapNotValid = "Bitmap image is not valid";
+inline constexpr const char* kStreamReadError = "Stream read error";
+
+// "Cannot open file <path>" and "Cannot create file <path>".
+std::string CannotOpenFileText(const std::filesystem::path& path);
+std::string CannotCreateFileText(const std::filesystem::path& path);
+
+// A path as the user sees it in a message (UTF-8).
+std::string DisplayPath(const std::filesystem::path& path);
+
+}  // namespace zarn
