@@ -1,0 +1,141 @@
+#include "BMReader.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "ByteSource.h"
+
+namespace zarn {
+
+using detail::LoadI32;
+using detail::TByteSource;
+using detail::TFileSource;
+using detail::TMemorySource;
+
+namespace {
+
+constexpr std::array<std::uint8_t, 4> kCMPMagic = {'C', 'M', 'P', ' '};
+
+// Reads `count` bytes into a new vector, refusing before allocating when the source is known
+// to hold fewer.
+bool ReadBytes(TByteSource& source, std::size_t count, std::vector<std::uint8_t>& out) {
+  if (const auto remaining = source.Remaining(); remaining && *remaining < count) return false;
+  out.resize(count);
+  return source.Read(out);
+}
+
+bool ReadPaletteTriples(TByteSource& source, TBMPalette& palette) {
+  std::array<std::uint8_t, kPaletteTrailerSize> triples;
+  if (!source.Read(triples)) return false;
+  palette = PaletteFromTriples(triples);
+  return true;
+}
+
+// Everything ReadBM reads, held apart until the whole file has been accepted.
+struct TReadBM {
+  TBMHeader Header;
+  std::vector<TBMImage> Images;
+  std::optional<TBMPalette> Palette;
+};
+
+std::optional<TReadBM> ParseBM(TByteSource& source, std::size_t slots) {
+  std::array<std::uint8_t, kBMHeaderSize> headerBytes;
+  if (!source.Read(headerBytes)) return std::nullopt;
+  TReadBM bm;
+  bm.Header = TBMHeader::FromBytes(headerBytes);
+  if (!bm.Header.HasSignature()) return std::nullopt;
+
+  const int bytesPerPixel = BytesPerPixel(bm.Header.BitsPerPixel);
+  // No image record can be read without a defined pixel size: the header alone is kept.
+  if (bytesPerPixel == 0) return bm;
+
+  const std::int32_t count = bm.Header.ImageCount;
+  if (count > 0 && static_cast<std::size_t>(count) > slots) return std::nullopt;
+  if (count > 0) bm.Images.resize(static_cast<std::size_t>(count));
+  for (TBMImage& image : bm.Images) {
+    std::array<std::uint8_t, kImageRecordHeaderSize> size;
+    if (!source.Read(size)) return std::nullopt;
+    image.Width = LoadI32(size.data());
+    image.Height = LoadI32(size.data() + 4);
+    if (!ImageWithinLimits(image.Width, image.Height, bm.Header.BitsPerPixel)) return std::nullopt;
+    const auto bytes = static_cast<std::size_t>(image.Width) *
+                       static_cast<std::size_t>(image.Height) *
+                       static_cast<std::size_t>(bytesPerPixel);
+    if (!ReadBytes(source, bytes, image.Pixels)) return std::nullopt;
+  }
+  if (bm.Header.PaletteMode == kPaletteModeIncluded) {
+    TBMPalette palette;
+    if (!ReadPaletteTriples(source, palette)) return std::nullopt;
+    bm.Palette = palette;
+  }
+  return bm;
+}
+
+bool ReadBMFrom(TByteSource& source, TBMHeader& Header, std::span<TBMImage> Images,
+                TBMPalette& Palette) {
+  auto bm = ParseBM(source, Images.size());
+  if (!bm) return false;
+  Header = bm->Header;
+  for (std::size_t i = 0; i < bm->Images.size(); ++i) Images[i] = std::move(bm->Images[i]);
+  if (bm->Palette) Palette = *bm->Palette;
+  return true;
+}
+
+}  // namespace
+
+bool ReadBM(const std::filesystem::path& FileName, TBMHeader& Header, std::span<TBMImage> Images,
+            TBMPalette& Palette) {
+  TFileSource source(FileName);
+  if (!source.IsOpen()) return false;
+  return ReadBMFrom(source, Header, Images, Palette);
+}
+
+bool ReadBMFromBytes(std::span<const std::uint8_t> bytes, TBMHeader& Header,
+                     std::span<TBMImage> Images, TBMPalette& Palette) {
+  TMemorySource source(bytes);
+  return ReadBMFrom(source, Header, Images, Palette);
+}
+
+bool ReadCMPPalette(const std::filesystem::path& FileName, TBMPalette& Palette,
+                    TMessageSink& messages) {
+  TFileSource source(FileName);
+  std::array<std::uint8_t, kCMPHeaderSize> header;
+  TBMPalette palette;
+  if (!source.IsOpen() || !source.Read(header) ||
+      !std::equal(kCMPMagic.begin(), kCMPMagic.end(), header.begin()) ||
+      !ReadPaletteTriples(source, palette)) {
+    messages.Warning(kInvalidCMPFile);
+    return false;
+  }
+  Palette = palette;
+  return true;
+}
+
+bool ReadBMPalette(const std::filesystem::path& FileName, TBMPalette& Palette,
+                   TMessageSink& messages) {
+  TFileSource source(FileName);
+  std::array<std::uint8_t, kBMHeaderSize> headerBytes;
+  if (!source.IsOpen() || !source.Read(headerBytes) ||
+      !TBMHeader::FromBytes(headerBytes).HasSignature()) {
+    messages.Warning(kInvalidBMFile);
+    return false;
+  }
+  if (TBMHeader::FromBytes(headerBytes).PaletteMode != kPaletteModeIncluded) {
+    messages.Warning(kBMHasNoPalette);
+    return false;
+  }
+  // The palette is the file's last 768 bytes, wherever the images end.
+  TBMPalette palette;
+  if (source.Size() < kPaletteTrailerSize || !source.Seek(source.Size() - kPaletteTrailerSize) ||
+      !ReadPaletteTriples(source, palette)) {
+    messages.Warning(kInvalidBMFile);
+    return false;
+  }
+  Palette = palette;
+  return true;
+}
+
+}  // namespace zarn

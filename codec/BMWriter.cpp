@@ -1,0 +1,171 @@
+#include "BMWriter.h"
+
+#include <cstring>
+#include <string>
+
+#include "AtomicFile.h"
+#include "ByteSource.h"
+#include "Colour.h"
+#include "Errors.h"
+
+namespace zarn {
+
+using detail::StoreI32;
+
+namespace {
+
+constexpr std::int32_t kHeaderConstant = 70;
+
+TBMHeader BaseHeader(std::size_t imageCount, std::int32_t xOffset, std::int32_t yOffset) {
+  TBMHeader h;
+  h.Signature = {'B', 'M', ' ', ' '};
+  h.HeaderConstant = kHeaderConstant;
+  h.PaletteMode = 1;
+  h.ImageCount = static_cast<std::int32_t>(imageCount);
+  h.XOffset = xOffset;
+  h.YOffset = yOffset;
+  return h;
+}
+
+// Refuses the whole list before anything is written, naming the first source that cannot be.
+void CheckSources(std::span<const TBitmap* const> sources, int bitsPerPixel) {
+  if (sources.size() > static_cast<std::size_t>(INT32_MAX)) {
+    throw CodecError("Too many images for one BM");
+  }
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    const std::string reason =
+        sources[i] == nullptr ? "the bitmap is missing" : WriteRefusal(*sources[i], bitsPerPixel);
+    if (!reason.empty()) {
+      throw CodecError("Image " + std::to_string(i) + " cannot be written: " + reason);
+    }
+  }
+}
+
+// Size of the whole file: header, records, and the trailer when there is one.
+std::size_t FileSize(std::span<const TBitmap* const> sources, int bytesPerPixel, bool trailer) {
+  std::size_t size = kBMHeaderSize + (trailer ? kPaletteTrailerSize : 0);
+  for (const TBitmap* s : sources) {
+    size += kImageRecordHeaderSize + static_cast<std::size_t>(s->Width()) *
+                                         static_cast<std::size_t>(s->Height()) *
+                                         static_cast<std::size_t>(bytesPerPixel);
+  }
+  return size;
+}
+
+std::uint8_t* PutRecordSize(std::uint8_t* p, const TPicture& picture) {
+  StoreI32(p, picture.Width);
+  StoreI32(p + 4, picture.Height);
+  return p + kImageRecordHeaderSize;
+}
+
+}  // namespace
+
+std::string WriteRefusal(const TBitmap& source, int bitsPerPixel) {
+  if (source.Empty()) return "the bitmap is empty";
+  const TBmpLayout& l = source.Layout();
+  const bool eightBit = bitsPerPixel == 8;
+  if (l.BitCount != (eightBit ? 8 : 24)) {
+    return eightBit ? "BMP file is not 256 color" : "BMP file is not truecolor";
+  }
+  const bool rle8 = l.Compression == static_cast<std::uint32_t>(EBmpCompression::RLE8);
+  if (l.Compression != 0 && !(eightBit && rle8)) {
+    return "BMP compression is not supported (only uncompressed and RLE8 BMPs can be used)";
+  }
+  if (!ImageWithinLimits(l.Width, l.Height, eightBit ? 8 : 16)) {
+    return "BMP image is too large (" + std::to_string(l.Width) + " x " +
+           std::to_string(l.Height) + "; the pixel rows may take at most " +
+           std::to_string(kMaxImageBytes) + " bytes)";
+  }
+  return {};
+}
+
+void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,
+               std::int32_t XOffset, std::int32_t YOffset, std::uint8_t TransparentIndex,
+               bool IncludePalette) {
+  CheckSources(Sources, 8);
+  if (IncludePalette && Sources.empty()) {
+    throw CodecError("A palette can only be included from a first image");
+  }
+  TBMHeader header = BaseHeader(Sources.size(), XOffset, YOffset);
+  header.PaletteMode = IncludePalette ? kPaletteModeIncluded : 1;
+  header.TransparentColour = {TransparentIndex, 0, 0, 0};
+  header.BitsPerPixel = 8;
+
+  out.resize(FileSize(Sources, 1, IncludePalette));
+  const auto headerBytes = header.ToBytes();
+  std::uint8_t* p = std::copy(headerBytes.begin(), headerBytes.end(), out.data());
+  std::vector<std::uint8_t> scratch;
+  for (const TBitmap* source : Sources) {
+    const TPicture picture = source->Picture(scratch);
+    p = PutRecordSize(p, picture);
+    const auto width = static_cast<std::size_t>(picture.Width);
+    for (std::int32_t y = 0; y < picture.Height; ++y) {
+      if (width > 0) std::memcpy(p, picture.Row(y).data(), width);
+      p += width;
+    }
+  }
+  if (IncludePalette) {
+    // All images index source 0's colour table; its fourth bytes are dropped.
+    const TPicture first = Sources.front()->Picture(scratch);
+    for (const TRGBQuad& colour : first.Colours) {
+      *p++ = colour.Red;
+      *p++ = colour.Green;
+      *p++ = colour.Blue;
+    }
+  }
+}
+
+void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,
+                std::int32_t XOffset, std::int32_t YOffset, std::uint8_t Red, std::uint8_t Green,
+                std::uint8_t Blue) {
+  CheckSources(Sources, 16);
+  TBMHeader header = BaseHeader(Sources.size(), XOffset, YOffset);
+  RgbToRgb565(Red, Green, Blue, header.TransparentColour[0], header.TransparentColour[1]);
+  header.ColourMode = 1;
+  header.BitsPerPixel = 16;
+  header.RedBits = 5;
+  header.GreenBits = 6;
+  header.BlueBits = 5;
+  header.RedShift = 11;
+  header.GreenShift = 5;
+  header.BlueShift = 0;
+  header.RedLoss = 3;
+  header.GreenLoss = 2;
+  header.BlueLoss = 2;  // the format stores 2 here, not 3
+
+  out.resize(FileSize(Sources, 2, false));
+  const auto headerBytes = header.ToBytes();
+  std::uint8_t* p = std::copy(headerBytes.begin(), headerBytes.end(), out.data());
+  std::vector<std::uint8_t> scratch;
+  for (const TBitmap* source : Sources) {
+    const TPicture picture = source->Picture(scratch);
+    p = PutRecordSize(p, picture);
+    const auto width = static_cast<std::size_t>(picture.Width);
+    for (std::int32_t y = 0; y < picture.Height; ++y) {
+      const std::uint8_t* __restrict s = picture.Row(y).data();
+      std::uint8_t* __restrict d = p;
+      for (std::size_t x = 0; x < width; ++x) {
+        RgbToRgb565(s[3 * x + 2], s[3 * x + 1], s[3 * x], d[2 * x], d[2 * x + 1]);
+      }
+      p += 2 * width;
+    }
+  }
+}
+
+void WriteBM8(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,
+              std::int32_t XOffset, std::int32_t YOffset, std::uint8_t TransparentIndex,
+              bool IncludePalette) {
+  std::vector<std::uint8_t> bytes;
+  EncodeBM8(bytes, Sources, XOffset, YOffset, TransparentIndex, IncludePalette);
+  WriteFileAtomically(FileName, bytes);
+}
+
+void WriteBM16(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,
+               std::int32_t XOffset, std::int32_t YOffset, std::uint8_t Red, std::uint8_t Green,
+               std::uint8_t Blue) {
+  std::vector<std::uint8_t> bytes;
+  EncodeBM16(bytes, Sources, XOffset, YOffset, Red, Green, Blue);
+  WriteFileAtomically(FileName, bytes);
+}
+
+}  // namespace zarn

@@ -1,0 +1,236 @@
+#include "Bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "AtomicFile.h"
+#include "ByteSource.h"
+#include "Errors.h"
+
+namespace zarn {
+
+using detail::LoadI32;
+using detail::LoadU16;
+using detail::LoadU32;
+using detail::StoreU16;
+using detail::StoreU32;
+
+namespace {
+
+// A BMP file is read whole; nothing this program uses comes near this size.
+constexpr std::uint64_t kMaxBmpFileBytes = 256u << 20;
+// An RLE8 picture is expanded in memory; a header may not ask for more than this.
+constexpr std::int64_t kMaxDecodedPictureBytes = 256 << 20;
+
+constexpr std::uint32_t kInfoSizes[] = {12, 40, 52, 56, 108, 124};
+
+[[noreturn]] void Invalid() { throw CodecError(kBitmapNotValid); }
+
+const char* CompressionName(std::uint32_t compression) {
+  switch (compression) {
+    case 2: return "RLE4";
+    case 3: return "bitfields";
+    case 4: return "JPEG";
+    case 5: return "PNG";
+    case 6: return "alpha bitfields";
+    default: return "unknown";
+  }
+}
+
+// Expands RLE8 data into `out` (Width x Height indices, top row first). Runs that leave the
+// picture are clipped, and the loop ends with the input, so no data can make it write outside
+// `out` or run long.
+void DecodeRle8(std::span<const std::uint8_t> in, const TBmpLayout& layout, std::uint8_t* out) {
+  const std::int64_t width = layout.Width;
+  const std::int64_t height = layout.Height;
+  std::int64_t x = 0;
+  std::int64_t row = 0;  // in stored order: bottom row first unless top-down
+  auto put = [&](std::int64_t count, const std::uint8_t* literal, std::uint8_t value) {
+    if (row < height && x < width) {
+      const std::int64_t n = std::min(count, width - x);
+      std::uint8_t* dst = out + (layout.TopDown ? row : height - 1 - row) * width + x;
+      if (literal != nullptr) {
+        std::memcpy(dst, literal, static_cast<std::size_t>(n));
+      } else {
+        std::memset(dst, value, static_cast<std::size_t>(n));
+      }
+    }
+    x += count;
+  };
+  std::size_t i = 0;
+  while (i + 1 < in.size() && row < height) {
+    const std::uint8_t count = in[i];
+    const std::uint8_t value = in[i + 1];
+    i += 2;
+    if (count > 0) {
+      put(count, nullptr, value);
+      continue;
+    }
+    if (value == 0) {  // end of line
+      x = 0;
+      ++row;
+    } else if (value == 1) {  // end of bitmap
+      break;
+    } else if (value == 2) {  // move right and down
+      if (i + 1 >= in.size()) break;
+      x += in[i];
+      row += in[i + 1];
+      i += 2;
+    } else {  // `value` literal bytes, padded to an even count
+      const std::size_t available = std::min<std::size_t>(value, in.size() - i);
+      put(static_cast<std::int64_t>(available), in.data() + i, 0);
+      if (available < value) break;
+      i += value + (value & 1u);
+    }
+  }
+}
+
+}  // namespace
+
+TBmpLayout ParseBmpLayout(std::span<const std::uint8_t> stored) {
+  if (stored.size() < 4) Invalid();
+  TBmpLayout layout;
+  layout.InfoSize = LoadU32(stored.data());
+  if (std::find(std::begin(kInfoSizes), std::end(kInfoSizes), layout.InfoSize) ==
+      std::end(kInfoSizes)) {
+    Invalid();
+  }
+  if (stored.size() < layout.InfoSize) Invalid();
+  const std::uint8_t* p = stored.data();
+  std::int64_t height = 0;
+  std::uint32_t coloursUsed = 0;
+  if (layout.InfoSize == kBmpCoreHeaderSize) {
+    layout.Width = LoadU16(p + 4);
+    height = LoadU16(p + 6);
+    layout.BitCount = LoadU16(p + 10);
+    layout.ColourEntrySize = 3;
+  } else {
+    layout.Width = LoadI32(p + 4);
+    height = LoadI32(p + 8);
+    layout.BitCount = LoadU16(p + 14);
+    layout.Compression = LoadU32(p + 16);
+    coloursUsed = LoadU32(p + 32);
+    layout.ColourEntrySize = 4;
+  }
+  if (layout.Width < 0) Invalid();
+  if (height < 0) {
+    layout.TopDown = true;
+    height = -height;
+  }
+  if (height > INT32_MAX) Invalid();
+  layout.Height = static_cast<std::int32_t>(height);
+
+  layout.ColourCount = coloursUsed;
+  if (layout.ColourCount == 0 &&
+      (layout.BitCount == 1 || layout.BitCount == 4 || layout.BitCount == 8)) {
+    layout.ColourCount = 1u << layout.BitCount;
+  }
+  const std::uint64_t tableBytes = std::uint64_t{layout.ColourCount} * layout.ColourEntrySize;
+  if (tableBytes > stored.size() - layout.InfoSize) Invalid();
+  layout.ColourTableOffset = layout.InfoSize;
+  layout.PixelOffset = layout.InfoSize + static_cast<std::size_t>(tableBytes);
+
+  layout.RowSize = (std::int64_t{layout.Width} * layout.BitCount + 31) / 32 * 4;
+  const bool rowsUncompressed = layout.Compression == 0 || layout.Compression == 3 ||
+                                layout.Compression == 6;
+  if (rowsUncompressed && layout.Height > 0) {
+    const auto available = static_cast<std::int64_t>(stored.size() - layout.PixelOffset);
+    if (layout.RowSize > available / layout.Height) Invalid();
+  }
+  return layout;
+}
+
+void TBitmap::LoadFromBmpStream(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) {
+    stored_.clear();
+    layout_ = {};
+    return;
+  }
+  if (bytes.size() < kBmpFileHeaderSize) throw CodecError(kStreamReadError);
+  if (LoadU16(bytes.data()) != kBmpType) Invalid();
+  const auto stored = bytes.subspan(kBmpFileHeaderSize);
+  const TBmpLayout layout = ParseBmpLayout(stored);
+  stored_.assign(stored.begin(), stored.end());
+  layout_ = layout;
+}
+
+void TBitmap::LoadFromBmpFile(const std::filesystem::path& path) {
+  detail::TFileSource source(path);
+  if (!source.IsOpen()) throw CodecError(CannotOpenFileText(path));
+  if (source.Size() > kMaxBmpFileBytes) {
+    throw CodecError("BMP file is too large: " + DisplayPath(path));
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.Size()));
+  if (!source.Read(bytes)) throw CodecError(kStreamReadError);
+  LoadFromBmpStream(bytes);
+}
+
+void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out) const {
+  const std::size_t at = out.size();
+  out.resize(at + kBmpFileHeaderSize);
+  std::uint8_t* header = out.data() + at;
+  StoreU16(header, kBmpType);
+  StoreU32(header + 2, static_cast<std::uint32_t>(kBmpFileHeaderSize + stored_.size()));
+  StoreU32(header + 6, 0);
+  StoreU32(header + 10, static_cast<std::uint32_t>(kBmpFileHeaderSize + layout_.PixelOffset));
+  out.insert(out.end(), stored_.begin(), stored_.end());
+}
+
+void TBitmap::SaveToBmpFile(const std::filesystem::path& path) const {
+  if (Empty()) throw CodecError("Cannot save an empty bitmap to " + DisplayPath(path));
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(kBmpFileHeaderSize + stored_.size());
+  SaveToBmpStream(bytes);
+  WriteFileAtomically(path, bytes);
+}
+
+void TBitmap::AdoptStoredBuffer() { layout_ = ParseBmpLayout(stored_); }
+
+TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {
+  if (Empty()) throw CodecError("The bitmap holds no picture");
+  const TBmpLayout& l = layout_;
+  if (l.BitCount != 8 && l.BitCount != 24) {
+    throw CodecError("Only 256-colour and truecolour BMPs can be used; this one has " +
+                     std::to_string(l.BitCount) + " bits per pixel");
+  }
+  const bool rle8 = l.Compression == static_cast<std::uint32_t>(EBmpCompression::RLE8);
+  if (l.Compression != 0 && !(rle8 && l.BitCount == 8)) {
+    throw CodecError(std::string("BMP compression is not supported (") +
+                     CompressionName(l.Compression) + ")");
+  }
+  TPicture picture;
+  picture.Width = l.Width;
+  picture.Height = l.Height;
+  picture.BitCount = l.BitCount;
+  if (l.BitCount == 8) {
+    const std::size_t entries = std::min<std::size_t>(l.ColourCount, kPaletteEntries);
+    const std::uint8_t* table = stored_.data() + l.ColourTableOffset;
+    for (std::size_t i = 0; i < entries; ++i) {
+      const std::uint8_t* e = table + i * l.ColourEntrySize;
+      picture.Colours[i] = {e[0], e[1], e[2], 0};
+      if (l.ColourEntrySize == 4) picture.Colours[i].Reserved = e[3];
+    }
+  }
+  const std::uint8_t* pixels = stored_.data() + l.PixelOffset;
+  if (rle8) {
+    const std::int64_t bytes = std::int64_t{l.Width} * l.Height;
+    if (bytes > kMaxDecodedPictureBytes) {
+      throw CodecError("BMP image is too large (" + std::to_string(l.Width) + " x " +
+                       std::to_string(l.Height) + ")");
+    }
+    scratch.assign(static_cast<std::size_t>(bytes), 0);
+    DecodeRle8(std::span(pixels, stored_.size() - l.PixelOffset), l, scratch.data());
+    picture.Top = scratch.data();
+    picture.Stride = l.Width;
+  } else if (l.TopDown || l.Height == 0) {
+    picture.Top = pixels;
+    picture.Stride = static_cast<std::ptrdiff_t>(l.RowSize);
+  } else {
+    picture.Top = pixels + l.RowSize * (l.Height - 1);
+    picture.Stride = -static_cast<std::ptrdiff_t>(l.RowSize);
+  }
+  return picture;
+}
+
+}  // namespace zarn

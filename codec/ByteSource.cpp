@@ -1,0 +1,45 @@
+#include "ByteSource.h"
+
+#include <system_error>
+
+namespace zarn::detail {
+
+TFileSource::TFileSource(const std::filesystem::path& path) {
+  std::error_code ec;
+  // Only regular files: a directory or a device would open but cannot be read as a file.
+  if (!std::filesystem::is_regular_file(path, ec)) return;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec) return;
+  in_.open(path, std::ios::binary);
+  if (!in_) return;
+  size_ = size;
+  open_ = true;
+}
+
+bool TFileSource::Read(std::span<std::uint8_t> out) {
+  if (!open_) return false;
+  if (out.empty()) return true;
+  in_.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  if (static_cast<std::size_t>(in_.gcount()) != out.size()) {
+    in_.clear();
+    return false;
+  }
+  pos_ += out.size();
+  return true;
+}
+
+std::optional<std::uint64_t> TFileSource::Remaining() {
+  if (!open_) return 0;
+  return pos_ <= size_ ? size_ - pos_ : 0;
+}
+
+bool TFileSource::Seek(std::uint64_t offset) {
+  if (!open_ || offset > size_) return false;
+  in_.clear();
+  in_.seekg(static_cast<std::streamoff>(offset));
+  if (!in_) return false;
+  pos_ = offset;
+  return true;
+}
+
+}  // namespace zarn::detail
