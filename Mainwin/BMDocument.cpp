@@ -1,0 +1,158 @@
+#include "BMDocument.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "codec/BMReader.h"
+#include "codec/Display.h"
+
+namespace zarn {
+
+namespace {
+
+std::filesystem::path ToPath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace
+
+EBMKind KindOf(const TBMHeader& header) {
+  switch (header.BitsPerPixel) {
+    case 8:
+      return header.PaletteMode == kPaletteModeIncluded ? EBMKind::Paletted8
+                                                        : EBMKind::Unpaletted8;
+    case 16:
+      return EBMKind::Colour16;
+    default:
+      return EBMKind::Undecodable;
+  }
+}
+
+int ImageCountOf(const TBMHeader& header) { return std::max(0, header.ImageCount); }
+
+bool ReadDocument(TBMDocument& doc, const std::string& path) {
+  return ReadBM(ToPath(path), doc.Header, doc.Images, doc.Palette);
+}
+
+void DecodeDocument8(TBMDocument& doc) {
+  const int count = ImageCountOf(doc.Header);
+  for (int i = 0; i < count; ++i) BM8ToBitmap(doc.Bitmaps[i], doc.Images[i], doc.Palette);
+}
+
+void DecodeDocument16(TBMDocument& doc) {
+  const int count = ImageCountOf(doc.Header);
+  for (int i = 0; i < count; ++i) BM16ToBitmap(doc.Bitmaps[i], doc.Images[i]);
+}
+
+void DecodeForKind(TBMDocument& doc, EBMKind kind) {
+  if (kind == EBMKind::Paletted8) DecodeDocument8(doc);
+  if (kind == EBMKind::Colour16) DecodeDocument16(doc);
+}
+
+bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, int filterIndex,
+                         TMessageSink& messages) {
+  switch (filterIndex) {
+    case 0:
+      return ReadCMPPalette(ToPath(path), doc.Palette, messages);
+    case 1:
+      return ReadBMPalette(ToPath(path), doc.Palette, messages);
+    default:
+      return false;
+  }
+}
+
+TViewerState ClosedViewerState() { return TViewerState{}; }
+
+TViewerState OpenedViewerState(EBMKind kind, std::int32_t imageCount) {
+  TViewerState s;
+  s.OpenBM = false;
+  s.NewBM = false;
+  s.Close = true;
+  s.SelectorMax = std::max(0, imageCount - 1);
+  const bool shown = kind == EBMKind::Paletted8 || kind == EBMKind::Colour16;
+  s.LoadPalette = kind == EBMKind::Unpaletted8;
+  s.Export = shown && imageCount > 0;
+  s.ImageSelector = shown && imageCount > 1;
+  return s;
+}
+
+TViewerState PaletteLoadedViewerState(std::int32_t imageCount) {
+  TViewerState s = OpenedViewerState(EBMKind::Unpaletted8, imageCount);
+  s.Export = imageCount > 0;
+  s.ImageSelector = imageCount > 1;
+  return s;
+}
+
+std::string PaletteText(EBMKind kind) {
+  switch (kind) {
+    case EBMKind::Paletted8: return "Yes";
+    case EBMKind::Unpaletted8: return "No";
+    case EBMKind::Colour16: return "N/A";
+    case EBMKind::Undecodable: break;
+  }
+  return {};
+}
+
+std::vector<std::string> InfoLines(const TBMHeader& header, EInfoStyle style) {
+  const char* bits = style == EInfoStyle::Opened ? "-bit BM" : " bit BM";
+  return {
+      std::to_string(header.BitsPerPixel) + bits,
+      std::to_string(header.ImageCount) + " image(s) in BM",
+      "Palette Included : " + PaletteText(KindOf(header)),
+      "X-Offset : " + std::to_string(header.XOffset),
+      "Y-Offset : " + std::to_string(header.YOffset),
+  };
+}
+
+std::vector<std::string> ImageSizeLines(std::int32_t width, std::int32_t height) {
+  return {"Width : " + std::to_string(width), "Height : " + std::to_string(height)};
+}
+
+std::string CaptionFor(const std::string& path) { return std::string(kProgramTitle) + " : " + path; }
+
+bool IsPathSeparator(char c) {
+#if defined(_WIN32)
+  return c == '\\' || c == ':' || c == '/';
+#else
+  return c == '/';
+#endif
+}
+
+namespace {
+std::size_t FileNameStart(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (IsPathSeparator(path[i - 1])) return i;
+  }
+  return 0;
+}
+}  // namespace
+
+std::string FileNamePart(std::string_view path) { return std::string(path.substr(FileNameStart(path))); }
+
+std::string FolderPart(std::string_view path) {
+  return std::string(path.substr(0, FileNameStart(path)));
+}
+
+std::string DefaultExportName(const std::string& exportDir, const std::string& baseName) {
+  const std::size_t dot = baseName.rfind('.');
+  const std::string stem = dot == std::string::npos ? baseName : baseName.substr(0, dot);
+  return exportDir + stem + ".BMP";
+}
+
+std::string ExportPathFor(const std::string& chosen, int index, int count) {
+  if (count <= 1) return chosen;
+  const std::size_t nameStart = FileNameStart(chosen);
+  std::size_t dot = chosen.find('.', nameStart);
+  if (dot == std::string::npos) dot = chosen.size();
+  return chosen.substr(0, dot) + "_" + std::to_string(index) + chosen.substr(dot);
+}
+
+void ExportDocument(TBMDocument& doc, const std::string& chosen) {
+  const int count = ImageCountOf(doc.Header);
+  for (int i = 0; i < count; ++i) {
+    doc.Bitmaps[i].SaveToBmpFile(ToPath(ExportPathFor(chosen, i, count)));
+  }
+  doc.ExportDir = FolderPart(chosen);
+}
+
+}  // namespace zarn
