@@ -6,6 +6,7 @@
 #include "AtomicFile.h"
 #include "ByteSource.h"
 #include "Colour.h"
+#include "PixelRows.h"
 #include "Errors.h"
 
 namespace zarn {
@@ -142,11 +143,7 @@ void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> 
     p = PutRecordSize(p, picture);
     const auto width = static_cast<std::size_t>(picture.Width);
     for (std::int32_t y = 0; y < picture.Height; ++y) {
-      const std::uint8_t* __restrict s = picture.Row(y).data();
-      std::uint8_t* __restrict d = p;
-      for (std::size_t x = 0; x < width; ++x) {
-        RgbToRgb565(s[3 * x + 2], s[3 * x + 1], s[3 * x], d[2 * x], d[2 * x + 1]);
-      }
+      detail::BgrRowToRgb565(picture.Row(y).data(), p, width);
       p += 2 * width;
     }
   }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ByteSource.h"
-#include "Colour.h"
+#include "PixelRows.h"
 #include "Errors.h"
 
 namespace zarn {
@@ -84,11 +84,8 @@ void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
                   0);
   const std::uint8_t* src = image.Pixels.data();
   for (std::size_t y = 0; y < height; ++y) {
-    const std::uint8_t* __restrict s = src + (height - 1 - y) * width * 2;
-    std::uint8_t* __restrict d = p + pixelsAt + y * rowSize;
-    for (std::size_t x = 0; x < width; ++x) {
-      Rgb565ToRgb(s[2 * x], s[2 * x + 1], d[3 * x + 2], d[3 * x + 1], d[3 * x]);
-    }
+    std::uint8_t* d = p + pixelsAt + y * rowSize;
+    detail::Rgb565RowToBgr(src + (height - 1 - y) * width * 2, d, width);
     std::memset(d + 3 * width, 0, rowSize - 3 * width);
   }
   bitmap.AdoptStoredBuffer();
