@@ -1,0 +1,90 @@
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace zarn {
+
+TQtDialogs::TQtDialogs() = default;
+TQtDialogs::~TQtDialogs() = default;
+
+QFileDialog& TQtDialogs::Prepare(const TFileRequest& request) {
+  TPersistent& entry = dialogs_[request.Id];
+  if (!entry.Dialog) {
+    entry.Dialog = std::make_unique<QFileDialog>();
+    entry.Dialog->setObjectName(request.Id);
+    entry.Dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    entry.Dialog->setViewMode(QFileDialog::Detail);
+  }
+  QFileDialog& dialog = *entry.Dialog;
+  dialog.setWindowTitle(request.Title);
+  const bool save = request.Mode == EFileDialogMode::Save;
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  // Open: the folder and the file must exist. Save: any name in an existing folder.
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
+  dialog.setDefaultSuffix(request.DefaultSuffix);
+  if (dialog.nameFilters() != request.Filters) dialog.setNameFilters(request.Filters);
+  // setNameFilters() selects the first entry: select the one chosen last again.
+  if (entry.FilterIndex >= 0 && entry.FilterIndex < request.Filters.size())
+    dialog.selectNameFilter(request.Filters.at(entry.FilterIndex));
+
+  const QString name = request.PresetName.value_or(entry.LastPath);
+  if (!name.isEmpty()) {
+    const QFileInfo info(name);
+    // A bare name keeps the dialog in its current folder; a path moves it there.
+    if (info.fileName() != name && info.dir().exists()) dialog.setDirectory(info.absolutePath());
+    dialog.selectFile(info.fileName());
+  }
+  return dialog;
+}
+
+TFileChoice TQtDialogs::Finish(const TFileRequest& request) {
+  TPersistent& entry = dialogs_[request.Id];
+  QFileDialog& dialog = *entry.Dialog;
+  // A completion list left open by Enter keeps the keyboard after the dialog has closed.
+  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  TFileChoice choice;
+  choice.Path = dialog.selectedFiles().value(0);
+  choice.FilterIndex = static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter()));
+  entry.LastPath = choice.Path;
+  if (choice.FilterIndex >= 0) entry.FilterIndex = choice.FilterIndex;
+  return choice;
+}
+
+std::optional<TFileChoice> TQtDialogs::RunFileDialog(const TFileRequest& request) {
+  QFileDialog& dialog = Prepare(request);
+  const int result = dialog.exec();
+  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return Finish(request);
+}
+
+std::unique_ptr<QMessageBox> TQtDialogs::MakeMessageBox(QMessageBox::Icon icon,
+                                                        const QString& title, const QString& text) {
+  auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::Ok);
+  box->setTextFormat(Qt::PlainText);
+  box->setDefaultButton(QMessageBox::Ok);
+  box->setEscapeButton(QMessageBox::Ok);
+  box->setWindowModality(Qt::ApplicationModal);
+  return box;
+}
+
+void TQtDialogs::ShowBox(QMessageBox::Icon icon, const QString& title, const QString& text) {
+  MakeMessageBox(icon, title, text)->exec();
+}
+
+void TQtDialogs::Warning(const QString& text) {
+  ShowBox(QMessageBox::Warning, QStringLiteral("Warning"), text);
+}
+
+void TQtDialogs::Error(const QString& text) {
+  ShowBox(QMessageBox::Critical, QStringLiteral("Error"), text);
+}
+
+void TQtDialogs::ProgramError(const QString& text) {
+  ShowBox(QMessageBox::Critical, QStringLiteral("Zarn"), text + u'.');
+}
+
+}  // namespace zarn
