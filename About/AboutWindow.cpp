@@ -1,0 +1,114 @@
+#include "AboutWindow.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include "Mainwin/DesignScale.h"
+
+// The artwork lives in this static library's resources; make sure it is registered.
+static void InitAboutResources() {
+  Q_INIT_RESOURCE(About);
+}
+
+namespace zarn {
+
+namespace {
+
+const QColor kAqua(0, 255, 255);
+const QColor kBlue(0, 0, 255);
+
+QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const QColor& colour) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  label->setPalette(palette);
+  label->setFont(DesignFont(parent, 11));
+  return label;
+}
+
+// A label centred in a fixed box of the design, its text wrapped within the box.
+QLabel* AddBoxLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                    int width, int height) {
+  QLabel* label = AddLabel(parent, name, text, kAqua);
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  label->setWordWrap(true);
+  Place(label, left, top, width, height);
+  return label;
+}
+
+}  // namespace
+
+QIcon ProgramIcon() {
+  InitAboutResources();
+  return QIcon(QStringLiteral(":/about/zarn.png"));
+}
+
+TAboutWindow::TAboutWindow(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::MSWindowsFixedSizeDialogHint) {
+  InitAboutResources();
+  setObjectName(QStringLiteral("AboutWindow"));
+  setWindowTitle(QStringLiteral("About Zarn"));
+  setWindowIcon(ProgramIcon());
+  setModal(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, Qt::black);
+  setPalette(palette);
+  setAutoFillBackground(true);
+  setFixedSize(DesignSize(this, 232, 261));
+
+  auto* strip = new QLabel(this);
+  strip->setObjectName(QStringLiteral("Image1"));
+  strip->setPixmap(QPixmap(QStringLiteral(":/about/strip.png")));
+  strip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Place(strip, 0, 0, 50, 260);
+
+  QLabel* title = AddLabel(this, "Label1", QStringLiteral("Zarn"), kBlue);
+  QFont titleFont = DesignFont(this, 32);
+  titleFont.setBold(true);
+  titleFont.setItalic(true);
+  title->setFont(titleFont);
+  title->adjustSize();
+  PlaceAt(title, 64, 8);
+
+  auto* picture = new QLabel(this);
+  picture->setObjectName(QStringLiteral("Image2"));
+  picture->setPixmap(QPixmap(QStringLiteral(":/about/picture.png")));
+  picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Place(picture, 192, 8, 32, 32);
+
+  QLabel* version = AddLabel(this, "Label2", QStringLiteral("Version 1.2"), kAqua);
+  version->adjustSize();
+  PlaceAt(version, 88, 48);
+
+  AddBoxLabel(this, "Label3", QStringLiteral("by the makers of Zarn, 2026"), 80, 72, 73, 25);
+  AddBoxLabel(this, "Label4", QStringLiteral("A viewer and maker of BM images for Jedi Knight"), 52,
+              112, 137, 25);
+  AddBoxLabel(this, "Label5", QStringLiteral("The Zarn workshop\nzarn.example.org"), 52, 168, 137,
+              33);
+
+  auto* ok =
+      new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("BitBtn1"));
+  ok->setDefault(true);
+  ok->setAutoDefault(true);
+  ok->setFont(DesignFont(this));
+  Place(ok, 80, 224, 75, 25);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TAboutWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Centred on the screen, not on the window that opened it.
+  if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+}  // namespace zarn

@@ -1,0 +1,23 @@
+// The About window: the program's name, version and credits on black, shown modally by the main
+// window's About command, closed by its OK button or Enter.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+
+namespace zarn {
+
+class TAboutWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TAboutWindow(QWidget* parent = nullptr);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};
+
+// The program icon, for every window of the program.
+QIcon ProgramIcon();
+
+}  // namespace zarn

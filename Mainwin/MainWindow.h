@@ -1,0 +1,103 @@
+// The main window: the viewer of BM files and home of every command of the program. It holds
+// the one document; the commands' display-free logic is BMDocument's, the windows reach file
+// dialogs, message boxes and help through TDialogs and THelp.
+#pragma once
+
+#include <QDialog>
+#include <QMainWindow>
+#include <QPointer>
+#include <string>
+
+#include "BMDocument.h"
+#include "BMViewer.h"
+#include "Dialogs.h"
+#include "Help.h"
+
+class QAction;
+
+class QFrame;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollArea;
+
+namespace zarn {
+
+class TImageView;
+class TSpinEdit;
+
+class TMainWindow : public QMainWindow, public TBMViewer {
+  Q_OBJECT
+
+ public:
+  TMainWindow(TDialogs& dialogs, THelp& help, QWidget* parent = nullptr);
+  ~TMainWindow() override;
+
+  // The windows that "New BM" and "About" show modally.
+  void SetNewBMWindow(QDialog* window) { newBMWindow_ = window; }
+  void SetAboutWindow(QDialog* window) { aboutWindow_ = window; }
+
+  // TBMViewer
+  TBMDocument& Document() override { return document_; }
+  void ShowReadDocument(const std::string& path, EBMKind kind, EInfoStyle style) override;
+
+  // The commands, each run guarded by its control; public so that tests can run them.
+  void OpenBM1Click();
+  void NewBM1Click();
+  void Close1Click();
+  void ExitClick();
+  void BBLoadPalClick();
+  void BBbm2bmpClick();
+  void SEImageNumChange();
+  void Overview1Click();
+  void Contents1Click();
+  void About1Click();
+  void BBHelpClick();
+
+  // The enabled states and the image selector as the controls show them now.
+  TViewerState ShownState() const;
+
+  // The three file dialogs of the window.
+  static TFileRequest BMOpenRequest();
+  static TFileRequest PalOpenRequest();
+  static TFileRequest BMPSaveRequest(const QString& presetName);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void BuildPanel();
+  void ConnectCommands();
+  void SetOpenCommands(bool open);  // OpenBM1, NewBM1 and Close1
+  void SetSelectorRange(int imageCount);
+  void ClearShownImage();
+
+  TDialogs& dialogs_;
+  THelp& help_;
+  TBMDocument document_;  // its 21 display bitmaps are made here, empty, slot 0 first
+  // True while display bitmaps 0 to ImageCount - 1 hold the open BM's images.
+  bool imagesDecoded_ = false;
+  QPointer<QDialog> newBMWindow_;
+  QPointer<QDialog> aboutWindow_;
+
+  QAction* OpenBM1 = nullptr;
+  QAction* NewBM1 = nullptr;
+  QAction* Close1 = nullptr;
+  QAction* Exit = nullptr;
+  QAction* Overview1 = nullptr;
+  QAction* Contents1 = nullptr;
+  QAction* About1 = nullptr;
+  QFrame* Panel1 = nullptr;
+  QPlainTextEdit* BMInfo = nullptr;
+  QPushButton* BBbm2bmp = nullptr;
+  QPushButton* BBLoadPal = nullptr;
+  TSpinEdit* SEImageNum = nullptr;
+  QPlainTextEdit* ImageInfo = nullptr;
+  QPushButton* BBHelp = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  TImageView* Image = nullptr;
+};
+
+}  // namespace zarn
