@@ -1,56 +1,484 @@
 #include "Bmp2Bm/NewBMWindow.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
+#include <QStyle>
+#include <algorithm>
+
+#include "Mainwin/BitmapImage.h"
+#include "Mainwin/DesignScale.h"
+#include "Mainwin/Guard.h"
+#include "Mainwin/HelpContext.h"
+#include "Mainwin/SpinEdit.h"
+#include "codec/BMFormat.h"
+#include "codec/Messages.h"
 
 namespace zarn {
 
+namespace {
+
+// The design's outer size includes a frame of 4 pixels on each side and a title bar of 19
+// pixels, which the window system adds around the client area.
+constexpr int kDesignOuterWidth = 560;
+constexpr int kDesignOuterHeight = 440;
+constexpr int kDesignFrameWidth = 8;
+constexpr int kDesignFrameHeight = 27;
+constexpr int kDesignPanelWidth = 224;
+constexpr int kDesignEntryHeight = 13;
+constexpr int kGlyphSize = 18;
+
+// The "Create BM" glyph: a sheet with a folded corner and a tick. Enabled it is drawn in
+// colour; disabled, embossed in the greys of a disabled button.
+QPixmap CreateBMGlyph(bool enabled) {
+  QPixmap pixmap(kGlyphSize, kGlyphSize);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+
+  QPainterPath sheet;
+  sheet.moveTo(3.5, 1.5);
+  sheet.lineTo(10.5, 1.5);
+  sheet.lineTo(14.5, 5.5);
+  sheet.lineTo(14.5, 16.5);
+  sheet.lineTo(3.5, 16.5);
+  sheet.closeSubpath();
+  QPainterPath tick;
+  tick.moveTo(5.5, 10.0);
+  tick.lineTo(8.0, 13.0);
+  tick.lineTo(16.5, 4.0);
+
+  const auto draw = [&](QPointF offset, QColor paper, QColor ink, QColor tickColour) {
+    p.save();
+    p.translate(offset);
+    p.setPen(QPen(ink, 1));
+    p.setBrush(paper);
+    p.drawPath(sheet);
+    p.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 5.5));
+    p.drawLine(QPointF(10.5, 5.5), QPointF(14.5, 5.5));
+    p.setPen(QPen(tickColour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(tick);
+    p.restore();
+  };
+  if (enabled) {
+    draw({0, 0}, Qt::white, QColor(64, 64, 64), QColor(0, 128, 0));
+  } else {
+    draw({1, 1}, Qt::transparent, Qt::white, Qt::white);
+    draw({0, 0}, Qt::transparent, QColor(128, 128, 128), QColor(128, 128, 128));
+  }
+  return pixmap;
+}
+
+QIcon CreateBMIcon() {
+  QIcon icon;
+  icon.addPixmap(CreateBMGlyph(true), QIcon::Normal);
+  icon.addPixmap(CreateBMGlyph(false), QIcon::Disabled);
+  return icon;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
+  label->adjustSize();
+  PlaceAt(label, left, top);
+  return label;
+}
+
+TSpinEdit* MakeSpinEdit(QWidget* parent, const char* name, int maximum, int value, int left,
+                        int top, int width) {
+  auto* edit = new TSpinEdit(parent);
+  edit->setObjectName(QLatin1String(name));
+  edit->setRange(0, maximum);
+  edit->setValue(value);
+  Place(edit, left, top, width, 22);
+  return edit;
+}
+
+QAction* MakeAction(QMenu* menu, const char* name, const QString& caption) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(QLatin1String(name));
+  return action;
+}
+
+// Paths reach the codec as UTF-8.
+std::string ToUtf8(const QString& path) {
+  return path.toStdString();
+}
+
+}  // namespace
+
 TSourceItem::TSourceItem(const QString& path, TBitmap bitmap)
     : QListWidgetItem(path), bitmap_(std::move(bitmap)) {}
+
+TFileRequest TNewBMWindow::BMPOpenRequest() {
+  TFileRequest r;
+  r.Id = QStringLiteral("BMP_Open");
+  r.Mode = EFileDialogMode::Open;
+  r.Title = QStringLiteral("Select BMP");
+  r.Filters = {QStringLiteral("Windows BMP files (*.BMP)")};
+  r.DefaultSuffix = QStringLiteral("BMP");
+  return r;
+}
+
+TFileRequest TNewBMWindow::BMSaveRequest() {
+  TFileRequest r;
+  r.Id = QStringLiteral("BM_Save");
+  r.Mode = EFileDialogMode::Save;
+  r.Title = QStringLiteral("Save BM");
+  r.Filters = {QStringLiteral("Jedi Knight BM Files (*.BM)")};
+  r.DefaultSuffix = QStringLiteral("BM");
+  r.ConfirmOverwrite = true;
+  return r;
+}
 
 TNewBMWindow::TNewBMWindow(TBMViewer& viewer, TDialogs& dialogs, THelp& help, QWidget* parent)
     : QDialog(parent), viewer_(viewer), dialogs_(dialogs), help_(help) {
   setObjectName(QStringLiteral("NewBMWindow"));
   setWindowTitle(QStringLiteral("Create New BM"));
+  setFont(DesignFont(this));
+  setSizeGripEnabled(false);
+  SetHelpContext(this, kHelpNewBM);
+
   BuildControls();
+  ConnectCommands();
+  InstallF1Help(this, help_);
+
+  // Centred on the screen, not over the main window.
+  resize(DesignSize(this, kDesignOuterWidth - kDesignFrameWidth,
+                    kDesignOuterHeight - kDesignFrameHeight));
+  if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+    const QSize outer = DesignSize(this, kDesignOuterWidth, kDesignOuterHeight);
+    const QPoint centre = s->availableGeometry().center();
+    move(centre.x() - outer.width() / 2, centre.y() - outer.height() / 2);
+  }
+
+  RB8bitClick();
+  UpdateListState();
 }
 
 TNewBMWindow::~TNewBMWindow() = default;
 
-void TNewBMWindow::BuildControls() {}
-void TNewBMWindow::UpdateListState() {}
-TSourceItem* TNewBMWindow::CurrentSource() const {
-  return nullptr;
+void TNewBMWindow::BuildControls() {
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  Panel1 = new QFrame(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Panel1->setLineWidth(1);
+  Panel1->setFixedWidth(DesignSize(this, kDesignPanelWidth, 0).width());
+  layout->addWidget(Panel1);
+
+  BMPDisp = new TImageView;
+  BMPDisp->setObjectName(QStringLiteral("BMPDisp"));
+  ScrollBox1 = MakeImageScrollBox(BMPDisp, this);
+  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+  ScrollBox1->setFocusPolicy(Qt::NoFocus);
+  layout->addWidget(ScrollBox1, 1);
+
+  RB8bit = new QRadioButton(QStringLiteral("8-bit BM   (BMPs must be 256 color)"), Panel1);
+  RB8bit->setObjectName(QStringLiteral("RB8bit"));
+  Place(RB8bit, 12, 8, 192, 21);
+  RB8bit->setChecked(true);
+  RB16bit = new QRadioButton(QStringLiteral("16-bit BM (BMPs must be truecolor)"), Panel1);
+  RB16bit->setObjectName(QStringLiteral("RB16bit"));
+  Place(RB16bit, 12, 28, 192, 17);
+
+  Label3 = MakeLabel(Panel1, "Label3", QStringLiteral("X-Offset :"), 8, 60);
+  SEXoff = MakeSpinEdit(Panel1, "SEXoff", 640, 0, 56, 56, 48);
+  Label4 = MakeLabel(Panel1, "Label4", QStringLiteral("Y-Offset :"), 112, 60);
+  SEYoff = MakeSpinEdit(Panel1, "SEYoff", 480, 0, 160, 56, 48);
+  Label5 = MakeLabel(Panel1, "Label5", QStringLiteral("Transparent colour (0-255) :"), 8, 96);
+  SETranspClr = MakeSpinEdit(Panel1, "SETranspClr", 255, 0, 152, 92, 56);
+  LabelRed = MakeLabel(Panel1, "LabelRed", QStringLiteral("R"), 8, 116);
+  SERed = MakeSpinEdit(Panel1, "SERed", 255, 255, 16, 112, 48);
+  LabelGreen = MakeLabel(Panel1, "LabelGreen", QStringLiteral("G"), 80, 116);
+  SEGreen = MakeSpinEdit(Panel1, "SEGreen", 255, 0, 88, 112, 48);
+  LabelBlue = MakeLabel(Panel1, "LabelBlue", QStringLiteral("B"), 152, 116);
+  SEBlue = MakeSpinEdit(Panel1, "SEBlue", 255, 255, 160, 112, 48);
+
+  CBIncPal = new QCheckBox(QStringLiteral("Include Palette"), Panel1);
+  CBIncPal->setObjectName(QStringLiteral("CBIncPal"));
+  Place(CBIncPal, 64, 124, 97, 17);
+
+  Label1 = MakeLabel(Panel1, "Label1", QStringLiteral("BMP File (s) :"), 32, 160);
+  FileList = new QListWidget(Panel1);
+  FileList->setObjectName(QStringLiteral("FileList"));
+  FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  FileList->setUniformItemSizes(true);
+  FileList->setToolTip(QStringLiteral("Right-click here"));
+  FileList->setContextMenuPolicy(Qt::CustomContextMenu);
+  Place(FileList, 32, 176, 160, 128);
+
+  Label2 = new QLabel(QStringLiteral("Right click above to access menu"), Panel1);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  Label2->setWordWrap(true);
+  Place(Label2, 56, 308, 113, 29);
+
+  BBOk = new QPushButton(CreateBMIcon(), QStringLiteral("Create BM"), Panel1);
+  BBOk->setObjectName(QStringLiteral("BBOk"));
+  BBOk->setIconSize(QSize(kGlyphSize, kGlyphSize));
+  BBOk->setDefault(true);
+  Place(BBOk, 12, 344, 96, 25);
+  BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                            QStringLiteral("Cancel"), Panel1);
+  BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+  Place(BitBtn2, 112, 344, 96, 25);
+  BBHelp = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
+                           QStringLiteral("&Help"), Panel1);
+  BBHelp->setObjectName(QStringLiteral("BBHelp"));
+  Place(BBHelp, 64, 376, 96, 25);
+
+  BMPmenu = new QMenu(this);
+  BMPmenu->setObjectName(QStringLiteral("BMPmenu"));
+  Add1 = MakeAction(BMPmenu, "Add1", QStringLiteral("&Add"));
+  Insert1 = MakeAction(BMPmenu, "Insert1", QStringLiteral("&Insert"));
+  Remove1 = MakeAction(BMPmenu, "Remove1", QStringLiteral("&Remove"));
+  Clear1 = MakeAction(BMPmenu, "Clear1", QStringLiteral("&Clear"));
+
+  // Tab order of the panel's controls.
+  QWidget* const chain[] = {BBOk,   BitBtn2,  RB8bit, RB16bit, FileList, BBHelp,     SEXoff,
+                            SEYoff, CBIncPal, SERed,  SEGreen, SEBlue,   SETranspClr};
+  for (std::size_t i = 1; i < std::size(chain); ++i)
+    setTabOrder(chain[i - 1], chain[i]);
 }
-TSourceItem* TNewBMWindow::OfferSource() {
-  return nullptr;
+
+void TNewBMWindow::ConnectCommands() {
+  // A mode change comes from a click or from the arrow keys; either way the shown controls
+  // follow the checked button.
+  connect(RB8bit, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) RunGuarded(dialogs_, [this] { RB8bitClick(); });
+  });
+  connect(RB16bit, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) RunGuarded(dialogs_, [this] { RB16bitClick(); });
+  });
+  connect(Add1, &QAction::triggered, this, Guarded(dialogs_, [this] { Add1Click(); }));
+  connect(Insert1, &QAction::triggered, this, Guarded(dialogs_, [this] { Insert1Click(); }));
+  connect(Remove1, &QAction::triggered, this, Guarded(dialogs_, [this] { Remove1Click(); }));
+  connect(Clear1, &QAction::triggered, this, Guarded(dialogs_, [this] { Clear1Click(); }));
+  connect(FileList, &QListWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { BMPmenu->popup(FileList->viewport()->mapToGlobal(at)); });
+  connect(FileList, &QListWidget::itemSelectionChanged, this,
+          Guarded(dialogs_, [this] { FileListClick(); }));
+  // A click that leaves the selection as it was still shows the clicked entry.
+  connect(FileList, &QListWidget::itemClicked, this,
+          Guarded(dialogs_, [this] { FileListClick(); }));
+  connect(BBOk, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBOkClick(); }));
+  connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
 }
 
 void TNewBMWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!event->spontaneous()) FormShow();
+  // Each showing by the program starts afresh; the window system's re-showing (a restore
+  // from minimised) does not.
+  if (!event->spontaneous()) RunGuarded(dialogs_, [this] { FormShow(); });
 }
 
-void TNewBMWindow::FormShow() {}
-void TNewBMWindow::RB8bitClick() {}
-void TNewBMWindow::RB16bitClick() {}
-void TNewBMWindow::Add1Click() {}
-void TNewBMWindow::Insert1Click() {}
-void TNewBMWindow::Remove1Click() {}
-void TNewBMWindow::Clear1Click() {}
-void TNewBMWindow::FileListClick() {}
-void TNewBMWindow::BBHelpClick() {
-  help_.ShowContext(kHelpNewBM);
+void TNewBMWindow::FormShow() {
+  RB8bit->setEnabled(true);
+  RB16bit->setEnabled(true);
+  SEXoff->setValue(0);
+  SEYoff->setValue(0);
+  SERed->setValue(255);
+  SEGreen->setValue(0);
+  SEBlue->setValue(255);
+  CBIncPal->setChecked(false);
+  {
+    const QScopedValueRollback<bool> changing(listChanging_, true);
+    FileList->clear();
+  }
+  UpdateListState();
+  BMPDisp->SetImageSize(0, 0);
+  BMPDisp->SetPicture(QImage());
 }
-void TNewBMWindow::BBOkClick() {}
+
+void TNewBMWindow::RB8bitClick() {
+  SETranspClr->show();
+  CBIncPal->show();
+  for (QWidget* w : {static_cast<QWidget*>(LabelRed), static_cast<QWidget*>(LabelGreen),
+                     static_cast<QWidget*>(LabelBlue), static_cast<QWidget*>(SERed),
+                     static_cast<QWidget*>(SEGreen), static_cast<QWidget*>(SEBlue)}) {
+    w->hide();
+  }
+}
+
+void TNewBMWindow::RB16bitClick() {
+  SETranspClr->hide();
+  CBIncPal->hide();
+  for (QWidget* w : {static_cast<QWidget*>(LabelRed), static_cast<QWidget*>(LabelGreen),
+                     static_cast<QWidget*>(LabelBlue), static_cast<QWidget*>(SERed),
+                     static_cast<QWidget*>(SEGreen), static_cast<QWidget*>(SEBlue)}) {
+    w->show();
+  }
+}
+
+void TNewBMWindow::UpdateListState() {
+  const bool filled = FileList->count() > 0;
+  RB8bit->setEnabled(!filled);
+  RB16bit->setEnabled(!filled);
+  Insert1->setEnabled(filled);
+  Remove1->setEnabled(filled);
+  Clear1->setEnabled(filled);
+  BBOk->setEnabled(filled);
+  Add1->setEnabled(true);
+}
+
+TSourceItem* TNewBMWindow::CurrentSource() const {
+  return static_cast<TSourceItem*>(FileList->currentItem());
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
+  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMPOpenRequest());
+  if (!choice) return nullptr;
+  const std::string path = ToUtf8(choice->Path);
+  const EBMMode mode = Mode();
+  if (const auto warning = CheckBmpFile(path, mode)) {
+    dialogs_.Warning(QString::fromStdString(*warning));
+    return nullptr;
+  }
+  // A bitmap that cannot be loaded at all throws: the guard reports it and the list stays.
+  TBitmap bitmap;
+  if (const auto refusal = LoadSource(path, mode, bitmap)) {
+    dialogs_.Warning(QString::fromStdString(*refusal));
+    return nullptr;
+  }
+  auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(bitmap));
+  // Entries are 13 design pixels high, or as high as the font needs.
+  const QFontMetrics metrics = FileList->fontMetrics();
+  entry->setSizeHint(
+      QSize(metrics.horizontalAdvance(entry->text()) + 8,
+            std::max(DesignSize(this, 0, kDesignEntryHeight).height(), metrics.height())));
+  return entry;
+}
+
+void TNewBMWindow::Add1Click() {
+  std::unique_ptr<TSourceItem> entry = OfferSource();
+  if (!entry) return;
+  {
+    const QScopedValueRollback<bool> changing(listChanging_, true);
+    FileList->addItem(entry.release());
+  }
+  UpdateListState();
+}
+
+void TNewBMWindow::Insert1Click() {
+  if (FileList->selectedItems().isEmpty()) return;
+  QListWidgetItem* current = FileList->currentItem();
+  if (!current) return;  // nothing to insert before
+  std::unique_ptr<TSourceItem> entry = OfferSource();
+  if (!entry) return;
+  {
+    const QScopedValueRollback<bool> changing(listChanging_, true);
+    FileList->insertItem(FileList->row(current), entry.release());
+    // The entry inserted before stays the current one; the selection is untouched.
+    FileList->setCurrentItem(current, QItemSelectionModel::NoUpdate);
+  }
+  UpdateListState();
+}
+
+void TNewBMWindow::Remove1Click() {
+  if (FileList->selectedItems().isEmpty()) return;
+  const int row = FileList->currentRow();
+  if (row < 0) return;
+  {
+    const QScopedValueRollback<bool> changing(listChanging_, true);
+    delete FileList->takeItem(row);
+    // The entry that moves up into the place (or the new last one) becomes current; the
+    // selection of the other entries stays as it was.
+    if (FileList->count() > 0) {
+      FileList->setCurrentRow(std::min(row, FileList->count() - 1), QItemSelectionModel::NoUpdate);
+    }
+  }
+  UpdateListState();
+}
+
+void TNewBMWindow::Clear1Click() {
+  {
+    const QScopedValueRollback<bool> changing(listChanging_, true);
+    FileList->clear();
+  }
+  UpdateListState();
+}
+
+void TNewBMWindow::FileListClick() {
+  if (listChanging_) return;
+  if (const TSourceItem* entry = CurrentSource()) BMPDisp->ShowBitmap(entry->Bitmap());
+}
+
+void TNewBMWindow::BBHelpClick() {
+  help_.ShowContext(HelpContextOf(BBHelp));
+}
+
+void TNewBMWindow::BBOkClick() {
+  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMSaveRequest());
+  if (!choice) return;
+  const std::vector<const TBitmap*> sources = Sources();
+  if (const auto refusal = CheckSourceCount(sources.size())) {
+    dialogs_.Warning(QString::fromStdString(*refusal));
+    return;
+  }
+  const std::string path = ToUtf8(choice->Path);
+  const TCreateOptions options = Options();
+  // A failed write throws: the guard reports it; the window stays open and the viewer closed.
+  CreateBM(path, sources, options);
+  accept();
+
+  TBMDocument& doc = viewer_.Document();
+  if (!ReadDocument(doc, path)) {
+    dialogs_.Warning(QString::fromLatin1(kInvalidBMFile));
+    return;
+  }
+  // The radio buttons, not the bits read back, pick how the new BM is shown.
+  EBMKind kind = EBMKind::Colour16;
+  if (options.Mode == EBMMode::Bit8) {
+    kind =
+        doc.Header.PaletteMode == kPaletteModeIncluded ? EBMKind::Paletted8 : EBMKind::Unpaletted8;
+  }
+  viewer_.ShowReadDocument(path, kind, EInfoStyle::Created);
+}
 
 EBMMode TNewBMWindow::Mode() const {
-  return EBMMode::Bit8;
+  return RB16bit->isChecked() ? EBMMode::Bit16 : EBMMode::Bit8;
 }
+
 TCreateOptions TNewBMWindow::Options() const {
-  return {};
+  TCreateOptions o;
+  o.Mode = Mode();
+  o.XOffset = SEXoff->Value();
+  o.YOffset = SEYoff->Value();
+  o.TransparentIndex = SETranspClr->Value();
+  o.IncludePalette = CBIncPal->isChecked();
+  o.Red = SERed->Value();
+  o.Green = SEGreen->Value();
+  o.Blue = SEBlue->Value();
+  return o;
 }
+
 std::vector<const TBitmap*> TNewBMWindow::Sources() const {
-  return {};
+  std::vector<const TBitmap*> sources;
+  sources.reserve(static_cast<std::size_t>(FileList->count()));
+  for (int i = 0; i < FileList->count(); ++i) {
+    sources.push_back(&static_cast<const TSourceItem*>(FileList->item(i))->Bitmap());
+  }
+  return sources;
 }
 
 }  // namespace zarn

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QListWidgetItem>
 #include <QString>
+#include <memory>
 #include <vector>
 
 #include "Bmp2Bm/BMCreator.h"
@@ -27,6 +28,7 @@ class QShowEvent;
 
 namespace zarn {
 
+class TImageView;
 class TSpinEdit;
 
 // One entry of the source list: the path as the open dialog returned it (the text shown) and
@@ -62,54 +64,62 @@ class TNewBMWindow : public QDialog {
 
   // The kind of BM the radio buttons choose.
   EBMMode Mode() const;
-  // The options as the controls show them now (spin edits read from their text).
+  // The options as the controls show them now (each spin edit's value read from its text).
   TCreateOptions Options() const;
   // The entries' bitmaps, top to bottom.
   std::vector<const TBitmap*> Sources() const;
+
+  // The window's two file dialogs.
+  static TFileRequest BMPOpenRequest();
+  static TFileRequest BMSaveRequest();
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
+  void ConnectCommands();
+  // Derives the enabled states from the list: the mode choices only while it is empty,
+  // Insert, Remove, Clear and Create BM only while it is not.
   void UpdateListState();
   TSourceItem* CurrentSource() const;
-  // Runs BMP_Open, checks and loads the chosen file; nullptr when cancelled or refused.
-  TSourceItem* OfferSource();
+  // Runs BMP_Open, checks the chosen file and loads its bitmap: the new entry, or nothing when
+  // the dialog was cancelled or the file refused (with its warning shown).
+  std::unique_ptr<TSourceItem> OfferSource();
 
   TBMViewer& viewer_;
   TDialogs& dialogs_;
   THelp& help_;
 
-  QFrame* Panel1_ = nullptr;
-  QRadioButton* RB8bit_ = nullptr;
-  QRadioButton* RB16bit_ = nullptr;
-  QLabel* Label3_ = nullptr;
-  TSpinEdit* SEXoff_ = nullptr;
-  QLabel* Label4_ = nullptr;
-  TSpinEdit* SEYoff_ = nullptr;
-  QLabel* Label5_ = nullptr;
-  TSpinEdit* SETranspClr_ = nullptr;
-  QLabel* LabelRed_ = nullptr;
-  TSpinEdit* SERed_ = nullptr;
-  QLabel* LabelGreen_ = nullptr;
-  TSpinEdit* SEGreen_ = nullptr;
-  QLabel* LabelBlue_ = nullptr;
-  TSpinEdit* SEBlue_ = nullptr;
-  QCheckBox* CBIncPal_ = nullptr;
-  QLabel* Label1_ = nullptr;
-  QListWidget* FileList_ = nullptr;
-  QLabel* Label2_ = nullptr;
-  QPushButton* BBOk_ = nullptr;
-  QPushButton* BitBtn2_ = nullptr;
-  QPushButton* BBHelp_ = nullptr;
-  QScrollArea* ScrollBox1_ = nullptr;
-  QWidget* BMPDisp_ = nullptr;
-  QMenu* BMPmenu_ = nullptr;
-  QAction* Add1_ = nullptr;
-  QAction* Insert1_ = nullptr;
-  QAction* Remove1_ = nullptr;
-  QAction* Clear1_ = nullptr;
+  QFrame* Panel1 = nullptr;
+  QRadioButton* RB8bit = nullptr;
+  QRadioButton* RB16bit = nullptr;
+  QLabel* Label3 = nullptr;
+  TSpinEdit* SEXoff = nullptr;
+  QLabel* Label4 = nullptr;
+  TSpinEdit* SEYoff = nullptr;
+  QLabel* Label5 = nullptr;
+  TSpinEdit* SETranspClr = nullptr;
+  QLabel* LabelRed = nullptr;
+  TSpinEdit* SERed = nullptr;
+  QLabel* LabelGreen = nullptr;
+  TSpinEdit* SEGreen = nullptr;
+  QLabel* LabelBlue = nullptr;
+  TSpinEdit* SEBlue = nullptr;
+  QCheckBox* CBIncPal = nullptr;
+  QLabel* Label1 = nullptr;
+  QListWidget* FileList = nullptr;
+  QLabel* Label2 = nullptr;
+  QPushButton* BBOk = nullptr;
+  QPushButton* BitBtn2 = nullptr;
+  QPushButton* BBHelp = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  TImageView* BMPDisp = nullptr;
+  QMenu* BMPmenu = nullptr;
+  QAction* Add1 = nullptr;
+  QAction* Insert1 = nullptr;
+  QAction* Remove1 = nullptr;
+  QAction* Clear1 = nullptr;
   // Set while the window changes the list itself, so that only the user's changes of the
   // selection update the preview.
   bool listChanging_ = false;
