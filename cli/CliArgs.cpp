@@ -1,0 +1,90 @@
+#include "CliArgs.h"
+
+#include <charconv>
+
+namespace zarn::cli {
+
+std::optional<std::string> TParsedArgs::Value(std::string_view name) const {
+  const auto it = Options.find(name);
+  if (it == Options.end()) return std::nullopt;
+  return it->second;
+}
+
+namespace {
+
+const TOptionSpec* FindSpec(std::span<const TOptionSpec> specs, std::string_view name) {
+  for (const TOptionSpec& spec : specs) {
+    if (spec.Name == name || (!spec.ShortName.empty() && spec.ShortName == name)) return &spec;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::optional<std::string> ParseArgs(std::span<const std::string> args,
+                                     std::span<const TOptionSpec> specs, TParsedArgs& parsed) {
+  // Help wins over anything else on the line, mistakes included.
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") {
+      parsed.Help = true;
+      return std::nullopt;
+    }
+  }
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      parsed.Files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    // "--name=value" carries its value; a short option never does.
+    std::string_view name = arg;
+    std::optional<std::string> inlineValue;
+    if (arg.starts_with("--")) {
+      if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+        name = std::string_view(arg).substr(0, eq);
+        inlineValue = arg.substr(eq + 1);
+      }
+    }
+    const TOptionSpec* spec = FindSpec(specs, name);
+    if (spec == nullptr) return "unknown option " + std::string(name);
+    const std::string key(spec->Name);
+    if (parsed.Options.contains(key)) return key + " is given more than once";
+    if (!spec->TakesValue) {
+      if (inlineValue) return key + " takes no value";
+      parsed.Options.emplace(key, std::string());
+      continue;
+    }
+    if (!inlineValue) {
+      if (i + 1 >= args.size()) return std::string(name) + " needs a value";
+      inlineValue = args[++i];
+    }
+    parsed.Options.emplace(key, *inlineValue);
+  }
+  return std::nullopt;
+}
+
+std::optional<int> ParseWholeNumber(std::string_view text, int min, int max) {
+  int value = 0;
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (text.empty() || error != std::errc() || end != last) return std::nullopt;
+  if (value < min || value > max) return std::nullopt;
+  return value;
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+}  // namespace zarn::cli

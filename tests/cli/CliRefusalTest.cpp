@@ -1,0 +1,457 @@
+// zarn-cli's refusals end to end: each with its exit status and its message, nothing written;
+// batches that go on past a refused file; help and version.
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "CliFixture.h"
+
+namespace zarn::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+Bytes Text(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes TruncatedBM() {
+  Bytes bytes = MakeBM(SampleBMs::Paletted8());
+  bytes.resize(140);
+  return bytes;
+}
+
+BMFileSpec ZeroWidth16() {
+  BMFileSpec bm = SampleBMs::Colour16Multi();
+  bm.Images[0] = BMImageSpec{0, 3, {}};
+  return bm;
+}
+
+// ---- refusals, table-driven ---------------------------------------------------------------
+
+struct RefusalCase {
+  std::string Name;
+  std::vector<std::pair<std::string, Bytes>> Files;
+  std::vector<std::string> Args;
+  int Status = 1;
+  std::string Err;
+};
+
+std::string Usage(const std::string& command, const std::string& text) {
+  return "zarn-cli " + command + ": " + text + "\nTry 'zarn-cli " + command + " --help'.\n";
+}
+
+std::vector<RefusalCase> RefusalCases() {
+  const Bytes notBM = Text("not a BM file at all");
+  const Bytes bare = MakeBM(SampleBMs::Unpaletted8());
+  const Bytes w16 = MakeBM(SampleBMs::Colour16());
+  const Bytes bmp8 = StandardBmp8(2, 2, Pattern(4, 1), TestColours(256, 3));
+  const Bytes bmp24 = StandardBmp24(2, 2, Pattern(12, 2));
+  const std::vector<std::string> tooMany(22, "s.bmp");
+  auto create = [](std::vector<std::string> args) {
+    args.insert(args.begin(), "create");
+    return args;
+  };
+  std::vector<std::string> tooManyArgs = create({"-o", "new.bm"});
+  tooManyArgs.insert(tooManyArgs.end(), tooMany.begin(), tooMany.end());
+  const std::string notWritten = "new.bm: Not written, as a BMP file was refused\n";
+
+  return {
+      // info
+      {"InfoNotABM", {{"bad.bm", notBM}}, {"info", "bad.bm"}, 1, "bad.bm: Invalid BM file!\n"},
+      {"InfoMissingFile", {}, {"info", "none.bm"}, 1, "none.bm: Invalid BM file!\n"},
+      {"InfoTruncated",
+       {{"cut.bm", TruncatedBM()}},
+       {"info", "cut.bm"},
+       1,
+       "cut.bm: Invalid BM file!\n"},
+      {"InfoNoFile", {}, {"info"}, 2, Usage("info", "no BM file given")},
+      {"InfoUnknownOption",
+       {{"a.bm", w16}},
+       {"info", "--palette", "x.cmp", "a.bm"},
+       2,
+       Usage("info", "unknown option --palette")},
+      // export: the BM
+      {"ExportNotABM", {{"bad.bm", notBM}}, {"export", "bad.bm"}, 1, "bad.bm: Invalid BM file!\n"},
+      {"ExportWithoutPalette",
+       {{"bare.bm", bare}},
+       {"export", "bare.bm"},
+       1,
+       "bare.bm: 8-bit BM without a palette: give one with --palette FILE.cmp or --palette "
+       "FILE.bm\n"},
+      {"ExportOtherDepth",
+       {{"deep.bm", MakeBM(SampleBMs::Deep())}},
+       {"export", "deep.bm"},
+       1,
+       "deep.bm: Cannot export a 24-bit BM: only 8-bit and 16-bit BMs can be decoded\n"},
+      {"ExportNoImages",
+       {{"none.bm", MakeBM(SampleBMs::Empty8())}},
+       {"export", "none.bm"},
+       1,
+       "none.bm: The BM holds no image to export\n"},
+      {"ExportEmptyImageToPng",
+       {{"zero.bm", MakeBM(ZeroWidth16())}},
+       {"export", "--format", "png", "zero.bm"},
+       1,
+       "zero.bm: Image 0 has no pixels; a PNG file cannot hold it\n"},
+      {"ExportIntoMissingFolder",
+       {{"w16.bm", w16}},
+       {"export", "w16.bm", "-o", "missing/x.bmp"},
+       1,
+       "w16.bm: Cannot create file missing/x.bmp\n"},
+      {"ExportFolderIsAFile",
+       {{"a.bm", w16}, {"b.bm", w16}, {"taken", Text("x")}},
+       {"export", "a.bm", "b.bm", "-o", "taken"},
+       1,
+       "taken: Cannot create folder taken\n"},
+      // export: the palette, read before any BM
+      {"PaletteNotACmp",
+       {{"bad.cmp", MakeCMP(TestTriples(), "CMPX")}, {"bare.bm", bare}},
+       {"export", "--palette", "bad.cmp", "bare.bm"},
+       1,
+       "bad.cmp: Invalid CMP file!\nbad.cmp: Error retrieving Palette!\n"},
+      {"PaletteMissing",
+       {{"bare.bm", bare}},
+       {"export", "--palette", "none.cmp", "bare.bm"},
+       1,
+       "none.cmp: Invalid CMP file!\nnone.cmp: Error retrieving Palette!\n"},
+      {"PaletteFromBMWithout",
+       {{"bare.bm", bare}},
+       {"export", "--palette", "bare.bm", "bare.bm"},
+       1,
+       "bare.bm: BM doesn't contain a Palette!\nbare.bm: Error retrieving Palette!\n"},
+      {"PaletteFromNotABM",
+       {{"bad.bm", notBM}, {"bare.bm", bare}},
+       {"export", "--palette", "bad.bm", "bare.bm"},
+       1,
+       "bad.bm: Invalid BM file!\nbad.bm: Error retrieving Palette!\n"},
+      {"PaletteUnknownExtension",
+       {{"bare.bm", bare}},
+       {"export", "--palette", "p.pal", "bare.bm"},
+       2,
+       Usage("export", "--palette needs a CMP file (.cmp) or a BM file (.bm)")},
+      // export: the command line
+      {"ExportUnknownFormat",
+       {{"a.bm", w16}},
+       {"export", "--format", "gif", "a.bm"},
+       2,
+       Usage("export", "unknown format 'gif': use bmp or png")},
+      {"ExportNoFile", {}, {"export", "-o", "x.bmp"}, 2, Usage("export", "no BM file given")},
+      {"ExportOutputTwice",
+       {{"a.bm", w16}},
+       {"export", "a.bm", "-o", "x.bmp", "--output=y.bmp"},
+       2,
+       Usage("export", "--output is given more than once")},
+      {"ExportMissingValue",
+       {{"a.bm", w16}},
+       {"export", "a.bm", "-o"},
+       2,
+       Usage("export", "-o needs a value")},
+      // create: the sources
+      {"Create24BitIn8BitMode",
+       {{"t.bmp", bmp24}},
+       create({"-o", "new.bm", "t.bmp"}),
+       1,
+       "t.bmp: BMP file is not 256 color!\n" + notWritten},
+      {"Create8BitIn16BitMode",
+       {{"s.bmp", bmp8}},
+       create({"--16bit", "-o", "new.bm", "s.bmp"}),
+       1,
+       "s.bmp: BMP file is not truecolor!\n" + notWritten},
+      {"CreateNotABmp",
+       {{"s.bmp", bmp8},
+        {"x.bmp", Text("XM and more than 54 bytes, which is "
+                       "what the check reads of a BMP file")}},
+       create({"-o", "new.bm", "s.bmp", "x.bmp"}),
+       1,
+       "x.bmp: Invalid BMP file!\n" + notWritten},
+      {"CreateShortBmp",
+       {{"x.bmp", Slice(bmp8, 0, 53)}},
+       create({"-o", "new.bm", "x.bmp"}),
+       1,
+       "x.bmp: Invalid BMP file!\n" + notWritten},
+      {"CreateMissingSource",
+       {},
+       create({"-o", "new.bm", "none.bmp"}),
+       1,
+       "none.bmp: Invalid BMP file!\n" + notWritten},
+      {"CreateIntoMissingFolder",
+       {{"s.bmp", bmp8}},
+       create({"-o", "missing/new.bm", "s.bmp"}),
+       1,
+       "missing/new.bm: Cannot create file missing/new.bm\n"},
+      // create: the command line
+      {"CreateTooManySources",
+       {{"s.bmp", bmp8}},
+       tooManyArgs,
+       2,
+       Usage("create", "A BM can hold at most 21 images!")},
+      {"CreateNoSources",
+       {},
+       create({"-o", "new.bm"}),
+       2,
+       Usage("create", "Add at least one BMP file first!")},
+      {"CreateNoOutput",
+       {{"s.bmp", bmp8}},
+       create({"s.bmp"}),
+       2,
+       Usage("create", "-o OUT.bm is required")},
+      {"CreateXTooLarge",
+       {{"s.bmp", bmp8}},
+       create({"--x", "641", "-o", "new.bm", "s.bmp"}),
+       2,
+       Usage("create", "--x must be a whole number from 0 to 640")},
+      {"CreateXNotANumber",
+       {{"s.bmp", bmp8}},
+       create({"--x", "1e2", "-o", "new.bm", "s.bmp"}),
+       2,
+       Usage("create", "--x must be a whole number from 0 to 640")},
+      {"CreateYNegative",
+       {{"s.bmp", bmp8}},
+       create({"--y", "-1", "-o", "new.bm", "s.bmp"}),
+       2,
+       Usage("create", "--y must be a whole number from 0 to 480")},
+      {"CreateYTooLarge",
+       {{"s.bmp", bmp8}},
+       create({"--y=481", "-o", "new.bm", "s.bmp"}),
+       2,
+       Usage("create", "--y must be a whole number from 0 to 480")},
+      {"CreateTransparentTooLarge",
+       {{"s.bmp", bmp8}},
+       create({"--transparent", "256", "-o", "new.bm", "s.bmp"}),
+       2,
+       Usage("create", "--transparent must be a whole number from 0 to 255")},
+      {"CreateRgbTwoChannels",
+       {{"t.bmp", bmp24}},
+       create({"--16bit", "--rgb", "1,2", "-o", "new.bm", "t.bmp"}),
+       2,
+       Usage("create", "--rgb must be three whole numbers from 0 to 255, as R,G,B")},
+      {"CreateRgbFourChannels",
+       {{"t.bmp", bmp24}},
+       create({"--16bit", "--rgb", "1,2,3,4", "-o", "new.bm", "t.bmp"}),
+       2,
+       Usage("create", "--rgb must be three whole numbers from 0 to 255, as R,G,B")},
+      {"CreateRgbChannelTooLarge",
+       {{"t.bmp", bmp24}},
+       create({"--16bit", "--rgb", "1,256,3", "-o", "new.bm", "t.bmp"}),
+       2,
+       Usage("create", "--rgb must be three whole numbers from 0 to 255, as R,G,B")},
+      {"CreateRgbFor8Bit",
+       {{"s.bmp", bmp8}},
+       create({"--rgb", "1,2,3", "-o", "new.bm", "s.bmp"}),
+       2,
+       Usage("create", "--rgb is for 16-bit BMs (with --16bit)")},
+      {"CreateTransparentFor16Bit",
+       {{"t.bmp", bmp24}},
+       create({"--16bit", "--transparent", "3", "-o", "new.bm", "t.bmp"}),
+       2,
+       Usage("create", "--transparent is for 8-bit BMs; a 16-bit BM takes --rgb R,G,B")},
+      {"CreatePaletteFor16Bit",
+       {{"t.bmp", bmp24}},
+       create({"--16bit", "--include-palette", "-o", "new.bm", "t.bmp"}),
+       2,
+       Usage("create", "--include-palette is for 8-bit BMs")},
+      {"CreateFlagWithValue",
+       {{"t.bmp", bmp24}},
+       create({"--16bit=yes", "-o", "new.bm", "t.bmp"}),
+       2,
+       Usage("create", "--16bit takes no value")},
+      // the program
+      {"UnknownCommand",
+       {},
+       {"convert", "a.bm"},
+       2,
+       "zarn-cli: unknown command convert\nTry 'zarn-cli --help'.\n"},
+      {"UnknownOption",
+       {},
+       {"--verbose"},
+       2,
+       "zarn-cli: unknown option --verbose\nTry 'zarn-cli --help'.\n"},
+  };
+}
+
+class CliRefusal : public CliTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(CliRefusal, ExitStatusMessageAndNothingWritten) {
+  const RefusalCase& c = GetParam();
+  for (const auto& [name, bytes] : c.Files)
+    Put(name, bytes);
+  const std::vector<std::string> before = Tree();
+  const CliResult result = Run(c.Args);
+  EXPECT_EQ(result.Status, c.Status) << Describe(result);
+  EXPECT_EQ(result.Err, c.Err);
+  EXPECT_EQ(result.Out, "");
+  EXPECT_EQ(Tree(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Every, CliRefusal, ::testing::ValuesIn(RefusalCases()),
+                         [](const auto& p) { return p.param.Name; });
+
+class CliRefusalFiles : public CliTest {};
+
+TEST_F(CliRefusalFiles, NoArgumentsShowTheUsageOnTheErrorStream) {
+  const CliResult result = Run({});
+  EXPECT_EQ(result.Status, 2);
+  EXPECT_EQ(result.Out, "");
+  EXPECT_THAT(result.Err, StartsWith("Usage: zarn-cli COMMAND"));
+}
+
+TEST_F(CliRefusalFiles, ARefusedCreateLeavesTheExistingBMAsItWas) {
+  Put("new.bm", Pattern(300, 7));
+  Put("t.bmp", StandardBmp24(2, 2, Pattern(12, 2)));
+  const CliResult result = Run({"create", "-o", "new.bm", "t.bmp"});
+  EXPECT_EQ(result.Status, 1) << Describe(result);
+  EXPECT_EQ(Get("new.bm"), Pattern(300, 7));
+}
+
+TEST_F(CliRefusalFiles, ASourceTheWriterCannotTakeIsRefusedWithTheWritersReason) {
+  BmpSpec rle4;
+  rle4.BitCount = 8;
+  rle4.Width = 2;
+  rle4.Height = 2;
+  rle4.Compression = 2;  // RLE4 data in an 8-bit bitmap
+  rle4.Colours = TestColours(256);
+  rle4.RawPixelData = Bytes{0, 1};
+  Put("rle.bmp", MakeBmp(rle4));
+  const CliResult result = Run({"create", "-o", "new.bm", "rle.bmp"});
+  EXPECT_EQ(result.Status, 1) << Describe(result);
+  EXPECT_THAT(result.Err, StartsWith("rle.bmp: "));
+  EXPECT_THAT(result.Err, HasSubstr("\nnew.bm: Not written, as a BMP file was refused\n"));
+  EXPECT_FALSE(Exists("new.bm"));
+}
+
+TEST_F(CliRefusalFiles, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
+  BMFileSpec bm = SampleBMs::Colour16();
+  bm.Images = {BMImageSpec{20, 20, Pattern(800, 4)}};  // a 1254-byte BMP
+  PutBM("wall.bm", bm);
+  Put("wall.bmp", Pattern(100, 1));
+  CliResult result;
+  {
+    ScopedFileSizeLimit limit(1000);
+    if (!limit.Active()) GTEST_SKIP() << "cannot limit the size of written files here";
+    result = Run({"export", "wall.bm"});
+  }
+  EXPECT_EQ(result.Status, 1) << Describe(result);
+  EXPECT_THAT(result.Err, StartsWith("wall.bm: Cannot write file wall.bmp: "));
+  EXPECT_EQ(Get("wall.bmp"), Pattern(100, 1));
+  EXPECT_THAT(Tree(), ElementsAre("wall.bm", "wall.bmp"));
+}
+
+TEST_F(CliRefusalFiles, ABMIsNotExportedOverAFileWrittenEarlierInTheSameRun) {
+  const BMFileSpec single = SampleBMs::Colour16();
+  const BMFileSpec multi = SampleBMs::Colour16Multi();
+  PutBM("a/wall.bm", single);
+  PutBM("b/wall.bm", multi);
+  PutBM("c/wall_0.bm", single);
+  const CliResult result = Run({"export", "a/wall.bm", "b/wall.bm", "c/wall_0.bm", "-o", "out"});
+  EXPECT_EQ(result.Status, 1) << Describe(result);
+  EXPECT_EQ(result.Err,
+            "c/wall_0.bm: Not exported, as it would replace out/wall_0.bmp, written from "
+            "b/wall.bm\n");
+  EXPECT_EQ(Get("out/wall.bmp"), ExportedBmp(single, 0, nullptr));
+  EXPECT_EQ(Get("out/wall_0.bmp"), ExportedBmp(multi, 0, nullptr));
+  EXPECT_EQ(Get("out/wall_1.bmp"), ExportedBmp(multi, 1, nullptr));
+}
+
+// ---- batches --------------------------------------------------------------------------------
+
+class CliBatch : public CliTest {};
+
+TEST_F(CliBatch, InfoGoesOnPastARefusedFile) {
+  PutBM("a.bm", SampleBMs::Colour16());
+  Put("b.bm", Text("BX not a BM"));
+  PutBM("c.bm", SampleBMs::Empty8());
+  const CliResult result = Run({"info", "a.bm", "b.bm", "c.bm"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "b.bm: Invalid BM file!\n");
+  EXPECT_EQ(result.Out,
+            "a.bm:\n16-bit BM\n1 image(s) in BM\nPalette Included : N/A\nX-Offset : 0\n"
+            "Y-Offset : 0\nImage 0 : 7 x 3\n"
+            "\n"
+            "c.bm:\n8-bit BM\n0 image(s) in BM\nPalette Included : Yes\nX-Offset : 0\n"
+            "Y-Offset : 0\n");
+}
+
+TEST_F(CliBatch, ExportGoesOnPastRefusedFiles) {
+  const BMFileSpec a = SampleBMs::Colour16Multi();
+  const BMFileSpec c = SampleBMs::Paletted8();
+  PutBM("a.bm", a);
+  PutBM("b.bm", SampleBMs::Unpaletted8());
+  Put("x.bm", TruncatedBM());
+  PutBM("c.bm", c);
+  const CliResult result = Run({"export", "a.bm", "b.bm", "x.bm", "c.bm", "-o", "out"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err,
+            "b.bm: 8-bit BM without a palette: give one with --palette FILE.cmp or --palette "
+            "FILE.bm\n"
+            "x.bm: Invalid BM file!\n");
+  EXPECT_EQ(Get("out/a_1.bmp"), ExportedBmp(a, 1, nullptr));
+  EXPECT_EQ(Get("out/c_2.bmp"), ExportedBmp(c, 2, nullptr));
+  EXPECT_THAT(Tree(), ElementsAre("a.bm", "b.bm", "c.bm", "out", "out/a_0.bmp", "out/a_1.bmp",
+                                  "out/c_0.bmp", "out/c_1.bmp", "out/c_2.bmp", "x.bm"));
+}
+
+TEST_F(CliBatch, PngExportBesideEachBMGoesOnPastARefusedFile) {
+  PutBM("a.bm", SampleBMs::Colour16());
+  Put("b.bm", Text("nothing"));
+  PutBM("c.bm", SampleBMs::Colour16());
+  const CliResult result = Run({"export", "--format", "png", "a.bm", "b.bm", "c.bm"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "b.bm: Invalid BM file!\n");
+  EXPECT_THAT(Tree(), ElementsAre("a.bm", "a.png", "b.bm", "c.bm", "c.png"));
+}
+
+TEST_F(CliBatch, CreateReportsEveryRefusedSourceAndWritesNothing) {
+  Put("s0.bmp", StandardBmp8(2, 2, Pattern(4, 1), TestColours(256, 3)));
+  Put("t.bmp", StandardBmp24(2, 2, Pattern(12, 2)));
+  Put("s2.bmp", StandardBmp8(2, 2, Pattern(4, 1), TestColours(256, 3)));
+  const CliResult result = Run({"create", "-o", "new.bm", "s0.bmp", "t.bmp", "none.bmp", "s2.bmp"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err,
+            "t.bmp: BMP file is not 256 color!\n"
+            "none.bmp: Invalid BMP file!\n"
+            "new.bm: Not written, as a BMP file was refused\n");
+  EXPECT_FALSE(Exists("new.bm"));
+}
+
+// ---- help and version ---------------------------------------------------------------------
+
+class CliUsage : public CliTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliUsage, HelpOfEveryCommandGoesToStandardOutput) {
+  const std::string command = GetParam();
+  for (const char* flag : {"--help", "-h"}) {
+    const CliResult result = Run({command, flag});
+    EXPECT_EQ(result.Status, 0) << Describe(result);
+    EXPECT_THAT(result.Out, StartsWith("Usage: zarn-cli " + command)) << flag;
+    EXPECT_EQ(result.Err, "");
+  }
+  // Help wins over anything else on the line, and nothing is done.
+  const CliResult result = Run({command, "--help", "missing.bm", "-o", "x"});
+  EXPECT_EQ(result.Status, 0) << Describe(result);
+  EXPECT_TRUE(Tree().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCommand, CliUsage, ::testing::Values("info", "export", "create"));
+
+TEST(CliUsageProgram, HelpAndVersion) {
+  TempDir work;
+  const CliResult help = RunCli(work.Path(), {"--help"});
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_THAT(help.Out, StartsWith("Usage: zarn-cli COMMAND"));
+  const CliResult version = RunCli(work.Path(), {"--version"});
+  EXPECT_EQ(version.Status, 0);
+  // "zarn-cli" and the version: three numbers with dots between them.
+  const std::string prefix = "zarn-cli ";
+  ASSERT_THAT(version.Out, StartsWith(prefix));
+  std::string number = version.Out.substr(prefix.size());
+  EXPECT_EQ(std::count(number.begin(), number.end(), '.'), 2) << version.Out;
+  EXPECT_EQ(number.find_first_not_of("0123456789."), number.size() - 1) << version.Out;
+  EXPECT_EQ(number.back(), '\n');
+}
+
+}  // namespace
+}  // namespace zarn::test
