@@ -1,0 +1,545 @@
+// The in-memory bitmap: loading every BMP layout it promises to take, refusing the rest with
+// the right text, saving, and the true picture (including RLE8 from hostile input).
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "PictureBytes.h"
+#include "TestFiles.h"
+#include "codec/Bitmap.h"
+#include "codec/Errors.h"
+
+namespace zarn {
+namespace {
+
+using test::BmpSpec;
+using test::Bytes;
+using test::LoadedBitmap;
+using test::PictureBytes;
+using test::Saved;
+
+// Runs `f`, expecting a CodecError whose text is exactly `text`.
+template <typename F>
+void ExpectCodecError(F&& f, const std::string& text, const std::string& context) {
+  try {
+    f();
+    ADD_FAILURE() << context << ": no error, expected \"" << text << "\"";
+  } catch (const CodecError& e) {
+    EXPECT_EQ(std::string(e.what()), text) << context;
+  }
+}
+
+BmpSpec Spec8(std::int32_t w, std::int32_t h, std::size_t colours = 256) {
+  BmpSpec spec;
+  spec.BitCount = 8;
+  spec.Width = w;
+  spec.Height = h;
+  spec.Pixels = test::Pattern(static_cast<std::size_t>(w * h), 17);
+  spec.Colours = test::TestColours(colours);
+  spec.PadByte = 0xCC;
+  return spec;
+}
+
+BmpSpec Spec24(std::int32_t w, std::int32_t h) {
+  BmpSpec spec;
+  spec.BitCount = 24;
+  spec.Width = w;
+  spec.Height = h;
+  spec.Pixels = test::Pattern(static_cast<std::size_t>(3 * w * h), 23);
+  spec.PadByte = 0xCC;
+  return spec;
+}
+
+TBMPalette PaddedPalette(const std::vector<test::Colour>& colours) {
+  TBMPalette p{};
+  for (std::size_t i = 0; i < colours.size() && i < p.size(); ++i) {
+    p[i] = TRGBQuad{colours[i].Blue, colours[i].Green, colours[i].Red, colours[i].Reserved};
+  }
+  return p;
+}
+
+// ---- Loading and saving ------------------------------------------------------------------
+
+TEST(TBitmapLoad, StandardFilesSaveByteForByte) {
+  for (const Bytes& file : {test::MakeBmp(Spec8(3, 2)), test::MakeBmp(Spec8(4, 5)),
+                            test::MakeBmp(Spec24(1, 1)), test::MakeBmp(Spec24(5, 3))}) {
+    const TBitmap bitmap = LoadedBitmap(file);
+    EXPECT_EQ(Saved(bitmap), file);
+    EXPECT_EQ(Bytes(bitmap.StoredForm().begin(), bitmap.StoredForm().end()),
+              Bytes(file.begin() + 14, file.end()));
+  }
+  const TBitmap b = LoadedBitmap(test::MakeBmp(Spec8(3, 2)));
+  EXPECT_EQ(b.Width(), 3);
+  EXPECT_EQ(b.Height(), 2);
+  EXPECT_FALSE(b.Empty());
+}
+
+TEST(TBitmapLoad, SavingAppendsToTheStream) {
+  const Bytes file = test::MakeBmp(Spec24(2, 2));
+  const TBitmap bitmap = LoadedBitmap(file);
+  Bytes out{1, 2, 3};
+  bitmap.SaveToBmpStream(out);
+  ASSERT_EQ(out.size(), file.size() + 3);
+  EXPECT_EQ(Bytes(out.begin() + 3, out.end()), file);
+}
+
+TEST(TBitmapLoad, SaveWritesAFreshFileHeader) {
+  // File-size and pixel-offset fields that lie are not consulted, and saving states the truth.
+  struct Row {
+    const char* Name;
+    BmpSpec Spec;
+    std::uint32_t SavedOffset;
+  };
+  BmpSpec sixteen = Spec8(3, 2, 16);
+  BmpSpec offset2000 = Spec8(3, 2);
+  offset2000.PixelOffsetField = 2000;
+  offset2000.FileSizeField = 7;
+  BmpSpec used0 = Spec8(3, 2);
+  used0.ColoursUsedField = 0;  // 0 means 256 for 8 bits
+  BmpSpec core = Spec8(3, 2);
+  core.InfoSize = 12;
+  BmpSpec core24 = Spec24(2, 2);
+  core24.InfoSize = 12;
+  BmpSpec v5 = Spec8(3, 2);
+  v5.InfoSize = 124;
+  BmpSpec v5rgb = Spec24(3, 2);
+  v5rgb.InfoSize = 124;
+  const Row rows[] = {
+      {"16 colours used", sixteen, 14 + 40 + 64},
+      {"offset field 2000", offset2000, 1078},
+      {"colours used 0", used0, 1078},
+      {"12-byte header, 8 bits", core, 14 + 12 + 768},
+      {"12-byte header, 24 bits", core24, 14 + 12},
+      {"124-byte header, 8 bits", v5, 14 + 124 + 1024},
+      {"124-byte header, 24 bits", v5rgb, 14 + 124},
+  };
+  for (const Row& row : rows) {
+    const Bytes file = test::MakeBmp(row.Spec);
+    const Bytes saved = Saved(LoadedBitmap(file));
+    ASSERT_EQ(saved.size(), file.size()) << row.Name;
+    EXPECT_EQ(test::GetU32(saved, 2), saved.size()) << row.Name;
+    EXPECT_EQ(test::GetU32(saved, 6), 0u) << row.Name;
+    EXPECT_EQ(test::GetU32(saved, 10), row.SavedOffset) << row.Name;
+    EXPECT_EQ(Bytes(saved.begin() + 14, saved.end()), Bytes(file.begin() + 14, file.end()))
+        << row.Name;
+  }
+}
+
+TEST(TBitmapLoad, EmptyInputMakesTheBitmapEmpty) {
+  TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(3, 2)));
+  bitmap.LoadFromBmpStream({});
+  EXPECT_TRUE(bitmap.Empty());
+  EXPECT_EQ(bitmap.Width(), 0);
+  EXPECT_EQ(bitmap.Height(), 0);
+  std::vector<std::uint8_t> scratch;
+  EXPECT_THROW(bitmap.Picture(scratch), CodecError);
+}
+
+TEST(TBitmapLoad, ShortInputIsAStreamReadError) {
+  const Bytes good = test::MakeBmp(Spec8(3, 2));
+  const Bytes other = test::MakeBmp(Spec24(2, 2));
+  for (std::size_t length = 1; length < 14; ++length) {
+    TBitmap bitmap = LoadedBitmap(good);
+    ExpectCodecError([&] { bitmap.LoadFromBmpStream(std::span(other).first(length)); },
+                     kStreamReadError, "length " + std::to_string(length));
+    EXPECT_EQ(Saved(bitmap), good) << "previous picture kept, length " << length;
+  }
+}
+
+TEST(TBitmapLoad, BrokenLayoutsAreNotValid) {
+  struct Row {
+    const char* Name;
+    Bytes File;
+  };
+  auto with = [](BmpSpec spec, auto&& change) {
+    change(spec);
+    return test::MakeBmp(spec);
+  };
+  auto patched = [](Bytes b, std::size_t offset, std::uint32_t value) {
+    test::PutU32(b, offset, value);
+    return b;
+  };
+  auto cut = [](Bytes b, std::size_t drop) {
+    b.resize(b.size() - drop);
+    return b;
+  };
+  const Bytes std8 = test::MakeBmp(Spec8(4, 4));
+  const Bytes std24 = test::MakeBmp(Spec24(4, 4));
+  const Bytes v5 = with(Spec24(1, 1), [](BmpSpec& s) { s.InfoSize = 124; });
+  std::vector<Row> rows = {
+      {"type BA", with(Spec8(2, 2), [](BmpSpec& s) { s.Type = "BA"; })},
+      {"type bm", with(Spec8(2, 2), [](BmpSpec& s) { s.Type = "bm"; })},
+      {"info size 0", with(Spec8(2, 2), [](BmpSpec& s) { s.InfoSize = 0; })},
+      {"info size 16", with(Spec8(2, 2), [](BmpSpec& s) { s.InfoSize = 16; })},
+      {"info size 41", with(Spec8(2, 2), [](BmpSpec& s) { s.InfoSize = 41; })},
+      {"info size 64", with(Spec8(2, 2), [](BmpSpec& s) { s.InfoSize = 64; })},
+      {"info size huge", patched(test::MakeBmp(Spec8(2, 2)), 14, 0xFFFFFFF0u)},
+      {"only the file header", Bytes(std8.begin(), std8.begin() + 14)},
+      {"info header cut short", Bytes(std8.begin(), std8.begin() + 30)},
+      {"124-byte header cut short", Bytes(v5.begin(), v5.begin() + 14 + 60)},
+      {"colour table cut short", Bytes(std8.begin(), std8.begin() + 54 + 40)},
+      {"colours used beyond the file",
+       with(Spec8(2, 2), [](BmpSpec& s) { s.ColoursUsedField = 0xFFFFFFFFu; })},
+      {"8-bit rows one byte short", cut(std8, 1)},
+      {"24-bit rows one byte short", cut(std24, 1)},
+      {"24-bit with no rows at all", Bytes(std24.begin(), std24.begin() + 54)},
+      {"huge width", with(Spec8(1, 1),
+                          [](BmpSpec& s) {
+                            s.Width = INT32_MAX;
+                            s.RawPixelData = Bytes(64, 0);
+                          })},
+      {"rows of 2^32 bytes", with(Spec8(1, 1),
+                                  [](BmpSpec& s) {
+                                    s.Width = 65536;
+                                    s.Height = 65536;
+                                    s.RawPixelData = Bytes(64, 0);
+                                  })},
+      {"24-bit width whose row size wraps", with(Spec24(1, 1),
+                                                 [](BmpSpec& s) {
+                                                   s.Width = 0x55555556;
+                                                   s.RawPixelData = Bytes(64, 0);
+                                                 })},
+      {"most negative height", with(Spec8(1, 1),
+                                    [](BmpSpec& s) {
+                                      s.Height = INT32_MIN;
+                                      s.TopDown = false;
+                                      s.RawPixelData = Bytes(64, 0);
+                                    })},
+  };
+  const Bytes previous = test::MakeBmp(Spec24(2, 2));
+  for (const Row& row : rows) {
+    TBitmap bitmap = LoadedBitmap(previous);
+    ExpectCodecError([&] { bitmap.LoadFromBmpStream(row.File); }, kBitmapNotValid, row.Name);
+    EXPECT_EQ(Saved(bitmap), previous) << row.Name << ": previous picture kept";
+  }
+}
+
+TEST(TBitmapLoad, LoadFromFile) {
+  test::TempDir dir;
+  const Bytes file = test::MakeBmp(Spec8(5, 3));
+  test::WriteFileBytes(dir.File("a.bmp"), file);
+  TBitmap bitmap;
+  bitmap.LoadFromBmpFile(dir.File("a.bmp"));
+  EXPECT_EQ(Saved(bitmap), file);
+
+  const auto missing = dir.File("missing.bmp");
+  ExpectCodecError([&] { bitmap.LoadFromBmpFile(missing); }, "Cannot open file " + missing.string(),
+                   "missing file");
+  EXPECT_EQ(Saved(bitmap), file);
+
+  // A file that is there but not a BMP fails like the stream does.
+  test::WriteFileBytes(dir.File("short.bmp"), Bytes{'B', 'M', 0});
+  ExpectCodecError([&] { bitmap.LoadFromBmpFile(dir.File("short.bmp")); }, kStreamReadError,
+                   "short file");
+  EXPECT_EQ(Saved(bitmap), file);
+}
+
+TEST(TBitmapSave, ToFileAndReplacingAnOldFile) {
+  test::TempDir dir;
+  const Bytes file = test::MakeBmp(Spec24(3, 3));
+  test::WriteFileBytes(dir.File("out.bmp"), Bytes(5000, 0x77));
+  LoadedBitmap(file).SaveToBmpFile(dir.File("out.bmp"));
+  EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), file);
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.bmp"});
+}
+
+TEST(TBitmapSave, FolderThatIsAFileCannotBeCreated) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir.File("plain"), Bytes{1});
+  const auto target = dir.File("plain") / "out.bmp";
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(2, 2)));
+  ExpectCodecError([&] { bitmap.SaveToBmpFile(target); }, "Cannot create file " + target.string(),
+                   "parent is a file");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"plain"});
+}
+
+TEST(TBitmapSave, FailedWriteKeepsTheOldFile) {
+  test::TempDir dir;
+  const Bytes old(300, 0x42);
+  test::WriteFileBytes(dir.File("out.bmp"), old);
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(40, 40)));  // 2678 bytes
+  {
+    test::ScopedFileSizeLimit limit(1024);
+    ASSERT_TRUE(limit.Active());
+    EXPECT_THROW(bitmap.SaveToBmpFile(dir.File("out.bmp")), CodecError);
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), old);
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.bmp"}) << "no temporary file left";
+}
+
+TEST(TBitmapSave, TargetThatIsADirectoryIsLeftAlone) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir.File("out.bmp"));
+  test::WriteFileBytes(dir.File("out.bmp") / "inside", Bytes{7});
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(2, 2)));
+  EXPECT_THROW(bitmap.SaveToBmpFile(dir.File("out.bmp")), CodecError);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("out.bmp")));
+  EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp") / "inside"), Bytes{7});
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.bmp"}) << "no temporary file left";
+}
+
+TEST(TBitmapSave, ReadOnlyFolderKeepsTheOldFile) {
+  if (test::RunningAsRoot()) GTEST_SKIP() << "permissions do not stop root";
+  test::TempDir dir;
+  const auto folder = dir.File("ro");
+  std::filesystem::create_directory(folder);
+  const Bytes old{1, 2, 3};
+  test::WriteFileBytes(folder / "out.bmp", old);
+  std::filesystem::permissions(
+      folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(2, 2)));
+  ExpectCodecError([&] { bitmap.SaveToBmpFile(folder / "out.bmp"); },
+                   "Cannot create file " + (folder / "out.bmp").string(), "read-only folder");
+  EXPECT_EQ(test::ReadFileBytes(folder / "out.bmp"), old);
+}
+
+// ---- The true picture --------------------------------------------------------------------
+
+TEST(TBitmapPicture, EveryLayoutGivesTheSamePicture) {
+  struct Row {
+    const char* Name;
+    BmpSpec Spec;
+  };
+  std::vector<Row> rows;
+  for (int bits : {8, 24}) {
+    for (std::uint32_t info : {12u, 40u, 52u, 56u, 108u, 124u}) {
+      for (bool topDown : {false, true}) {
+        if (info == 12 && topDown) continue;  // the old header has no signed height
+        for (std::int32_t width : {1, 3, 4, 5}) {
+          BmpSpec spec = bits == 8 ? Spec8(width, 3) : Spec24(width, 3);
+          spec.InfoSize = info;
+          spec.TopDown = topDown;
+          rows.push_back({"", spec});
+        }
+      }
+    }
+  }
+  for (const Row& row : rows) {
+    const BmpSpec& s = row.Spec;
+    const std::string name = std::to_string(s.BitCount) + " bits, info " +
+                             std::to_string(s.InfoSize) + (s.TopDown ? ", top-down" : "") +
+                             ", width " + std::to_string(s.Width);
+    TBitmap bitmap;
+    ASSERT_NO_THROW(bitmap.LoadFromBmpStream(test::MakeBmp(s))) << name;
+    EXPECT_EQ(bitmap.Width(), s.Width) << name;
+    EXPECT_EQ(bitmap.Height(), s.Height) << name;
+    std::vector<std::uint8_t> scratch;
+    const TPicture picture = bitmap.Picture(scratch);
+    EXPECT_EQ(picture.Width, s.Width) << name;
+    EXPECT_EQ(picture.Height, s.Height) << name;
+    EXPECT_EQ(picture.BitCount, s.BitCount) << name;
+    EXPECT_EQ(PictureBytes(picture), s.Pixels) << name;
+    if (s.BitCount == 8) {
+      TBMPalette expected = PaddedPalette(s.Colours);
+      if (s.InfoSize == 12) {
+        for (auto& c : expected)
+          c.Reserved = 0;  // 3-byte entries
+      }
+      EXPECT_EQ(picture.Colours, expected) << name;
+    }
+  }
+}
+
+TEST(TBitmapPicture, FewerColoursArePaddedWithZeroEntries) {
+  const BmpSpec spec = Spec8(3, 2, 16);
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(spec));
+  std::vector<std::uint8_t> scratch;
+  const TPicture picture = bitmap.Picture(scratch);
+  EXPECT_EQ(picture.Colours, PaddedPalette(spec.Colours));
+  EXPECT_EQ(picture.Colours[16], (TRGBQuad{0, 0, 0, 0}));
+  EXPECT_EQ(PictureBytes(picture), spec.Pixels);
+}
+
+TEST(TBitmapPicture, RowsAreReadFromAfterTheColourTableNotFromTheOffsetField) {
+  BmpSpec spec = Spec8(3, 2);
+  spec.PixelOffsetField = 2000;
+  EXPECT_EQ(PictureBytes(LoadedBitmap(test::MakeBmp(spec))), spec.Pixels);
+  BmpSpec small = Spec8(3, 2, 2);
+  small.PixelOffsetField = 1078;
+  EXPECT_EQ(PictureBytes(LoadedBitmap(test::MakeBmp(small))), small.Pixels);
+}
+
+TEST(TBitmapPicture, LayoutsWithoutATruePictureAreRefused) {
+  struct Row {
+    const char* Name;
+    int Bits;
+    std::uint32_t Compression;
+    bool MustLoad;
+  };
+  const Row rows[] = {
+      {"1 bit", 1, 0, true},          {"4 bits", 4, 0, true},
+      {"16 bits", 16, 0, true},       {"32 bits", 32, 0, true},
+      {"RLE4", 4, 2, false},          {"8-bit RLE4", 8, 2, false},
+      {"bitfields", 32, 3, false},    {"24-bit bitfields", 24, 3, false},
+      {"compression 4", 8, 4, false}, {"compression 5", 24, 5, false},
+  };
+  for (const Row& row : rows) {
+    BmpSpec spec;
+    spec.BitCount = row.Bits;
+    spec.Width = 4;
+    spec.Height = 2;
+    spec.Compression = row.Compression;
+    if (row.Bits <= 8) spec.Colours = test::TestColours(std::size_t{1} << row.Bits);
+    TBitmap bitmap;
+    try {
+      bitmap.LoadFromBmpStream(test::MakeBmp(spec));
+    } catch (const CodecError&) {
+      EXPECT_FALSE(row.MustLoad) << row.Name << " should load";
+      continue;
+    }
+    std::vector<std::uint8_t> scratch;
+    EXPECT_THROW(bitmap.Picture(scratch), CodecError) << row.Name;
+  }
+}
+
+// ---- RLE8 --------------------------------------------------------------------------------
+
+BmpSpec Rle8Spec(std::int32_t w, std::int32_t h, const test::Rle8Writer& data) {
+  BmpSpec spec = Spec8(w, h);
+  spec.Compression = 1;
+  spec.RawPixelData = data.Data();
+  return spec;
+}
+
+TEST(TBitmapRle8, DecodesRunsAbsoluteRunsAndDeltas) {
+  // Stored bottom row first.
+  test::Rle8Writer rle;
+  rle.Run(4, 7).EndOfLine();                           // bottom: 7 7 7 7
+  rle.Absolute(Bytes{1, 2, 3}).Run(1, 9).EndOfLine();  // middle: 1 2 3 9
+  rle.Run(1, 5).Delta(2, 0).Run(1, 6).EndOfBitmap();   // top: 5 0 0 6
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Rle8Spec(4, 3, rle)));
+  EXPECT_EQ(bitmap.Width(), 4);
+  EXPECT_EQ(bitmap.Height(), 3);
+  EXPECT_EQ(PictureBytes(bitmap), (Bytes{5, 0, 0, 6, 1, 2, 3, 9, 7, 7, 7, 7}));
+}
+
+TEST(TBitmapRle8, DeltaUpAndEarlyEndLeaveZeros) {
+  test::Rle8Writer rle;
+  rle.Run(2, 4).Delta(1, 1).Run(1, 8).EndOfBitmap();  // from (2, 0) one right and one up
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Rle8Spec(4, 3, rle)));
+  // Top row untouched, middle row (stored row 1) has 8 at x 3, bottom row 4 4 0 0.
+  EXPECT_EQ(PictureBytes(bitmap), (Bytes{0, 0, 0, 0, 0, 0, 0, 8, 4, 4, 0, 0}));
+}
+
+TEST(TBitmapRle8, ScratchReuseLeavesNothingBehind) {
+  test::Rle8Writer full;
+  full.Run(4, 9).EndOfLine().Run(4, 9).EndOfLine().Run(4, 9).EndOfBitmap();
+  test::Rle8Writer sparse;
+  sparse.Run(1, 1).EndOfBitmap();
+  const TBitmap a = LoadedBitmap(test::MakeBmp(Rle8Spec(4, 3, full)));
+  const TBitmap b = LoadedBitmap(test::MakeBmp(Rle8Spec(4, 3, sparse)));
+  std::vector<std::uint8_t> scratch;
+  (void)a.Picture(scratch);
+  EXPECT_EQ(PictureBytes(b.Picture(scratch)), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+}
+
+// A hostile stream either fails with CodecError or gives a picture of the declared size
+// whose every row can be read; it never reads or writes outside its buffers (the sanitizers
+// watch) and never allocates more than the picture needs.
+void ExpectSafeRle8(const char* name, std::int32_t w, std::int32_t h, const Bytes& data,
+                    const Bytes* expectedIfDecoded = nullptr) {
+  BmpSpec spec = Spec8(w, h);
+  spec.Compression = 1;
+  spec.RawPixelData = data;
+  TBitmap bitmap;
+  try {
+    bitmap.LoadFromBmpStream(test::MakeBmp(spec));
+    std::vector<std::uint8_t> scratch;
+    const TPicture picture = bitmap.Picture(scratch);
+    EXPECT_EQ(picture.Width, w) << name;
+    EXPECT_EQ(picture.Height, h) << name;
+    const Bytes pixels = PictureBytes(picture);
+    EXPECT_EQ(pixels.size(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) << name;
+    if (expectedIfDecoded != nullptr) {
+      EXPECT_EQ(pixels, *expectedIfDecoded) << name;
+    }
+  } catch (const CodecError&) {
+    // Refusing is fine.
+  }
+}
+
+TEST(TBitmapRle8, HostileStreamsAreSafe) {
+  auto rle = [](auto&& build) {
+    test::Rle8Writer w;
+    build(w);
+    return w.Data();
+  };
+  ExpectSafeRle8("run past the row end", 4, 2,
+                 rle([](auto& w) { w.Run(200, 3).Run(255, 4).EndOfBitmap(); }));
+  ExpectSafeRle8("absolute run past the row end", 3, 2, rle([](auto& w) {
+                   w.Absolute(test::Pattern(9)).Absolute(test::Pattern(255)).EndOfBitmap();
+                 }));
+  ExpectSafeRle8("delta past the image", 4, 2, rle([](auto& w) {
+                   w.Delta(255, 255).Run(4, 1).Delta(200, 0).Run(10, 2).EndOfBitmap();
+                 }));
+  ExpectSafeRle8("delta to the right edge then a run", 4, 2,
+                 rle([](auto& w) { w.Delta(4, 0).Run(3, 1).Delta(0, 1).Run(5, 2); }));
+  ExpectSafeRle8("absolute run past the input end", 4, 4, Bytes{0, 200, 1, 2, 3, 4, 5});
+  ExpectSafeRle8("run count without its value", 4, 4, Bytes{5});
+  ExpectSafeRle8("escape without its code", 4, 4, Bytes{2, 3, 0});
+  ExpectSafeRle8("delta without its offsets", 4, 4, Bytes{0, 2, 1});
+  ExpectSafeRle8("no data at all", 4, 4, Bytes{});
+  ExpectSafeRle8("more lines than the height", 2, 2, rle([](auto& w) {
+                   for (int i = 0; i < 50; ++i)
+                     w.Run(2, 1).EndOfLine();
+                   w.Run(2, 9).EndOfBitmap();
+                 }));
+  ExpectSafeRle8("width 1, everything too long", 1, 1, rle([](auto& w) {
+                   w.Run(255, 1).Absolute(test::Pattern(200)).Delta(1, 1).Run(1, 1);
+                 }));
+  const Bytes rows = {5, 5, 6, 6, 7, 7, 8, 8};
+  ExpectSafeRle8("missing end marker", 4, 2,
+                 rle([](auto& w) { w.Run(2, 7).Run(2, 8).EndOfLine().Run(2, 5).Run(2, 6); }),
+                 &rows);
+  ExpectSafeRle8("ends after the last row without a marker", 4, 2, rle([](auto& w) {
+                   w.Run(2, 7).Run(2, 8).EndOfLine().Run(2, 5).Run(2, 6).EndOfLine();
+                 }),
+                 &rows);
+  ExpectSafeRle8("data after the end marker is ignored", 4, 2, rle([](auto& w) {
+                   w.Run(2, 7).Run(2, 8).EndOfLine().Run(2, 5).Run(2, 6).EndOfBitmap();
+                   w.Run(255, 1).Run(255, 2);
+                 }),
+                 &rows);
+}
+
+TEST(TBitmapRle8, HugeDeclaredSizesDoNotAllocate) {
+  // A few bytes of RLE cannot stand for a picture of 2^62 pixels: refused, never allocated.
+  for (auto [w, h] :
+       {std::pair{INT32_MAX, INT32_MAX}, std::pair{65536, 65536}, std::pair{1, INT32_MAX}}) {
+    BmpSpec spec = Spec8(1, 1);
+    spec.Width = w;
+    spec.Height = h;
+    spec.Compression = 1;
+    spec.RawPixelData = Bytes{0, 1};
+    TBitmap bitmap;
+    try {
+      bitmap.LoadFromBmpStream(test::MakeBmp(spec));
+    } catch (const CodecError&) {
+      continue;
+    }
+    std::vector<std::uint8_t> scratch;
+    EXPECT_THROW(bitmap.Picture(scratch), CodecError) << w << " x " << h;
+  }
+}
+
+TEST(TBitmapRle8, TopDownRle8IsRefusedOrDecodedSafely) {
+  BmpSpec spec = Spec8(2, 2);
+  spec.Compression = 1;
+  spec.TopDown = true;
+  test::Rle8Writer w;
+  w.Run(2, 1).EndOfLine().Run(2, 2).EndOfBitmap();
+  spec.RawPixelData = w.Data();
+  TBitmap bitmap;
+  try {
+    bitmap.LoadFromBmpStream(test::MakeBmp(spec));
+    std::vector<std::uint8_t> scratch;
+    EXPECT_EQ(PictureBytes(bitmap.Picture(scratch)).size(), 4u);
+  } catch (const CodecError&) {
+  }
+}
+
+}  // namespace
+}  // namespace zarn

@@ -1,0 +1,397 @@
+#include "TestFiles.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+namespace zarn::test {
+
+// ---- ByteWriter ---------------------------------------------------------------------------
+
+ByteWriter& ByteWriter::U8(std::uint8_t v) {
+  bytes_.push_back(v);
+  return *this;
+}
+
+ByteWriter& ByteWriter::U16(std::uint16_t v) {
+  U8(static_cast<std::uint8_t>(v & 0xFFu));
+  return U8(static_cast<std::uint8_t>(v >> 8));
+}
+
+ByteWriter& ByteWriter::U32(std::uint32_t v) {
+  for (int shift = 0; shift < 32; shift += 8)
+    U8(static_cast<std::uint8_t>((v >> shift) & 0xFFu));
+  return *this;
+}
+
+ByteWriter& ByteWriter::I32(std::int32_t v) {
+  return U32(static_cast<std::uint32_t>(v));
+}
+
+ByteWriter& ByteWriter::Raw(std::span<const std::uint8_t> bytes) {
+  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  return *this;
+}
+
+ByteWriter& ByteWriter::Text(std::string_view text) {
+  for (char c : text)
+    U8(static_cast<std::uint8_t>(c));
+  return *this;
+}
+
+ByteWriter& ByteWriter::Fill(std::size_t count, std::uint8_t value) {
+  bytes_.insert(bytes_.end(), count, value);
+  return *this;
+}
+
+// ---- Fields -------------------------------------------------------------------------------
+
+std::uint16_t GetU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+std::uint32_t GetU32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i)
+    v |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
+  return v;
+}
+
+std::int32_t GetI32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  return static_cast<std::int32_t>(GetU32(bytes, offset));
+}
+
+void PutU16(Bytes& bytes, std::size_t offset, std::uint16_t value) {
+  bytes.at(offset) = static_cast<std::uint8_t>(value & 0xFFu);
+  bytes.at(offset + 1) = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutU32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
+  for (std::size_t i = 0; i < 4; ++i) {
+    bytes.at(offset + i) = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFFu);
+  }
+}
+
+void PutI32(Bytes& bytes, std::size_t offset, std::int32_t value) {
+  PutU32(bytes, offset, static_cast<std::uint32_t>(value));
+}
+
+Bytes Slice(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t count) {
+  if (offset > bytes.size() || count > bytes.size() - offset) {
+    throw std::out_of_range("Slice beyond the buffer");
+  }
+  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+               bytes.begin() + static_cast<std::ptrdiff_t>(offset + count));
+}
+
+Bytes Pattern(std::size_t count, std::uint8_t seed) {
+  Bytes out(count);
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (auto& b : out) {
+    state = state * 1664525u + 1013904223u;
+    b = static_cast<std::uint8_t>(state >> 24);
+  }
+  return out;
+}
+
+// ---- BM -----------------------------------------------------------------------------------
+
+BMHeaderSpec Header16() {
+  BMHeaderSpec h;
+  h.ColourMode = 1;
+  h.BitsPerPixel = 16;
+  const std::int32_t channel[9] = {5, 6, 5, 11, 5, 0, 3, 2, 2};
+  std::copy(std::begin(channel), std::end(channel), std::begin(h.Channel));
+  return h;
+}
+
+Bytes BMHeaderBytes(const BMHeaderSpec& header) {
+  ByteWriter w;
+  std::string sig = header.Signature;
+  sig.resize(4, ' ');
+  w.Text(sig)
+      .I32(header.HeaderConstant)
+      .I32(header.Reserved1)
+      .I32(header.PaletteMode)
+      .I32(header.ImageCount)
+      .I32(header.XOffset)
+      .I32(header.YOffset);
+  for (std::uint8_t b : header.Transparent)
+    w.U8(b);
+  w.I32(header.ColourMode).I32(header.BitsPerPixel);
+  for (std::int32_t v : header.Channel)
+    w.I32(v);
+  w.Fill(52);
+  return w.Take();
+}
+
+Bytes MakeBM(const BMFileSpec& spec) {
+  ByteWriter w;
+  w.Raw(BMHeaderBytes(spec.Header));
+  for (const auto& image : spec.Images) {
+    w.I32(image.Width).I32(image.Height).Raw(image.Pixels);
+  }
+  if (spec.Trailer) w.Raw(*spec.Trailer);
+  w.Raw(spec.Extra);
+  return w.Take();
+}
+
+Bytes TestTriples(std::uint8_t seed) {
+  return Pattern(768, seed);
+}
+
+Bytes MakeCMP(std::span<const std::uint8_t> triples, std::string_view magic, std::size_t extra) {
+  ByteWriter w;
+  std::string m(magic);
+  m.resize(4, ' ');
+  w.Text(m).Fill(60, 0x11).Raw(triples).Raw(Pattern(extra, 99));
+  return w.Take();
+}
+
+// ---- BMP ----------------------------------------------------------------------------------
+
+std::vector<Colour> TestColours(std::size_t count, std::uint8_t seed) {
+  std::vector<Colour> out(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto k = static_cast<std::uint32_t>(i) + seed;
+    out[i] = Colour{static_cast<std::uint8_t>(k * 7u), static_cast<std::uint8_t>(255u - k),
+                    static_cast<std::uint8_t>(k * 13u + 1u), 0};
+  }
+  return out;
+}
+
+std::size_t RowSize(std::int64_t width, int bytesPerPixel) {
+  return static_cast<std::size_t>((width * bytesPerPixel + 3) / 4 * 4);
+}
+
+namespace {
+
+std::size_t StoredRowSize(std::int64_t width, int bitCount) {
+  return static_cast<std::size_t>((width * bitCount + 31) / 32 * 4);
+}
+
+}  // namespace
+
+Bytes MakeBmp(const BmpSpec& spec) {
+  const std::size_t entrySize = spec.InfoSize == 12 ? 3 : 4;
+  const std::size_t tableBytes = spec.Colours.size() * entrySize;
+
+  // Pixel data.
+  Bytes pixelData;
+  if (spec.RawPixelData) {
+    pixelData = *spec.RawPixelData;
+  } else {
+    const std::size_t rowSize = StoredRowSize(spec.Width, spec.BitCount);
+    const std::size_t rowBytes =
+        static_cast<std::size_t>((static_cast<std::int64_t>(spec.Width) * spec.BitCount + 7) / 8);
+    const std::size_t rows = static_cast<std::size_t>(std::max(spec.Height, 0));
+    Bytes picture = spec.Pixels;
+    picture.resize(rowBytes * rows, 0);
+    pixelData.assign(rowSize * rows, spec.PadByte);
+    for (std::size_t stored = 0; stored < rows; ++stored) {
+      const std::size_t y = spec.TopDown ? stored : rows - 1 - stored;
+      std::copy_n(picture.begin() + static_cast<std::ptrdiff_t>(y * rowBytes), rowBytes,
+                  pixelData.begin() + static_cast<std::ptrdiff_t>(stored * rowSize));
+    }
+  }
+
+  // Info header.
+  ByteWriter info;
+  if (spec.InfoSize == 12) {
+    info.U32(12)
+        .U16(static_cast<std::uint16_t>(spec.Width))
+        .U16(static_cast<std::uint16_t>(spec.Height))
+        .U16(1)
+        .U16(static_cast<std::uint16_t>(spec.BitCount));
+  } else {
+    const std::uint32_t used =
+        spec.ColoursUsedField.value_or(static_cast<std::uint32_t>(spec.Colours.size()));
+    info.U32(spec.InfoSize)
+        .I32(spec.Width)
+        .I32(spec.TopDown ? -spec.Height : spec.Height)
+        .U16(1)
+        .U16(static_cast<std::uint16_t>(spec.BitCount))
+        .U32(spec.Compression)
+        .U32(static_cast<std::uint32_t>(pixelData.size()))
+        .U32(0)
+        .U32(0)
+        .U32(used)
+        .U32(used);
+  }
+  Bytes infoBytes = info.Take();
+  if (spec.InfoSize != 12) {
+    infoBytes.resize(spec.InfoSize, 0);
+    if (spec.InfoSize >= 4) PutU32(infoBytes, 0, spec.InfoSize);
+  }
+
+  const std::size_t pixelOffset = 14 + infoBytes.size() + tableBytes;
+  const std::size_t total = pixelOffset + pixelData.size() + spec.Trailing.size();
+
+  ByteWriter w;
+  std::string type = spec.Type;
+  type.resize(2, ' ');
+  w.Text(type)
+      .U32(spec.FileSizeField.value_or(static_cast<std::uint32_t>(total)))
+      .U16(0)
+      .U16(0)
+      .U32(spec.PixelOffsetField.value_or(static_cast<std::uint32_t>(pixelOffset)))
+      .Raw(infoBytes);
+  for (const Colour& c : spec.Colours) {
+    w.U8(c.Blue).U8(c.Green).U8(c.Red);
+    if (entrySize == 4) w.U8(c.Reserved);
+  }
+  w.Raw(pixelData).Raw(spec.Trailing);
+  return w.Take();
+}
+
+Bytes StandardBmp8(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> pixels,
+                   const std::vector<Colour>& colours, std::uint8_t pad) {
+  BmpSpec spec;
+  spec.BitCount = 8;
+  spec.Width = width;
+  spec.Height = height;
+  spec.Pixels.assign(pixels.begin(), pixels.end());
+  spec.Colours = colours;
+  spec.Colours.resize(256);
+  spec.PadByte = pad;
+  return MakeBmp(spec);
+}
+
+Bytes StandardBmp24(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> pixels,
+                    std::uint8_t pad) {
+  BmpSpec spec;
+  spec.BitCount = 24;
+  spec.Width = width;
+  spec.Height = height;
+  spec.Pixels.assign(pixels.begin(), pixels.end());
+  spec.PadByte = pad;
+  return MakeBmp(spec);
+}
+
+std::vector<std::size_t> PaddingOffsets(std::size_t pixelOffset, std::int32_t width,
+                                        std::int32_t height, int bytesPerPixel) {
+  std::vector<std::size_t> out;
+  const std::size_t rowBytes =
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(bytesPerPixel);
+  const std::size_t rowSize = RowSize(width, bytesPerPixel);
+  for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
+    for (std::size_t x = rowBytes; x < rowSize; ++x)
+      out.push_back(pixelOffset + y * rowSize + x);
+  }
+  return out;
+}
+
+Bytes WithoutPadding(Bytes bytes, const std::vector<std::size_t>& offsets) {
+  for (std::size_t off : offsets) {
+    if (off < bytes.size()) bytes[off] = 0;
+  }
+  return bytes;
+}
+
+Rle8Writer& Rle8Writer::Run(std::uint8_t count, std::uint8_t value) {
+  bytes_.push_back(count);
+  bytes_.push_back(value);
+  return *this;
+}
+
+Rle8Writer& Rle8Writer::Absolute(std::span<const std::uint8_t> pixels) {
+  bytes_.push_back(0);
+  bytes_.push_back(static_cast<std::uint8_t>(pixels.size()));
+  bytes_.insert(bytes_.end(), pixels.begin(), pixels.end());
+  if (pixels.size() % 2 != 0) bytes_.push_back(0);
+  return *this;
+}
+
+Rle8Writer& Rle8Writer::EndOfLine() {
+  return Run(0, 0);
+}
+
+Rle8Writer& Rle8Writer::Delta(std::uint8_t right, std::uint8_t up) {
+  bytes_.insert(bytes_.end(), {0, 2, right, up});
+  return *this;
+}
+
+Rle8Writer& Rle8Writer::EndOfBitmap() {
+  return Run(0, 1);
+}
+
+Rle8Writer& Rle8Writer::Raw(std::span<const std::uint8_t> bytes) {
+  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  return *this;
+}
+
+// ---- Files --------------------------------------------------------------------------------
+
+Bytes ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("test cannot read " + path.string());
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("test cannot write " + path.string());
+}
+
+TempDir::TempDir() {
+  std::string templ = (std::filesystem::temp_directory_path() / "zarn-test-XXXXXX").string();
+  if (::mkdtemp(templ.data()) == nullptr) {
+    throw std::system_error(errno, std::generic_category(), "mkdtemp");
+  }
+  path_ = templ;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // A test may have left something unwritable behind; make it removable first.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> TempDir::Entries() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(std::uint64_t maxBytes) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+  if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < maxBytes) return;
+  oldSoft_ = limit.rlim_cur;
+  oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  limit.rlim_cur = maxBytes;
+  active_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  if (!active_) std::signal(SIGXFSZ, oldHandler_);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+  if (!active_) return;
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = oldSoft_;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, oldHandler_);
+}
+
+bool RunningAsRoot() {
+  return ::geteuid() == 0;
+}
+
+}  // namespace zarn::test
