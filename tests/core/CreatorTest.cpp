@@ -1,0 +1,265 @@
+// The creator's display-free logic: the check of an offered BMP, loading it as a source, the
+// source count, and writing a new BM with the window's options.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Bmp2Bm/BMCreator.h"
+#include "PictureBytes.h"
+#include "TestFiles.h"
+#include "codec/BMReader.h"
+#include "codec/BMWriter.h"
+#include "codec/Errors.h"
+
+namespace zarn {
+namespace {
+
+using test::BmpSpec;
+using test::Bytes;
+using test::LoadedBitmap;
+
+BmpSpec Spec(int bits, std::int32_t w, std::int32_t h, std::uint32_t compression = 0) {
+  BmpSpec s;
+  s.BitCount = bits;
+  s.Width = w;
+  s.Height = h;
+  s.Compression = compression;
+  s.Pixels = test::Pattern(static_cast<std::size_t>(w * h * std::max(bits / 8, 1)), 31);
+  if (bits <= 8) s.Colours = test::TestColours(std::size_t{1} << bits);
+  return s;
+}
+
+class CreatorTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const Bytes& bytes) {
+    test::WriteFileBytes(dir.File(name), bytes);
+    return dir.File(name).string();
+  }
+  test::TempDir dir;
+};
+
+// ---- CheckBmpFile --------------------------------------------------------------------------
+
+TEST_F(CreatorTest, CheckBmpFileWarningsInOrder) {
+  const std::optional<std::string> pass;
+  const std::string invalid = kInvalidBMPFile, not256 = kBMPNot256Colour,
+                    notTrue = kBMPNotTruecolour;
+  BmpSpec badType8 = Spec(8, 2, 2);
+  badType8.Type = "BA";
+  BmpSpec badType24 = Spec(24, 2, 2);
+  badType24.Type = "MB";
+  const Bytes std8 = test::MakeBmp(Spec(8, 2, 2));
+
+  // The old 12-byte header keeps its bit count at file offset 24; offset 28 lies in the colour
+  // table (8 bits) or the rows (24 bits), which are set up here to hold the "other" depth.
+  BmpSpec core8 = Spec(8, 4, 4);
+  core8.InfoSize = 12;
+  core8.Colours[0].Red = 24;  // file offset 28
+  core8.Colours[1].Blue = 0;  // file offset 29
+  BmpSpec core24 = Spec(24, 4, 3);
+  core24.InfoSize = 12;
+  core24.Pixels[3 * 4 * 2 + 2] = 8;  // bottom row stored first: its pixel 0 red is offset 28
+  core24.Pixels[3 * 4 * 2 + 3] = 0;
+
+  struct Row {
+    const char* What;
+    Bytes File;
+    std::optional<std::string> In8, In16;
+  };
+  const std::vector<Row> rows = {
+      {"8-bit", std8, pass, notTrue},
+      {"24-bit", test::MakeBmp(Spec(24, 2, 2)), not256, pass},
+      {"4-bit", test::MakeBmp(Spec(4, 4, 2)), not256, notTrue},
+      {"32-bit", test::MakeBmp(Spec(32, 2, 2)), not256, notTrue},
+      {"RLE8 passes the check", test::MakeBmp(Spec(8, 2, 2, 1)), pass, notTrue},
+      {"type before depth, 8-bit", test::MakeBmp(badType8), invalid, invalid},
+      {"type before depth, 24-bit", test::MakeBmp(badType24), invalid, invalid},
+      {"53 bytes", Bytes(std8.begin(), std8.begin() + 53), invalid, invalid},
+      {"14 bytes", Bytes(std8.begin(), std8.begin() + 14), invalid, invalid},
+      {"empty", Bytes{}, invalid, invalid},
+      {"12-byte header, 8-bit", test::MakeBmp(core8), pass, notTrue},
+      {"12-byte header, 24-bit", test::MakeBmp(core24), not256, pass},
+  };
+  for (const Row& row : rows) {
+    const std::string path = Write("check.bmp", row.File);
+    EXPECT_EQ(CheckBmpFile(path, EBMMode::Bit8), row.In8) << row.What;
+    EXPECT_EQ(CheckBmpFile(path, EBMMode::Bit16), row.In16) << row.What;
+  }
+  EXPECT_EQ(CheckBmpFile(dir.File("missing.bmp").string(), EBMMode::Bit8), invalid);
+  EXPECT_EQ(CheckBmpFile(dir.Path().string(), EBMMode::Bit16), invalid) << "a directory";
+}
+
+// ---- LoadSource ----------------------------------------------------------------------------
+
+TEST_F(CreatorTest, LoadSourceAcceptsWhatTheWritersCanTake) {
+  BmpSpec rle = Spec(8, 4, 1, 1);
+  test::Rle8Writer w;
+  w.Run(4, 3).EndOfBitmap();
+  rle.RawPixelData = w.Data();
+  BmpSpec topDown = Spec(24, 3, 3);
+  topDown.TopDown = true;
+  struct Row {
+    const char* What;
+    Bytes File;
+    EBMMode Mode;
+  };
+  const std::vector<Row> rows = {
+      {"8-bit", test::MakeBmp(Spec(8, 5, 3)), EBMMode::Bit8},
+      {"8-bit, 16 colours", test::MakeBmp([] {
+         BmpSpec s = Spec(8, 5, 3);
+         s.Colours.resize(16);
+         return s;
+       }()),
+       EBMMode::Bit8},
+      {"RLE8", test::MakeBmp(rle), EBMMode::Bit8},
+      {"24-bit top-down", test::MakeBmp(topDown), EBMMode::Bit16},
+      {"1000 x 1000", test::MakeBmp(Spec(8, 1000, 1000)), EBMMode::Bit8},
+      {"577 x 577", test::MakeBmp(Spec(24, 577, 577)), EBMMode::Bit16},
+  };
+  for (const Row& row : rows) {
+    const std::string path = Write("src.bmp", row.File);
+    TBitmap bitmap;
+    EXPECT_EQ(LoadSource(path, row.Mode, bitmap), std::nullopt) << row.What;
+    EXPECT_EQ(test::Saved(bitmap), row.File) << row.What;
+  }
+}
+
+TEST_F(CreatorTest, LoadSourceRefusesWhatTheWritersCannotTake) {
+  struct Row {
+    const char* What;
+    Bytes File;
+    EBMMode Mode;
+  };
+  const std::vector<Row> rows = {
+      {"8-bit with RLE4", test::MakeBmp(Spec(8, 4, 2, 2)), EBMMode::Bit8},
+      {"8-bit with bitfields", test::MakeBmp(Spec(8, 4, 2, 3)), EBMMode::Bit8},
+      {"24-bit with bitfields", test::MakeBmp(Spec(24, 4, 2, 3)), EBMMode::Bit16},
+      {"8-bit, 1001 x 1000", test::MakeBmp(Spec(8, 1001, 1000)), EBMMode::Bit8},
+      {"24-bit, 578 x 578", test::MakeBmp(Spec(24, 578, 578)), EBMMode::Bit16},
+  };
+  for (const Row& row : rows) {
+    const std::string path = Write("src.bmp", row.File);
+    TBitmap bitmap;
+    std::optional<std::string> warning;
+    try {
+      warning = LoadSource(path, row.Mode, bitmap);
+    } catch (const CodecError&) {
+      continue;  // refused as a bitmap: fine too
+    }
+    ASSERT_TRUE(warning.has_value()) << row.What;
+    EXPECT_FALSE(warning->empty()) << row.What;
+  }
+}
+
+TEST_F(CreatorTest, LoadSourceThrowsForWhatCannotBeLoaded) {
+  Bytes cut = test::MakeBmp(Spec(8, 4, 4));
+  cut.resize(cut.size() - 1);
+  const std::string path = Write("cut.bmp", cut);
+  TBitmap bitmap;
+  try {
+    (void)LoadSource(path, EBMMode::Bit8, bitmap);
+    ADD_FAILURE() << "no error";
+  } catch (const CodecError& e) {
+    EXPECT_EQ(std::string(e.what()), kBitmapNotValid);
+  }
+  const auto missing = dir.File("missing.bmp");
+  try {
+    (void)LoadSource(missing.string(), EBMMode::Bit8, bitmap);
+    ADD_FAILURE() << "no error";
+  } catch (const CodecError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing.string());
+  }
+}
+
+// ---- Source count and CreateBM -------------------------------------------------------------
+
+TEST(CheckSourceCount, AtLeastOneAndAtMostTwentyOne) {
+  EXPECT_NE(CheckSourceCount(0), std::nullopt);
+  EXPECT_EQ(CheckSourceCount(1), std::nullopt);
+  EXPECT_EQ(CheckSourceCount(21), std::nullopt);
+  EXPECT_EQ(CheckSourceCount(22), std::optional<std::string>(kTooManySources));
+  EXPECT_EQ(CheckSourceCount(1000), std::optional<std::string>(kTooManySources));
+}
+
+TEST_F(CreatorTest, CreateBMEightBitTakesTheLowByteOfTheIndex) {
+  const TBitmap a = LoadedBitmap(test::MakeBmp(Spec(8, 3, 2)));
+  const TBitmap b = LoadedBitmap(test::MakeBmp(Spec(8, 2, 2)));
+  const std::vector<const TBitmap*> sources{&a, &b};
+  for (auto [index, stored] : {std::pair{300, 44}, std::pair{-1, 255}, std::pair{7, 7}}) {
+    TCreateOptions options;
+    options.Mode = EBMMode::Bit8;
+    options.XOffset = 640;
+    options.YOffset = 480;
+    options.TransparentIndex = index;
+    options.IncludePalette = true;
+    options.Red = 1;  // 16-bit options are not used
+    const auto path = dir.File("new8.bm");
+    CreateBM(path.string(), sources, options);
+    const Bytes file = test::ReadFileBytes(path);
+    Bytes expected;
+    EncodeBM8(expected, sources, 640, 480, static_cast<std::uint8_t>(stored), true);
+    EXPECT_EQ(file, expected) << index;
+    EXPECT_EQ(file[28], stored) << index;
+    EXPECT_EQ(test::GetI32(file, 12), 2);
+
+    TBMHeader header{};
+    std::array<TBMImage, kMaxImages> images{};
+    TBMPalette palette{};
+    EXPECT_TRUE(ReadBM(path, header, images, palette));
+    EXPECT_EQ(header.ImageCount, 2);
+  }
+  TCreateOptions noPalette;
+  CreateBM(dir.File("nopal.bm").string(), sources, noPalette);
+  EXPECT_EQ(test::GetI32(test::ReadFileBytes(dir.File("nopal.bm")), 12), 1);
+}
+
+TEST_F(CreatorTest, CreateBMSixteenBitTakesTheLowByteOfEachChannel) {
+  const TBitmap a = LoadedBitmap(test::MakeBmp(Spec(24, 3, 2)));
+  const std::vector<const TBitmap*> sources{&a};
+  TCreateOptions options;
+  options.Mode = EBMMode::Bit16;
+  options.XOffset = 3;
+  options.YOffset = 4;
+  options.Red = 511;              // 255
+  options.Green = 256;            // 0
+  options.Blue = -1;              // 255
+  options.IncludePalette = true;  // not for 16 bits
+  options.TransparentIndex = 9;
+  CreateBM(dir.File("new16.bm").string(), sources, options);
+  const Bytes file = test::ReadFileBytes(dir.File("new16.bm"));
+  Bytes expected;
+  EncodeBM16(expected, sources, 3, 4, 255, 0, 255);
+  EXPECT_EQ(file, expected);
+  EXPECT_EQ(test::Slice(file, 28, 4), (Bytes{0x1F, 0xF8, 0, 0}));
+  EXPECT_EQ(test::GetI32(file, 12), 1);
+  EXPECT_EQ(test::GetI32(file, 36), 16);
+}
+
+TEST_F(CreatorTest, CreateBMFailuresKeepTheOldFile) {
+  const TBitmap rgb = LoadedBitmap(test::MakeBmp(Spec(24, 2, 2)));
+  const TBitmap idx = LoadedBitmap(test::MakeBmp(Spec(8, 2, 2)));
+  const Bytes old{1, 2, 3, 4};
+  const std::string path = Write("old.bm", old);
+  TCreateOptions eight;
+  TCreateOptions sixteen;
+  sixteen.Mode = EBMMode::Bit16;
+  EXPECT_THROW(CreateBM(path, {&idx, &rgb}, eight), CodecError);
+  EXPECT_THROW(CreateBM(path, {&rgb, &idx}, sixteen), CodecError);
+  EXPECT_EQ(test::ReadFileBytes(path), old);
+
+  Write("plain", Bytes{0});
+  const auto target = dir.File("plain") / "x.bm";
+  try {
+    CreateBM(target.string(), {&idx}, eight);
+    ADD_FAILURE() << "no error";
+  } catch (const CodecError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create file " + target.string());
+  }
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"old.bm", "plain"}));
+}
+
+}  // namespace
+}  // namespace zarn
