@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -41,6 +42,8 @@ constexpr int kDesignFrameHeight = 27;
 constexpr int kDesignPanelWidth = 224;
 constexpr int kDesignEntryHeight = 13;
 constexpr int kGlyphSize = 18;
+constexpr const char* kRB8bitCaption = "8-bit BM   (BMPs must be 256 color)";
+constexpr const char* kRB16bitCaption = "16-bit BM (BMPs must be truecolor)";
 
 // The "Create BM" glyph: a sheet with a folded corner and a tick. Enabled it is drawn in
 // colour; disabled, embossed in the greys of a disabled button.
@@ -89,6 +92,44 @@ QIcon CreateBMIcon() {
   icon.addPixmap(CreateBMGlyph(true), QIcon::Normal);
   icon.addPixmap(CreateBMGlyph(false), QIcon::Disabled);
   return icon;
+}
+
+// The captions of the panel have only the room the design gives them next to their neighbours.
+// A font wider than the design's narrow 8-point one would make them overlap: the window's font
+// is then narrowed (by stretch first, then by size) until every caption fits its room.
+QFont FittedFont(const QWidget* window) {
+  const double k = DesignScaleFactor(window);
+  const QStyle* style = window->style();
+  const int radio = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                    style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing) + 2;
+  const int check = style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                    style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 2;
+  struct TRoom {
+    const char* Caption;
+    int DesignWidth;  // from the caption's left edge to its neighbour
+    int Indicator;    // taken by a radio or check indicator
+  };
+  const TRoom rooms[] = {
+      {kRB8bitCaption, 192, radio},   {kRB16bitCaption, 192, radio},
+      {"Include Palette", 97, check}, {"X-Offset :", 46, 0},
+      {"Y-Offset :", 46, 0},          {"Transparent colour (0-255) :", 142, 0},
+  };
+  const auto fits = [&](const QFont& font) {
+    const QFontMetrics metrics(font);
+    for (const TRoom& r : rooms) {
+      if (metrics.horizontalAdvance(QLatin1String(r.Caption)) >
+          ScaleDesign(r.DesignWidth, k) - r.Indicator) {
+        return false;
+      }
+    }
+    return true;
+  };
+  QFont font = DesignFont(window);
+  for (int stretch = 95; stretch >= 70 && !fits(font); stretch -= 5)
+    font.setStretch(stretch);
+  while (!fits(font) && font.pixelSize() > 8)
+    font.setPixelSize(font.pixelSize() - 1);
+  return font;
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
@@ -150,7 +191,7 @@ TNewBMWindow::TNewBMWindow(TBMViewer& viewer, TDialogs& dialogs, THelp& help, QW
     : QDialog(parent), viewer_(viewer), dialogs_(dialogs), help_(help) {
   setObjectName(QStringLiteral("NewBMWindow"));
   setWindowTitle(QStringLiteral("Create New BM"));
-  setFont(DesignFont(this));
+  setFont(FittedFont(this));
   setSizeGripEnabled(false);
   SetHelpContext(this, kHelpNewBM);
 
@@ -192,11 +233,11 @@ void TNewBMWindow::BuildControls() {
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
   layout->addWidget(ScrollBox1, 1);
 
-  RB8bit = new QRadioButton(QStringLiteral("8-bit BM   (BMPs must be 256 color)"), Panel1);
+  RB8bit = new QRadioButton(QLatin1String(kRB8bitCaption), Panel1);
   RB8bit->setObjectName(QStringLiteral("RB8bit"));
   Place(RB8bit, 12, 8, 192, 21);
   RB8bit->setChecked(true);
-  RB16bit = new QRadioButton(QStringLiteral("16-bit BM (BMPs must be truecolor)"), Panel1);
+  RB16bit = new QRadioButton(QLatin1String(kRB16bitCaption), Panel1);
   RB16bit->setObjectName(QStringLiteral("RB16bit"));
   Place(RB16bit, 12, 28, 192, 17);
 
@@ -224,6 +265,8 @@ void TNewBMWindow::BuildControls() {
   FileList->setUniformItemSizes(true);
   FileList->setToolTip(QStringLiteral("Right-click here"));
   FileList->setContextMenuPolicy(Qt::CustomContextMenu);
+  listViewport_ = FileList->viewport();
+  listViewport_->installEventFilter(this);
   Place(FileList, 32, 176, 160, 128);
 
   Label2 = new QLabel(QStringLiteral("Right click above to access menu"), Panel1);
@@ -290,6 +333,19 @@ void TNewBMWindow::showEvent(QShowEvent* event) {
   // Each showing by the program starts afresh; the window system's re-showing (a restore
   // from minimised) does not.
   if (!event->spontaneous()) RunGuarded(dialogs_, [this] { FormShow(); });
+}
+
+bool TNewBMWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The right button only opens BMPmenu: it neither selects an entry nor makes it current, so
+  // the menu's commands work on the entry the user chose before.
+  const QEvent::Type type = event->type();
+  if (watched == listViewport_ &&
+      (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+       type == QEvent::MouseButtonDblClick) &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TNewBMWindow::FormShow() {

@@ -75,6 +75,7 @@ class TNewBMWindow : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -120,6 +121,7 @@ class TNewBMWindow : public QDialog {
   QAction* Insert1 = nullptr;
   QAction* Remove1 = nullptr;
   QAction* Clear1 = nullptr;
+  QObject* listViewport_ = nullptr;  // where the right button is kept from selecting
   // Set while the window changes the list itself, so that only the user's changes of the
   // selection update the preview.
   bool listChanging_ = false;

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@
 #include "Mainwin/SpinEdit.h"
 #include "RecordingHelp.h"
 #include "TestFiles.h"
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace zarn::test {
 

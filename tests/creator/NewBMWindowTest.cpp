@@ -1,5 +1,6 @@
 // The new-BM window without Create BM: its controls, the mode choice, the source list and its
 // checks, the preview, what each showing resets, and help.
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
@@ -76,6 +77,18 @@ TEST_F(CreatorTest, EveryControlIsNamedCaptionedAndPlaced) {
   EXPECT_EQ(Preview()->pos(), QPoint(0, 0));
   EXPECT_EQ(Child<QScrollArea>("ScrollBox1")->palette().color(QPalette::Window), Qt::black);
   ExpectListState(false);
+}
+
+TEST_F(CreatorTest, CaptionsFitBesideTheirNeighbours) {
+  const std::pair<const char*, const char*> besides[] = {
+      {"Label3", "SEXoff"}, {"Label4", "SEYoff"}, {"Label5", "SETranspClr"}};
+  for (const auto& [label, neighbour] : besides) {
+    EXPECT_LE(Child<QLabel>(label)->geometry().right(), Child<QWidget>(neighbour)->x()) << label;
+  }
+  for (const char* name : {"RB8bit", "RB16bit", "CBIncPal"}) {
+    QWidget* w = Child<QWidget>(name);
+    EXPECT_LE(w->sizeHint().width(), w->width()) << name;
+  }
 }
 
 TEST_F(CreatorTest, ButtonsAreDefaultCancelAndHelpWithGlyphs) {
@@ -414,6 +427,27 @@ TEST_F(CreatorTest, CtrlClickMakesAnUnselectedEntryCurrentForRemove) {
   Action("Remove1")->trigger();
   EXPECT_EQ(Entries(), QStringList({Q(a), Q(c)}));
   EXPECT_EQ(SelectedEntries(), QStringList{Q(a)});
+}
+
+TEST_F(CreatorTest, RightClickOpensTheMenuWithoutTouchingSelectionOrCurrentEntry) {
+  const fs::path a = Bmp8("a.bmp"), b = Bmp8("b.bmp"), c = Bmp8("c.bmp");
+  for (const fs::path& p : {a, b, c})
+    Add(p);
+  ClickEntry(0);
+  ClickEntry(1, Qt::ControlModifier);
+  QListWidget* list = List();
+  const QPoint onC = list->visualItemRect(list->item(2)).center();
+  QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, onC);
+  EXPECT_EQ(SelectedEntries(), QStringList({Q(a), Q(b)}));
+  EXPECT_EQ(CurrentEntry(), Q(b));
+
+  QMenu* menu = Child<QMenu>("BMPmenu");
+  QContextMenuEvent request(QContextMenuEvent::Mouse, onC, list->viewport()->mapToGlobal(onC));
+  QApplication::sendEvent(list->viewport(), &request);
+  EXPECT_TRUE(menu->isVisible());
+  menu->close();
+  Action("Remove1")->trigger();
+  EXPECT_EQ(Entries(), QStringList({Q(a), Q(c)}));
 }
 
 TEST_F(CreatorTest, EmptyingTheListReturnsToTheEmptyStateAndKeepsThePreview) {
