@@ -145,6 +145,23 @@ TEST_F(CreateBMTest, SpinValuesAreTheirTextAndColoursTheirLowEightBits) {
   EXPECT_EQ(ReadFileBytes(out), expected);
 }
 
+TEST_F(CreateBMTest, PathsBeyondAsciiReachTheFilesTheyName) {
+  // UTF-8 names, as the dialogs return them.
+  const std::string srcName =
+                        "Fl\xC3\xA4"
+                        "che \xC3\xBC.bmp",
+                    outName = "W\xC3\xA4nd.BM";
+  const fs::path src = Write(srcName, Bmp8Bytes(2, 2, 1)), out = dir.File(outName);
+  Add(src);
+  ASSERT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(Entries(), QStringList{QString::fromUtf8(src.string())});
+  Create(out);
+  ASSERT_TRUE(dialogs.Messages.empty());
+  EXPECT_TRUE(fs::exists(out));
+  EXPECT_EQ(viewer.Calls,
+            (std::vector<TShowCall>{{out.string(), EBMKind::Unpaletted8, EInfoStyle::Created}}));
+}
+
 TEST_F(CreateBMTest, CancelledSaveDialogChangesNothing) {
   Add(Bmp8("a.bmp"));
   dialogs.AnswerCancel();
