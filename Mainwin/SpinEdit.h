@@ -18,6 +18,9 @@ class TSpinEdit : public QSpinBox {
  public:
   explicit TSpinEdit(QWidget* parent = nullptr);
 
+  // The text field, for reading and selecting the text.
+  using QAbstractSpinBox::lineEdit;
+
   // The text read as a whole number, not clamped to the range; the minimum when the text is
   // not a number. A number beyond the range of int is taken as the nearest int.
   int Value() const;

@@ -1,0 +1,141 @@
+// The help window and the shipped help file.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <set>
+
+#include "GuiPrinters.h"
+#include "Mainwin/HelpWindow.h"
+#include "TestFiles.h"
+
+namespace zarn::test {
+namespace {
+
+QString ShippedHelpFile() {
+  return QStringLiteral(ZARN_SOURCE_DIR "/Zarn.hlp");
+}
+
+QString ReadText(const QString& path) {
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+  return QString::fromUtf8(file.readAll());
+}
+
+TEST(HelpFileTest, HasATopicForEveryContextAndTheNamedTopics) {
+  const auto topics = THelpWindow::ParseTopics(ReadText(ShippedHelpFile()));
+  std::set<int> contexts;
+  std::set<QString> names;
+  for (const auto& t : topics) {
+    if (t.Context) {
+      EXPECT_TRUE(contexts.insert(t.Context).second) << "context " << t.Context;
+    }
+    EXPECT_TRUE(names.insert(t.Name).second) << t.Name.toStdString();
+    EXPECT_FALSE(t.Title.isEmpty());
+  }
+  EXPECT_EQ(contexts, (std::set<int>{1, 2, 3, 4}));
+  EXPECT_TRUE(names.count("Contents"));
+  EXPECT_TRUE(names.count("Overview"));
+  ASSERT_FALSE(topics.empty());
+  EXPECT_EQ(topics.front().Name, "Contents");
+}
+
+TEST(HelpFileTest, EveryLinkLeadsToATopic) {
+  const QString html = ReadText(ShippedHelpFile());
+  std::set<QString> names;
+  for (const auto& t : THelpWindow::ParseTopics(html))
+    names.insert(t.Name);
+  static const QRegularExpression link(QStringLiteral(R"re(href="#([^"]+)")re"));
+  int links = 0;
+  for (auto it = link.globalMatch(html); it.hasNext(); ++links) {
+    const QString target = it.next().captured(1);
+    EXPECT_TRUE(names.count(target)) << target.toStdString();
+  }
+  EXPECT_GT(links, 5);
+}
+
+TEST(HelpWindowTest, ParsesTopicHeadings) {
+  const auto topics = THelpWindow::ParseTopics(QStringLiteral(
+      "<h2 id=\"A\">First <b>one</b></h2><p>x</p><H2 data-context=\"7\" id=\"B\">Second</H2>"
+      "<h2>No name</h2><h2 id=\"C\" data-context=\"x\">Third</h2>"));
+  ASSERT_EQ(topics.size(), 3u);
+  EXPECT_EQ(topics[0].Name, "A");
+  EXPECT_EQ(topics[0].Title, "First one");
+  EXPECT_EQ(topics[0].Context, 0);
+  EXPECT_EQ(topics[1].Name, "B");
+  EXPECT_EQ(topics[1].Context, 7);
+  EXPECT_EQ(topics[2].Context, 0);
+}
+
+TEST(HelpWindowTest, JumpMacroNamesTheTopicWithinTheLengthLimit) {
+  EXPECT_EQ(JumpMacro("Overview"), "JumpID(\"\",\"Overview\")");
+  EXPECT_EQ(JumpMacro(std::string(300, 'x').c_str()).size(), 255);
+}
+
+TEST(HelpWindowTest, StartupPathIsTheWorkingDirectoryAndTheFileName) {
+  EXPECT_EQ(StartupHelpFile(),
+            QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + "Zarn.hlp");
+}
+
+class HelpWindowShowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { help.SetHelpFile(ShippedHelpFile()); }
+  THelpWindow help;
+};
+
+TEST_F(HelpWindowShowTest, ContextRequestsShowTheirTopics) {
+  const std::pair<int, const char*> cases[] = {
+      {1, "MainWindow"}, {2, "LoadPalette"}, {3, "Export"}, {4, "NewBM"}};
+  for (const auto& [context, topic] : cases) {
+    help.ShowContext(context);
+    EXPECT_EQ(help.CurrentTopic(), topic);
+    ASSERT_NE(help.Window(), nullptr);
+    EXPECT_TRUE(help.Window()->isVisible());
+    EXPECT_EQ(help.Topics()->currentItem()->data(Qt::UserRole).toString(), topic);
+  }
+  help.ShowContext(99);
+  EXPECT_TRUE(help.StatusText().contains("99"));
+}
+
+TEST_F(HelpWindowShowTest, OverviewOpensTheContentsThenJumps) {
+  help.ShowTopic("Overview");
+  EXPECT_EQ(help.CurrentTopic(), "Overview");
+  EXPECT_TRUE(help.Browser()->toPlainText().contains("Jedi Knight"));
+  EXPECT_TRUE(help.RunMacro("JumpID(\"\",\"Export\")"));
+  EXPECT_EQ(help.CurrentTopic(), "Export");
+  EXPECT_FALSE(help.RunMacro("CloseWindow()"));
+  EXPECT_FALSE(help.JumpToTopic("NoSuchTopic"));
+  EXPECT_EQ(help.CurrentTopic(), "Export");
+}
+
+TEST_F(HelpWindowShowTest, ContentsShowsTheTopicsList) {
+  help.ShowContents();
+  EXPECT_EQ(help.CurrentTopic(), "Contents");
+  EXPECT_GE(help.Topics()->count(), 6);
+}
+
+TEST(HelpWindowMissingTest, AMissingFileIsReportedInTheHelpWindow) {
+  TempDir dir;
+  THelpWindow help;
+  const QString path = QString::fromStdString(dir.File("Zarn.hlp").string());
+  help.SetHelpFile(path);
+  help.ShowTopic("Overview");  // the contents request fails, so no jump is tried
+  ASSERT_NE(help.Window(), nullptr);
+  EXPECT_TRUE(help.Window()->isVisible());
+  EXPECT_TRUE(help.Browser()->toPlainText().contains(path));
+  EXPECT_FALSE(help.Loaded());
+  help.ShowContext(1);
+  EXPECT_TRUE(help.Browser()->toPlainText().contains("could not be opened"));
+
+  // Once the file is there, the next request reads it.
+  QFile::copy(ShippedHelpFile(), path);
+  help.ShowContext(2);
+  EXPECT_TRUE(help.Loaded());
+  EXPECT_EQ(help.CurrentTopic(), "LoadPalette");
+}
+
+}  // namespace
+}  // namespace zarn::test

@@ -1,0 +1,707 @@
+// The main window driven headless through scripted dialogs and a recording help layer.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+
+#include "FakeDialogs.h"
+#include "GuiPrinters.h"
+#include "Mainwin/BitmapImage.h"
+#include "Mainwin/DesignScale.h"
+#include "Mainwin/HelpContext.h"
+#include "Mainwin/MainWindow.h"
+#include "Mainwin/SpinEdit.h"
+#include "RecordingHelp.h"
+#include "TestFiles.h"
+#include "codec/Colour.h"
+
+namespace zarn::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- BM files for the tests ----------------------------------------------------------------
+
+struct TSize {
+  int W;
+  int H;
+};
+
+BMFileSpec Bm8(std::vector<TSize> sizes, bool withPalette, std::uint8_t seed = 7) {
+  BMFileSpec spec;
+  spec.Header.PaletteMode = withPalette ? 2 : 1;
+  spec.Header.ImageCount = static_cast<std::int32_t>(sizes.size());
+  for (const TSize s : sizes) {
+    spec.Images.push_back({s.W, s.H, Pattern(static_cast<std::size_t>(s.W * s.H), seed++)});
+  }
+  if (withPalette) spec.Trailer = TestTriples(11);
+  return spec;
+}
+
+BMFileSpec Bm16(std::vector<TSize> sizes, std::uint8_t seed = 21) {
+  BMFileSpec spec;
+  spec.Header = Header16();
+  spec.Header.ImageCount = static_cast<std::int32_t>(sizes.size());
+  for (const TSize s : sizes) {
+    spec.Images.push_back({s.W, s.H, Pattern(static_cast<std::size_t>(2 * s.W * s.H), seed++)});
+  }
+  return spec;
+}
+
+// The colours an 8-bit image shows with a triple palette, rows top to bottom.
+std::vector<QRgb> Colours8(const BMImageSpec& image, const Bytes& triples) {
+  std::vector<QRgb> out;
+  for (const std::uint8_t index : image.Pixels) {
+    const std::size_t i = std::size_t{index} * 3;
+    out.push_back(qRgb(triples[i], triples[i + 1], triples[i + 2]));
+  }
+  return out;
+}
+
+std::vector<QRgb> Colours16(const BMImageSpec& image) {
+  std::vector<QRgb> out;
+  for (std::size_t i = 0; i + 1 < image.Pixels.size(); i += 2) {
+    std::uint8_t r = 0, g = 0, b = 0;
+    Rgb565ToRgb(image.Pixels[i], image.Pixels[i + 1], r, g, b);
+    out.push_back(qRgb(r, g, b));
+  }
+  return out;
+}
+
+std::vector<QRgb> ImageColours(const QImage& image) {
+  std::vector<QRgb> out;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x)
+      out.push_back(image.pixel(x, y));
+  }
+  return out;
+}
+
+QStringList Lines(const QPlainTextEdit* memo) {
+  return memo->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+}
+
+QString Q(const fs::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+// A modal window stand-in that closes itself as soon as it runs.
+class TSelfClosingDialog : public QDialog {
+ public:
+  int Runs = 0;
+  int exec() override {
+    ++Runs;
+    QTimer::singleShot(0, this, &QDialog::reject);
+    return QDialog::exec();
+  }
+};
+
+// ---- Fixture -------------------------------------------------------------------------------
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { window = std::make_unique<TMainWindow>(dialogs, help); }
+
+  template <class T>
+  T* Child(const char* name) const {
+    T* w = window->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  QPlainTextEdit* BMInfo() const { return Child<QPlainTextEdit>("BMInfo"); }
+  QPlainTextEdit* ImageInfo() const { return Child<QPlainTextEdit>("ImageInfo"); }
+  TImageView* Image() const { return Child<TImageView>("Image"); }
+  TSpinEdit* Selector() const { return Child<TSpinEdit>("SEImageNum"); }
+  QAction* Action(const char* name) const { return Child<QAction>(name); }
+  QPushButton* Button(const char* name) const { return Child<QPushButton>(name); }
+
+  fs::path Write(const std::string& name, const Bytes& bytes) const {
+    const fs::path path = dir.File(name);
+    WriteFileBytes(path, bytes);
+    return path;
+  }
+  fs::path WriteBM(const std::string& name, const BMFileSpec& spec) const {
+    return Write(name, MakeBM(spec));
+  }
+
+  // Runs "Open BM" with `path` chosen in the dialog.
+  void Open(const fs::path& path) {
+    dialogs.AnswerFile(Q(path));
+    Action("OpenBM1")->trigger();
+  }
+  void LoadPalette(const fs::path& path, int filterIndex) {
+    dialogs.AnswerFile(Q(path), filterIndex);
+    Button("BBLoadPal")->click();
+  }
+  void Export(const fs::path& chosen) {
+    dialogs.AnswerFile(Q(chosen));
+    Button("BBbm2bmp")->click();
+  }
+
+  TempDir dir;
+  TFakeDialogs dialogs;
+  TRecordingHelp help;
+  std::unique_ptr<TMainWindow> window;
+};
+
+// ---- Start -----------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, StartsClosedWithEveryControlNamedAndPlaced) {
+  EXPECT_EQ(window->objectName(), "MainWindow");
+  EXPECT_EQ(window->windowTitle(), "Zarn");
+  EXPECT_EQ(window->ShownState(), ClosedViewerState());
+  EXPECT_TRUE(BMInfo()->toPlainText().isEmpty());
+  EXPECT_TRUE(BMInfo()->isReadOnly());
+  EXPECT_TRUE(ImageInfo()->toPlainText().isEmpty());
+  EXPECT_FALSE(ImageInfo()->isReadOnly());
+  EXPECT_TRUE(Image()->Picture().isNull());
+  EXPECT_EQ(Image()->ImageSize(), DesignSize(window.get(), 105, 105));
+  EXPECT_EQ(Child<QScrollArea>("ScrollBox1")->widget(), Image());
+
+  const double k = DesignScaleFactor(window.get());
+  struct {
+    const char* Name;
+    QRect Design;
+    QString Caption;
+  } const controls[] = {
+      {"BBbm2bmp", {40, 48, 75, 25}, "BM => BMP"},
+      {"BBLoadPal", {40, 16, 75, 25}, "Load Palette"},
+      {"BBHelp", {40, 312, 80, 25}, "&Help"},
+  };
+  for (const auto& c : controls) {
+    QPushButton* b = Button(c.Name);
+    EXPECT_EQ(b->geometry(),
+              DesignRect(c.Design.x(), c.Design.y(), c.Design.width(), c.Design.height(), k))
+        << c.Name;
+    EXPECT_EQ(b->text(), c.Caption);
+  }
+  EXPECT_EQ(BMInfo()->geometry(), DesignRect(16, 104, 128, 96, k));
+  EXPECT_EQ(Selector()->geometry(), DesignRect(56, 216, 48, 22, k));
+  EXPECT_EQ(ImageInfo()->geometry(), DesignRect(16, 248, 128, 48, k));
+  EXPECT_EQ(Child<QLabel>("Label1")->text(), "BM Info :");
+  EXPECT_EQ(Child<QLabel>("Label2")->text(), "Image :");
+  EXPECT_EQ(Child<QWidget>("Panel1")->width(), DesignSize(window.get(), 160, 0).width());
+}
+
+TEST_F(MainWindowTest, MenuHasItsItemsInOrder) {
+  QMenuBar* bar = Child<QMenuBar>("Menu");
+  ASSERT_EQ(bar->actions().size(), 2);
+  auto captions = [](QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions())
+      out << (a->isSeparator() ? "-" : a->text());
+    return out;
+  };
+  QMenu* file = Child<QMenu>("FileMenu");
+  QMenu* help1 = Child<QMenu>("Help1");
+  EXPECT_EQ(file->title(), "&File");
+  EXPECT_EQ(help1->title(), "&Help");
+  EXPECT_EQ(captions(file), QStringList({"&Open BM", "&New BM", "&Close BM", "-", "E&xit"}));
+  EXPECT_EQ(captions(help1), QStringList({"&Overview", "&Contents", "-", "&About"}));
+  for (QAction* a : file->actions() + help1->actions())
+    EXPECT_TRUE(a->shortcut().isEmpty());
+}
+
+TEST_F(MainWindowTest, TabOrderFollowsThePanel) {
+  const char* order[] = {"BMInfo", "BBbm2bmp", "BBLoadPal", "SEImageNum", "ImageInfo", "BBHelp"};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+    QWidget* w = Child<QWidget>(order[i]);
+    // Skip what Tab does not stop at: labels, and the parts of the control itself.
+    QWidget* next = w->nextInFocusChain();
+    while (!(next->focusPolicy() & Qt::TabFocus) || w->isAncestorOf(next)) {
+      next = next->nextInFocusChain();
+    }
+    EXPECT_EQ(next->objectName(), order[i + 1]) << "after " << order[i];
+  }
+}
+
+// ---- Open BM ---------------------------------------------------------------------------------
+
+struct TOpenCase {
+  const char* Name;
+  BMFileSpec Spec;
+  QStringList Info;
+  TViewerState State;
+  QSize Shown;  // size of the shown image, or invalid when nothing is shown
+};
+
+TEST_F(MainWindowTest, OpenShowsEachKindOfBM) {
+  BMFileSpec paletted = Bm8({{4, 3}, {2, 5}}, true);
+  paletted.Header.XOffset = -3;
+  BMFileSpec unpaletted = Bm8({{6, 2}}, false);
+  unpaletted.Header.YOffset = 17;
+  BMFileSpec colour16 = Bm16({{3, 2}, {5, 1}, {1, 1}});
+  BMFileSpec deep;
+  deep.Header.BitsPerPixel = 24;
+  deep.Header.ImageCount = 2;
+  BMFileSpec empty = Bm8({}, true);
+  BMFileSpec single = Bm8({{7, 7}}, true);
+
+  const TOpenCase cases[] = {
+      {"paletted",
+       paletted,
+       {"8-bit BM", "2 image(s) in BM", "Palette Included : Yes", "X-Offset : -3", "Y-Offset : 0"},
+       OpenedViewerState(EBMKind::Paletted8, 2),
+       {4, 3}},
+      {"unpaletted",
+       unpaletted,
+       {"8-bit BM", "1 image(s) in BM", "Palette Included : No", "X-Offset : 0", "Y-Offset : 17"},
+       OpenedViewerState(EBMKind::Unpaletted8, 1),
+       {}},
+      {"16-bit",
+       colour16,
+       {"16-bit BM", "3 image(s) in BM", "Palette Included : N/A", "X-Offset : 0", "Y-Offset : 0"},
+       OpenedViewerState(EBMKind::Colour16, 3),
+       {3, 2}},
+      {"24-bit",
+       deep,
+       {"24-bit BM", "2 image(s) in BM", "Palette Included : ", "X-Offset : 0", "Y-Offset : 0"},
+       OpenedViewerState(EBMKind::Undecodable, 2),
+       {}},
+      {"no images",
+       empty,
+       {"8-bit BM", "0 image(s) in BM", "Palette Included : Yes", "X-Offset : 0", "Y-Offset : 0"},
+       OpenedViewerState(EBMKind::Paletted8, 0),
+       {}},
+      {"one image",
+       single,
+       {"8-bit BM", "1 image(s) in BM", "Palette Included : Yes", "X-Offset : 0", "Y-Offset : 0"},
+       OpenedViewerState(EBMKind::Paletted8, 1),
+       {7, 7}},
+  };
+  for (const TOpenCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    SetUp();
+    dialogs.ClearRecords();
+    const fs::path path = WriteBM(std::string(c.Name) + ".BM", c.Spec);
+    Open(path);
+
+    EXPECT_TRUE(dialogs.Messages.empty());
+    EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(path));
+    EXPECT_EQ(Lines(BMInfo()), c.Info);
+    EXPECT_EQ(window->ShownState(), c.State);
+    EXPECT_EQ(window->Document().BaseName, path.filename().string());
+    if (c.Shown.isValid()) {
+      EXPECT_EQ(Image()->ImageSize(), c.Shown);
+      EXPECT_EQ(Image()->Picture().size(), c.Shown);
+      EXPECT_EQ(Lines(ImageInfo()),
+                QStringList({QStringLiteral("Width : %1").arg(c.Shown.width()),
+                             QStringLiteral("Height : %1").arg(c.Shown.height())}));
+    } else {
+      EXPECT_TRUE(Image()->Picture().isNull());
+      EXPECT_TRUE(ImageInfo()->toPlainText().isEmpty());
+    }
+  }
+}
+
+TEST_F(MainWindowTest, OpenShowsTheDecodedColours) {
+  const BMFileSpec paletted = Bm8({{4, 3}}, true);
+  Open(WriteBM("p.BM", paletted));
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(paletted.Images[0], *paletted.Trailer));
+
+  Action("Close1")->trigger();
+  const BMFileSpec colour = Bm16({{5, 2}});
+  Open(WriteBM("c.BM", colour));
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours16(colour.Images[0]));
+}
+
+TEST_F(MainWindowTest, OpenAsksWithTheOpenDialog) {
+  dialogs.AnswerCancel();
+  Action("OpenBM1")->trigger();
+  ASSERT_EQ(dialogs.Requests.size(), 1u);
+  const TFileRequest& r = dialogs.Requests[0];
+  EXPECT_EQ(r.Id, "BM_Open");
+  EXPECT_EQ(r.Mode, EFileDialogMode::Open);
+  EXPECT_EQ(r.Title, "Open BM");
+  EXPECT_EQ(r.Filters, QStringList({"Jedi Knight BM files (*.BM)"}));
+  EXPECT_EQ(r.DefaultSuffix, "BM");
+  EXPECT_FALSE(r.PresetName.has_value());
+  // Cancelled: nothing changed.
+  EXPECT_EQ(window->ShownState(), ClosedViewerState());
+  EXPECT_EQ(window->windowTitle(), "Zarn");
+  EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(MainWindowTest, RefusedFilesWarnAndLeaveTheWindowClosed) {
+  BMFileSpec badSignature = Bm8({{2, 2}}, true);
+  badSignature.Header.Signature = std::string("BM\0 ", 4);
+  const Bytes whole = MakeBM(Bm8({{8, 8}}, true));
+  const Bytes truncated(whole.begin(), whole.begin() + 128 + 8 + 20);
+  BMFileSpec tooMany = Bm8({}, false);
+  tooMany.Header.ImageCount = 22;
+  for (int i = 0; i < 22; ++i)
+    tooMany.Images.push_back({1, 1, {0}});
+  BMFileSpec negative = Bm8({}, false);
+  negative.Header.ImageCount = 1;
+  negative.Images.push_back({-2, 3, {}});
+
+  const std::pair<const char*, Bytes> cases[] = {
+      {"signature", MakeBM(badSignature)}, {"truncated", truncated}, {"22 images", MakeBM(tooMany)},
+      {"negative size", MakeBM(negative)}, {"empty file", {}},
+  };
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    dialogs.ClearRecords();
+    Open(Write("refused.BM", bytes));
+    EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage("Invalid BM file!")});
+    EXPECT_EQ(window->ShownState(), ClosedViewerState());
+    EXPECT_EQ(window->windowTitle(), "Zarn");
+    EXPECT_TRUE(BMInfo()->toPlainText().isEmpty());
+    EXPECT_TRUE(Image()->Picture().isNull());
+  }
+  // A missing file is refused the same way.
+  dialogs.ClearRecords();
+  Open(dir.File("missing.BM"));
+  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage("Invalid BM file!")});
+}
+
+TEST_F(MainWindowTest, TwentyOneImagesUseTheWholeSelectorRange) {
+  std::vector<TSize> sizes;
+  for (int i = 0; i < 21; ++i)
+    sizes.push_back({i + 1, 2});
+  Open(WriteBM("all.BM", Bm8(sizes, true)));
+  EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Paletted8, 21));
+  EXPECT_EQ(Selector()->maximum(), 20);
+  Selector()->setFocus();
+  QTest::keyClick(Selector(), Qt::Key_End);
+  QTest::keyClick(Selector(), Qt::Key_Backspace);
+  QTest::keyClicks(Selector(), "20");
+  EXPECT_EQ(Image()->ImageSize(), QSize(21, 2));
+}
+
+// ---- The image selector ------------------------------------------------------------------------
+
+class SelectorTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    spec = Bm16({{1, 1}, {2, 2}, {3, 3}});
+    Open(WriteBM("three.BM", spec));
+    ASSERT_TRUE(Selector()->isEnabled());
+  }
+  int ShownImage() const { return Image()->ImageSize().width() - 1; }
+  void Type(const QString& text) {
+    Selector()->lineEdit()->selectAll();
+    QTest::keyClicks(Selector(), text);
+  }
+  BMFileSpec spec;
+};
+
+TEST_F(SelectorTest, ArrowsStepWithinTheRange) {
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  EXPECT_EQ(ShownImage(), 1);
+  EXPECT_EQ(Lines(ImageInfo()), QStringList({"Width : 2", "Height : 2"}));
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  EXPECT_EQ(ShownImage(), 2);
+  EXPECT_EQ(Selector()->value(), 2);  // no wrap-around
+  QTest::keyClick(Selector(), Qt::Key_Down);
+  EXPECT_EQ(ShownImage(), 1);
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours16(spec.Images[1]));
+}
+
+TEST_F(SelectorTest, TypedTextShowsItsImage) {
+  Type("2");
+  EXPECT_EQ(ShownImage(), 2);
+  // Not a number: image 0.
+  Type("-");
+  EXPECT_EQ(ShownImage(), 0);
+  Type("1");
+  EXPECT_EQ(ShownImage(), 1);
+  Type("+");
+  EXPECT_EQ(ShownImage(), 0);
+}
+
+TEST_F(SelectorTest, OutOfRangeShowsTheNearestImageAndIsClampedOnLeaving) {
+  QSignalSpy changes(Selector(), &TSpinEdit::UserChanged);
+  Type("7");
+  EXPECT_EQ(Selector()->lineEdit()->text(), "7");
+  EXPECT_EQ(ShownImage(), 2);
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(Selector(), &out);
+  EXPECT_EQ(Selector()->lineEdit()->text(), "2");
+  EXPECT_EQ(Selector()->value(), 2);
+  EXPECT_EQ(ShownImage(), 2);
+  EXPECT_EQ(changes.count(), 2);  // the keystroke and the replacement
+}
+
+TEST_F(SelectorTest, RefusedCharactersLeaveTheText) {
+  Type("1");
+  QTest::keyClicks(Selector(), "a x");
+  EXPECT_EQ(Selector()->lineEdit()->text(), "1");
+  EXPECT_EQ(ShownImage(), 1);
+}
+
+TEST_F(SelectorTest, SettingTheSelectorFromCodeShowsNothing) {
+  Selector()->setValue(2);
+  Selector()->setMaximum(1);
+  EXPECT_EQ(ShownImage(), 0);
+}
+
+// ---- Load Palette ----------------------------------------------------------------------------
+
+class PaletteTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    bm = Bm8({{3, 2}, {2, 4}}, false);
+    Open(WriteBM("WALL.BM", bm));
+    ASSERT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Unpaletted8, 2));
+    dialogs.ClearRecords();
+  }
+  BMFileSpec bm;
+};
+
+TEST_F(PaletteTest, FromACMPFileShowsImageZero) {
+  const Bytes triples = TestTriples(40);
+  LoadPalette(Write("level.CMP", MakeCMP(triples)), 0);
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(window->ShownState(), PaletteLoadedViewerState(2));
+  EXPECT_EQ(Image()->ImageSize(), QSize(3, 2));
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(bm.Images[0], triples));
+  EXPECT_EQ(Lines(BMInfo())[2], "Palette Included : No");
+
+  const TFileRequest& r = dialogs.Requests.at(0);
+  EXPECT_EQ(r.Id, "PAL_Open");
+  EXPECT_EQ(r.Title, "Load Palette");
+  EXPECT_EQ(r.Filters,
+            QStringList({"Load palette from CMP file (*.CMP)", "Load palette from BM (*.BM)"}));
+  EXPECT_EQ(r.DefaultSuffix, "CMP");
+}
+
+TEST_F(PaletteTest, FromABMAndAgainDecodesEveryImageAnew) {
+  BMFileSpec source = Bm8({{1, 1}}, true);
+  source.Trailer = TestTriples(50);
+  LoadPalette(WriteBM("source.bm", source), 1);
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(bm.Images[0], *source.Trailer));
+
+  // Show image 1, then load another palette: back to image 0, in the new colours.
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  EXPECT_EQ(Image()->ImageSize(), QSize(2, 4));
+  const Bytes other = TestTriples(60);
+  LoadPalette(Write("other.CMP", MakeCMP(other)), 0);
+  EXPECT_EQ(window->ShownState(), PaletteLoadedViewerState(2));
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(bm.Images[0], other));
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(bm.Images[1], other));
+  EXPECT_TRUE(window->ShownState().LoadPalette);
+}
+
+TEST_F(PaletteTest, RefusedFilesShowTwoBoxesAndChangeNothing) {
+  const fs::path withoutPalette = WriteBM("nopal.BM", Bm8({{1, 1}}, false));
+  const fs::path aBM = WriteBM("pal.BM", Bm8({{1, 1}}, true));
+  struct {
+    const char* Name;
+    fs::path File;
+    int Filter;
+    const char* Warning;
+  } const cases[] = {
+      // The CMP entry reads the file as a CMP file, whatever its extension.
+      {"BM read as CMP", aBM, 0, "Invalid CMP file!"},
+      {"BM without palette", withoutPalette, 1, "BM doesn't contain a Palette!"},
+      {"CMP read as BM", Write("x.CMP", MakeCMP(TestTriples())), 1, "Invalid BM file!"},
+  };
+  const TViewerState before = window->ShownState();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    dialogs.ClearRecords();
+    LoadPalette(c.File, c.Filter);
+    EXPECT_EQ(dialogs.Messages,
+              (std::vector<TRecordedMessage>{WarningMessage(c.Warning),
+                                             ErrorMessage("Error retrieving Palette!")}));
+    EXPECT_EQ(window->ShownState(), before);
+    EXPECT_TRUE(Image()->Picture().isNull());
+  }
+}
+
+TEST_F(PaletteTest, CancelOrAnUnknownFilterEntryDoNothing) {
+  dialogs.AnswerCancel();
+  Button("BBLoadPal")->click();
+  LoadPalette(Write("level.CMP", MakeCMP(TestTriples())), 2);
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Unpaletted8, 2));
+  EXPECT_TRUE(Image()->Picture().isNull());
+}
+
+// ---- Export ----------------------------------------------------------------------------------
+
+Bytes SavedForm(const TBitmap& bitmap) {
+  std::vector<std::uint8_t> out;
+  bitmap.SaveToBmpStream(out);
+  return out;
+}
+
+TEST_F(MainWindowTest, ExportOfOneImageWritesTheChosenNameExactly) {
+  Open(WriteBM("WALL.BM", Bm8({{5, 3}}, true)));
+  TempDir out;
+  dialogs.ClearRecords();
+  Export(out.File("mine.BMP"));
+
+  const TFileRequest& r = dialogs.Requests.at(0);
+  EXPECT_EQ(r.Id, "BMP_Save");
+  EXPECT_EQ(r.Mode, EFileDialogMode::Save);
+  EXPECT_EQ(r.Title, "Save BMP");
+  EXPECT_EQ(r.Filters, QStringList({"Windows BMP files (*.BMP)"}));
+  EXPECT_EQ(r.DefaultSuffix, "BMP");
+  EXPECT_TRUE(r.ConfirmOverwrite);
+  EXPECT_EQ(r.PresetName, QString("WALL.BMP"));  // no export yet: the bare name
+
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(out.Entries(), std::vector<std::string>{"mine.BMP"});
+  EXPECT_EQ(ReadFileBytes(out.File("mine.BMP")), SavedForm(window->Document().Bitmaps[0]));
+  EXPECT_EQ(window->Document().ExportDir, out.Path().string() + "/");
+}
+
+TEST_F(MainWindowTest, ExportOfSeveralImagesNumbersTheFiles) {
+  Open(WriteBM("A.B.BM", Bm16({{2, 2}, {3, 1}})));
+  TempDir out;
+  const fs::path dotted = out.File("MY.DIR");
+  fs::create_directory(dotted);
+  dialogs.ClearRecords();
+  Export(dotted / "X.Y.BMP");
+  EXPECT_EQ(dialogs.Requests.at(0).PresetName, QString("A.B.BMP"));
+  EXPECT_TRUE(dialogs.Messages.empty());
+
+  std::vector<std::string> written;
+  for (const auto& e : fs::directory_iterator(dotted))
+    written.push_back(e.path().filename());
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{"X_0.Y.BMP", "X_1.Y.BMP"}));
+  EXPECT_EQ(ReadFileBytes(dotted / "X_1.Y.BMP"), SavedForm(window->Document().Bitmaps[1]));
+
+  // The folder is remembered for the next export of this BM and of later BMs.
+  dialogs.AnswerCancel();
+  Button("BBbm2bmp")->click();
+  EXPECT_EQ(dialogs.Requests.back().PresetName, Q(dotted / "A.B.BMP"));
+  Action("Close1")->trigger();
+  Open(WriteBM("wall.bm", Bm8({{1, 1}}, true)));
+  dialogs.AnswerCancel();
+  Button("BBbm2bmp")->click();
+  EXPECT_EQ(dialogs.Requests.back().PresetName, Q(dotted / "wall.BMP"));
+}
+
+TEST_F(MainWindowTest, ExportErrorEndsAtThatImageInTheErrorBox) {
+  Open(WriteBM("W.BM", Bm8({{2, 2}, {2, 2}, {2, 2}}, true)));
+  TempDir out;
+  // A folder where image 1's file should go cannot be replaced by a file.
+  fs::create_directory(out.File("W_1.BMP"));
+  dialogs.ClearRecords();
+  Export(out.File("W.BMP"));
+
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_EQ(dialogs.Messages[0].Kind, EMessageKind::ProgramError);
+  EXPECT_TRUE(dialogs.Messages[0].Text.startsWith("Cannot create file " + Q(out.File("W_1.BMP"))))
+      << dialogs.Messages[0].Text.toStdString();
+  EXPECT_TRUE(fs::exists(out.File("W_0.BMP")));
+  EXPECT_FALSE(fs::exists(out.File("W_2.BMP")));
+  EXPECT_TRUE(window->Document().ExportDir.empty());
+  // The window goes on as it was.
+  EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Paletted8, 3));
+}
+
+TEST_F(MainWindowTest, CancelledExportChangesNothing) {
+  Open(WriteBM("W.BM", Bm8({{2, 2}}, true)));
+  dialogs.AnswerCancel();
+  Button("BBbm2bmp")->click();
+  EXPECT_TRUE(window->Document().ExportDir.empty());
+  EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+// ---- Close and reopen --------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, CloseEmptiesTheWindowAndReopenShowsNothingOld) {
+  Open(WriteBM("three.BM", Bm16({{1, 1}, {2, 2}, {3, 3}})));
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  ASSERT_EQ(Image()->ImageSize(), QSize(3, 3));
+
+  Action("Close1")->trigger();
+  EXPECT_EQ(window->windowTitle(), "Zarn");
+  EXPECT_TRUE(BMInfo()->toPlainText().isEmpty());
+  EXPECT_TRUE(ImageInfo()->toPlainText().isEmpty());
+  EXPECT_EQ(Image()->ImageSize(), QSize(0, 0));
+  TViewerState closed = ClosedViewerState();
+  closed.SelectorMax = 2;  // the selector keeps its range and value
+  closed.SelectorValue = 2;
+  EXPECT_EQ(window->ShownState(), closed);
+
+  Open(WriteBM("nopal.BM", Bm8({{4, 4}}, false)));
+  EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Unpaletted8, 1));
+  EXPECT_EQ(Selector()->value(), 0);
+  EXPECT_EQ(Image()->ImageSize(), QSize(0, 0));
+  EXPECT_TRUE(ImageInfo()->toPlainText().isEmpty());
+  EXPECT_EQ(Lines(BMInfo()).size(), 5);
+}
+
+TEST_F(MainWindowTest, ReadDocumentShownForTheCreatorUsesItsOwnFirstLine) {
+  const fs::path path = WriteBM("new.BM", Bm8({{2, 3}, {1, 1}}, true));
+  ASSERT_TRUE(ReadDocument(window->Document(), path.string()));
+  window->ShowReadDocument(path.string(), EBMKind::Paletted8, EInfoStyle::Created);
+  EXPECT_EQ(Lines(BMInfo()).at(0), "8 bit BM");
+  EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Paletted8, 2));
+  EXPECT_EQ(Image()->ImageSize(), QSize(2, 3));
+  EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(path));
+  EXPECT_EQ(window->Document().BaseName, "new.BM");
+}
+
+// ---- Help, New BM, About ---------------------------------------------------------------------
+
+TEST_F(MainWindowTest, HelpCommandsMakeTheirRequests) {
+  Button("BBHelp")->click();
+  Action("Overview1")->trigger();
+  Action("Contents1")->trigger();
+  EXPECT_EQ(help.Requests, (std::vector<THelpRequest>{ContextRequest(1), TopicRequest("Overview"),
+                                                      ContentsRequest()}));
+}
+
+TEST_F(MainWindowTest, F1AsksForTheFocusedControlsContext) {
+  Open(WriteBM("nopal.BM", Bm8({{2, 2}, {2, 2}}, false)));
+  LoadPalette(Write("p.CMP", MakeCMP(TestTriples())), 0);
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  const std::pair<const char*, int> cases[] = {
+      {"BBLoadPal", 2}, {"BBbm2bmp", 3}, {"SEImageNum", 1}, {"BMInfo", 1}, {"BBHelp", 1}};
+  for (const auto& [name, context] : cases) {
+    help.Requests.clear();
+    QWidget* w = Child<QWidget>(name);
+    w->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    EXPECT_EQ(help.Requests, std::vector<THelpRequest>{ContextRequest(context)}) << name;
+  }
+}
+
+TEST_F(MainWindowTest, NewBMAndAboutRunTheirWindowsModally) {
+  TSelfClosingDialog newBM;
+  TSelfClosingDialog about;
+  window->SetNewBMWindow(&newBM);
+  window->SetAboutWindow(&about);
+  Action("NewBM1")->trigger();
+  Action("About1")->trigger();
+  EXPECT_EQ(newBM.Runs, 1);
+  EXPECT_EQ(about.Runs, 1);
+  EXPECT_EQ(window->ShownState(), ClosedViewerState());
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindow) {
+  window->show();
+  Action("Exit")->trigger();
+  EXPECT_FALSE(window->isVisible());
+}
+
+}  // namespace
+}  // namespace zarn::test

@@ -1,0 +1,128 @@
+// The real dialogs adapter, driven offscreen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "GuiPrinters.h"
+#include "Mainwin/MainWindow.h"
+#include "Mainwin/QtDialogs.h"
+#include "TestFiles.h"
+
+namespace zarn::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Q(const fs::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+// Accepts the next modal file dialog with `name` typed and filter entry `filter` chosen.
+void AcceptNextFileDialog(const QString& name, int filter = -1) {
+  QTimer::singleShot(0, [name, filter] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    if (filter >= 0) dialog->selectNameFilter(dialog->nameFilters().at(filter));
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
+    static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept() checks the name
+  });
+}
+
+void RejectNextFileDialog() {
+  QTimer::singleShot(0, [] {
+    if (auto* dialog = QApplication::activeModalWidget()) qobject_cast<QDialog*>(dialog)->reject();
+  });
+}
+
+TEST(QtDialogsTest, SetsUpEachDialogAsRequested) {
+  TQtDialogs dialogs;
+  const TFileRequest open = TMainWindow::PalOpenRequest();
+  QFileDialog& d = dialogs.Prepare(open);
+  EXPECT_EQ(d.windowTitle(), "Load Palette");
+  EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
+  EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFile);
+  EXPECT_EQ(d.nameFilters(), open.Filters);
+  EXPECT_EQ(d.selectedNameFilter(), open.Filters.at(0));
+  EXPECT_EQ(d.defaultSuffix(), "CMP");
+  EXPECT_TRUE(d.testOption(QFileDialog::DontUseNativeDialog));
+
+  QFileDialog& s = dialogs.Prepare(TMainWindow::BMPSaveRequest("WALL.BMP"));
+  EXPECT_NE(&s, &d);
+  EXPECT_EQ(s.acceptMode(), QFileDialog::AcceptSave);
+  EXPECT_FALSE(s.testOption(QFileDialog::DontConfirmOverwrite));
+  EXPECT_EQ(s.findChild<QLineEdit*>("fileNameEdit")->text(), "WALL.BMP");
+}
+
+TEST(QtDialogsTest, RunsTheDialogAndKeepsNameAndFilterEntry) {
+  TempDir dir;
+  WriteFileBytes(dir.File("wall.bm"), Bytes{1});
+  TQtDialogs dialogs;
+  const TFileRequest request = TMainWindow::PalOpenRequest();
+  dialogs.Prepare(request).setDirectory(Q(dir.Path()));
+
+  AcceptNextFileDialog("wall.bm", 1);
+  const auto choice = dialogs.RunFileDialog(request);
+  ASSERT_TRUE(choice.has_value());
+  EXPECT_EQ(choice->Path, Q(dir.File("wall.bm")));
+  EXPECT_EQ(choice->FilterIndex, 1);
+
+  // The next run offers the same name and filter entry again.
+  QFileDialog& again = dialogs.Prepare(request);
+  EXPECT_EQ(again.selectedNameFilter(), request.Filters.at(1));
+  EXPECT_EQ(again.findChild<QLineEdit*>("fileNameEdit")->text(), "wall.bm");
+
+  RejectNextFileDialog();
+  EXPECT_FALSE(dialogs.RunFileDialog(request).has_value());
+}
+
+TEST(QtDialogsTest, SaveDialogAppendsTheDefaultExtension) {
+  TempDir dir;
+  TQtDialogs dialogs;
+  const TFileRequest request = TMainWindow::BMPSaveRequest(Q(dir.File("start.BMP")));
+  AcceptNextFileDialog("picture");
+  const auto choice = dialogs.RunFileDialog(request);
+  ASSERT_TRUE(choice.has_value());
+  EXPECT_EQ(choice->Path, Q(dir.File("picture.BMP")));
+}
+
+TEST(QtDialogsTest, MessageBoxesHaveTheirTitlesIconsAndOneOKButton) {
+  struct {
+    QMessageBox::Icon Icon;
+    const char* Title;
+  } const kinds[] = {{QMessageBox::Warning, "Warning"}, {QMessageBox::Critical, "Error"}};
+  for (const auto& k : kinds) {
+    const auto box = TQtDialogs::MakeMessageBox(k.Icon, k.Title, "Invalid BM file!");
+    EXPECT_EQ(box->windowTitle(), k.Title);
+    EXPECT_EQ(box->icon(), k.Icon);
+    EXPECT_EQ(box->text(), "Invalid BM file!");
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::Ok));
+    EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::Ok));
+  }
+}
+
+TEST(QtDialogsTest, ProgramErrorBoxEndsTheTextWithAFullStop) {
+  TQtDialogs dialogs;
+  QString title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  dialogs.ProgramError("Cannot create file /nowhere/W.BMP");
+  EXPECT_EQ(title, "Zarn");
+  EXPECT_EQ(text, "Cannot create file /nowhere/W.BMP.");
+  EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+}  // namespace
+}  // namespace zarn::test
