@@ -186,6 +186,9 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
 
   std::printf("\nCPU time per image, median of the repetitions\n");
+#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
+  std::printf("(a sanitizer or debug build: the ratios say nothing; use run-codec-bench.sh)\n");
+#endif
   std::printf("%-14s %12s %12s %12s %8s %8s\n", "path", "bytes out", "path us", "memcpy us",
               "ratio", "target");
   for (const Path& p : paths) {
