@@ -68,7 +68,7 @@ TViewerState OpenedViewerState(EBMKind kind, std::int32_t imageCount) {
   s.OpenBM = false;
   s.NewBM = false;
   s.Close = true;
-  s.SelectorMax = std::max(0, imageCount - 1);
+  s.SelectorMax = imageCount > 1 ? imageCount - 1 : 0;
   const bool shown = kind == EBMKind::Paletted8 || kind == EBMKind::Colour16;
   s.LoadPalette = kind == EBMKind::Unpaletted8;
   s.Export = shown && imageCount > 0;
