@@ -14,13 +14,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
 
+# shellcheck source=scripts/ensure-deps.sh
 source scripts/ensure-deps.sh
 zarn_ensure_packages imagemagick
 # The ImageMagick program itself, where the Debian package puts it.
 convert=/usr/bin/convert
 [ -x "$convert" ] || convert=$(command -v convert)
 
-build=build-bench-cli
+build="build-bench-cli"
 log=$(mktemp)
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DZARN_SANITIZE=OFF -DZARN_WERROR=OFF \
          -DZARN_BUILD_GUI=OFF -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF &&
