@@ -26,7 +26,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, colour);
   label->setPalette(palette);
-  label->setFont(DesignFont(parent, 11));
+  label->setFont(DesignFont(parent));
   return label;
 }
 
@@ -85,9 +85,8 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   version->adjustSize();
   PlaceAt(version, 88, 48);
 
-  AddBoxLabel(this, "Label3", QStringLiteral("by the makers of Zarn, 2026"), 80, 72, 73, 25);
-  AddBoxLabel(this, "Label4", QStringLiteral("A viewer and maker of BM images for Jedi Knight"), 52,
-              112, 137, 25);
+  AddBoxLabel(this, "Label3", QStringLiteral("Zarn makers\n2026"), 80, 72, 73, 25);
+  AddBoxLabel(this, "Label4", QStringLiteral("For the BM images of Jedi Knight"), 52, 112, 137, 25);
   AddBoxLabel(this, "Label5", QStringLiteral("The Zarn workshop\nzarn.example.org"), 52, 168, 137,
               33);
 

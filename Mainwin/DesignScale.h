@@ -29,8 +29,12 @@ void Place(QWidget* widget, int left, int top, int width, int height);
 // Moves `widget` to the design position, keeping its size (labels sized by their text).
 void PlaceAt(QWidget* widget, int left, int top);
 
-// The windows' font: the application's family at `designPixelHeight` pixels of the design
-// (12 for the 8-point text of the design).
-QFont DesignFont(const QWidget* widget, int designPixelHeight = 12);
+// The windows' text size in design pixels. The design's 8-point face is 12 pixels high but
+// narrower than the common sans-serif faces; one pixel less keeps its captions and lines inside
+// the controls they were laid out for.
+inline constexpr int kDesignTextHeight = 11;
+
+// The windows' font: the application's family at `designPixelHeight` pixels of the design.
+QFont DesignFont(const QWidget* widget, int designPixelHeight = kDesignTextHeight);
 
 }  // namespace zarn

@@ -161,7 +161,8 @@ void TMainWindow::BuildPanel() {
   BMInfo = new QPlainTextEdit(Panel1);
   BMInfo->setObjectName(QStringLiteral("BMInfo"));
   BMInfo->setReadOnly(true);
-  BMInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  BMInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  BMInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Place(BMInfo, 16, 104, 128, 96);
 
   BBbm2bmp = new QPushButton(QStringLiteral("BM => BMP"), Panel1);
@@ -187,7 +188,8 @@ void TMainWindow::BuildPanel() {
 
   ImageInfo = new QPlainTextEdit(Panel1);
   ImageInfo->setObjectName(QStringLiteral("ImageInfo"));
-  ImageInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ImageInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  ImageInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Place(ImageInfo, 16, 248, 128, 48);
 
   BBHelp = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
