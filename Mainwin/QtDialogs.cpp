@@ -1,10 +1,26 @@
 #include "QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QWidget>
+#include <QWindow>
 
 namespace zarn {
+
+namespace {
+
+// Keeps a dialog above the window that asked for it, without making it that window's child
+// (the file dialogs outlive any one window; the boxes stay centred on the screen).
+void StayAboveActiveWindow(QWidget& dialog) {
+  QWidget* active = QApplication::activeModalWidget();
+  if (!active || active == &dialog) active = QApplication::activeWindow();
+  if (!active || active == &dialog) return;
+  dialog.winId();
+  if (QWindow* window = dialog.windowHandle()) window->setTransientParent(active->windowHandle());
+}
+
+}  // namespace
 
 TQtDialogs::TQtDialogs() = default;
 TQtDialogs::~TQtDialogs() = default;
@@ -46,7 +62,7 @@ TFileChoice TQtDialogs::Finish(const TFileRequest& request) {
   // A completion list left open by Enter keeps the keyboard after the dialog has closed.
   if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
   TFileChoice choice;
-  choice.Path = dialog.selectedFiles().value(0);
+  choice.Path = QDir::toNativeSeparators(dialog.selectedFiles().value(0));
   choice.FilterIndex = static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter()));
   entry.LastPath = choice.Path;
   if (choice.FilterIndex >= 0) entry.FilterIndex = choice.FilterIndex;
@@ -55,6 +71,7 @@ TFileChoice TQtDialogs::Finish(const TFileRequest& request) {
 
 std::optional<TFileChoice> TQtDialogs::RunFileDialog(const TFileRequest& request) {
   QFileDialog& dialog = Prepare(request);
+  StayAboveActiveWindow(dialog);
   const int result = dialog.exec();
   if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
   if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -72,7 +89,9 @@ std::unique_ptr<QMessageBox> TQtDialogs::MakeMessageBox(QMessageBox::Icon icon,
 }
 
 void TQtDialogs::ShowBox(QMessageBox::Icon icon, const QString& title, const QString& text) {
-  MakeMessageBox(icon, title, text)->exec();
+  const auto box = MakeMessageBox(icon, title, text);
+  StayAboveActiveWindow(*box);
+  box->exec();
 }
 
 void TQtDialogs::Warning(const QString& text) {
