@@ -15,6 +15,8 @@ class TAboutWindow : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Only OK (or Enter, its default button) closes the window; Escape does not.
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 // The program icon, for every window of the program.

@@ -276,8 +276,14 @@ TEST(AboutWindowTest, ShowsItsFixedContentAndClosesWithOK) {
   ASSERT_NE(ok, nullptr);
   EXPECT_EQ(ok->text(), "OK");
   EXPECT_TRUE(ok->isDefault());
-  QTimer::singleShot(0, &about, [&] { QTest::keyClick(&about, Qt::Key_Return); });
+  bool stillShownAfterEscape = false;
+  QTimer::singleShot(0, &about, [&] {
+    QTest::keyClick(&about, Qt::Key_Escape);
+    stillShownAfterEscape = about.isVisible();
+    QTest::keyClick(&about, Qt::Key_Return);
+  });
   EXPECT_EQ(about.exec(), QDialog::Accepted);
+  EXPECT_TRUE(stillShownAfterEscape);
 }
 
 }  // namespace
