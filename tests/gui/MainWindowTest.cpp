@@ -232,7 +232,7 @@ TEST_F(MainWindowTest, TabOrderFollowsThePanel) {
 
 struct TOpenCase {
   const char* Name;
-  BMFileSpec Spec;
+  BMFileSpec File;
   QStringList Info;
   TViewerState State;
   QSize Shown;  // size of the shown image, or invalid when nothing is shown
@@ -286,7 +286,7 @@ TEST_F(MainWindowTest, OpenShowsEachKindOfBM) {
     SCOPED_TRACE(c.Name);
     SetUp();
     dialogs.ClearRecords();
-    const fs::path path = WriteBM(std::string(c.Name) + ".BM", c.Spec);
+    const fs::path path = WriteBM(std::string(c.Name) + ".BM", c.File);
     Open(path);
 
     EXPECT_TRUE(dialogs.Messages.empty());
