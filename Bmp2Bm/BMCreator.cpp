@@ -6,14 +6,11 @@
 
 #include "codec/BMFormat.h"
 #include "codec/BMWriter.h"
+#include "codec/Errors.h"
 
 namespace zarn {
 
 namespace {
-
-std::filesystem::path ToPath(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 constexpr std::size_t kCheckedBytes = 54;  // file header and a 40-byte info header
 
@@ -26,7 +23,7 @@ std::uint16_t U16At(const std::array<char, kCheckedBytes>& b, std::size_t at) {
 
 std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode) {
   std::array<char, kCheckedBytes> bytes{};
-  std::ifstream in(ToPath(path), std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in || !in.read(bytes.data(), bytes.size())) return kInvalidBMPFile;
   if (U16At(bytes, 0) != kBmpType) return kInvalidBMPFile;
   // The bit count sits at offset 14 of the info header, or at 10 of the older 12-byte one.
@@ -40,7 +37,7 @@ std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode) {
 
 std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBitmap& bitmap) {
   TBitmap loaded;
-  loaded.LoadFromBmpFile(ToPath(path));
+  loaded.LoadFromBmpFile(PathFromUtf8(path));
   const std::string refusal = WriteRefusal(loaded, mode == EBMMode::Bit8 ? 8 : 16);
   if (!refusal.empty()) return refusal + "!";
   bitmap = std::move(loaded);
@@ -57,10 +54,10 @@ void CreateBM(const std::string& path, const std::vector<const TBitmap*>& source
               const TCreateOptions& options) {
   const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
   if (options.Mode == EBMMode::Bit8) {
-    WriteBM8(ToPath(path), sources, options.XOffset, options.YOffset,
+    WriteBM8(PathFromUtf8(path), sources, options.XOffset, options.YOffset,
              low8(options.TransparentIndex), options.IncludePalette);
   } else {
-    WriteBM16(ToPath(path), sources, options.XOffset, options.YOffset, low8(options.Red),
+    WriteBM16(PathFromUtf8(path), sources, options.XOffset, options.YOffset, low8(options.Red),
               low8(options.Green), low8(options.Blue));
   }
 }

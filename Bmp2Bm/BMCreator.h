@@ -35,8 +35,8 @@ struct TCreateOptions {
   EBMMode Mode = EBMMode::Bit8;
   std::int32_t XOffset = 0;
   std::int32_t YOffset = 0;
-  int TransparentIndex = 0;      // 8-bit
-  bool IncludePalette = false;   // 8-bit
+  int TransparentIndex = 0;              // 8-bit
+  bool IncludePalette = false;           // 8-bit
   int Red = 255, Green = 0, Blue = 255;  // 16-bit
 };
 

@@ -5,16 +5,9 @@
 
 #include "codec/BMReader.h"
 #include "codec/Display.h"
+#include "codec/Errors.h"
 
 namespace zarn {
-
-namespace {
-
-std::filesystem::path ToPath(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-}  // namespace
 
 EBMKind KindOf(const TBMHeader& header) {
   switch (header.BitsPerPixel) {
@@ -31,7 +24,7 @@ EBMKind KindOf(const TBMHeader& header) {
 int ImageCountOf(const TBMHeader& header) { return std::max(0, header.ImageCount); }
 
 bool ReadDocument(TBMDocument& doc, const std::string& path) {
-  return ReadBM(ToPath(path), doc.Header, doc.Images, doc.Palette);
+  return ReadBM(PathFromUtf8(path), doc.Header, doc.Images, doc.Palette);
 }
 
 void DecodeDocument8(TBMDocument& doc) {
@@ -53,9 +46,9 @@ bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, int filterIn
                          TMessageSink& messages) {
   switch (filterIndex) {
     case 0:
-      return ReadCMPPalette(ToPath(path), doc.Palette, messages);
+      return ReadCMPPalette(PathFromUtf8(path), doc.Palette, messages);
     case 1:
-      return ReadBMPalette(ToPath(path), doc.Palette, messages);
+      return ReadBMPalette(PathFromUtf8(path), doc.Palette, messages);
     default:
       return false;
   }
@@ -133,10 +126,12 @@ std::string FolderPart(std::string_view path) {
   return std::string(path.substr(0, FileNameStart(path)));
 }
 
+std::string WithoutExtension(std::string_view fileName) {
+  return std::string(fileName.substr(0, fileName.rfind('.')));
+}
+
 std::string DefaultExportName(const std::string& exportDir, const std::string& baseName) {
-  const std::size_t dot = baseName.rfind('.');
-  const std::string stem = dot == std::string::npos ? baseName : baseName.substr(0, dot);
-  return exportDir + stem + ".BMP";
+  return exportDir + WithoutExtension(baseName) + ".BMP";
 }
 
 std::string ExportPathFor(const std::string& chosen, int index, int count) {
@@ -147,10 +142,10 @@ std::string ExportPathFor(const std::string& chosen, int index, int count) {
   return chosen.substr(0, dot) + "_" + std::to_string(index) + chosen.substr(dot);
 }
 
-void ExportDocument(TBMDocument& doc, const std::string& chosen) {
+void ExportDocument(TBMDocument& doc, const std::string& chosen, EDurability durability) {
   const int count = ImageCountOf(doc.Header);
   for (int i = 0; i < count; ++i) {
-    doc.Bitmaps[i].SaveToBmpFile(ToPath(ExportPathFor(chosen, i, count)));
+    doc.Bitmaps[i].SaveToBmpFile(PathFromUtf8(ExportPathFor(chosen, i, count)), durability);
   }
   doc.ExportDir = FolderPart(chosen);
 }

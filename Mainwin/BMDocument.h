@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/AtomicFile.h"
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
 #include "codec/Messages.h"
@@ -91,6 +92,8 @@ bool IsPathSeparator(char c);
 std::string FileNamePart(std::string_view path);  // after the last separator, or the whole path
 std::string FolderPart(std::string_view path);    // up to and including the last separator
 
+// A file name without its extension: everything before its last ".", or all of it.
+std::string WithoutExtension(std::string_view fileName);
 // The name the export dialog starts with: ExportDir, BaseName without its extension, ".BMP".
 std::string DefaultExportName(const std::string& exportDir, const std::string& baseName);
 // The file image `index` is exported to when the user chose `chosen` for `count` images: the
@@ -101,6 +104,7 @@ std::string ExportPathFor(const std::string& chosen, int index, int count);
 // Saves display bitmaps 0 to ImageCount - 1 under the export names of `chosen`, each file
 // written atomically, then sets ExportDir. An error stops at that image, leaves the files
 // written before it and ExportDir unchanged, and propagates.
-void ExportDocument(TBMDocument& doc, const std::string& chosen);
+void ExportDocument(TBMDocument& doc, const std::string& chosen,
+                    EDurability durability = EDurability::Synced);
 
 }  // namespace zarn

@@ -33,7 +33,10 @@ std::FILE* CreateTemporary(const fs::path& target, fs::path& temporary) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
                   static_cast<unsigned long long>(random()));
-    temporary = folder / ("." + target.filename().string() + suffix);
+    std::string name = ".";
+    name += target.filename().string();
+    name += suffix;
+    temporary = folder / name;
 #if defined(_WIN32)
     std::FILE* file = _wfopen(temporary.c_str(), L"wbx");
 #else
@@ -56,16 +59,31 @@ bool FlushToDisk(std::FILE* file) {
 
 }  // namespace
 
-void WriteFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
+void WriteFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes,
+                         EDurability durability) {
+  const std::span<const std::uint8_t> pieces[] = {bytes};
+  WriteFileAtomically(path, pieces, durability);
+}
+
+void WriteFileAtomically(const fs::path& path,
+                         std::span<const std::span<const std::uint8_t>> pieces,
+                         EDurability durability) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) throw CodecError(CannotCreateFileText(path));
   fs::path temporary;
   std::FILE* file = CreateTemporary(path, temporary);
   if (file == nullptr) throw CodecError(CannotCreateFileText(path));
 
-  const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  bool written = true;
+  for (const auto piece : pieces) {
+    if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), file) != piece.size()) {
+      written = false;
+      break;
+    }
+  }
   int error = errno;
-  const bool flushed = written && FlushToDisk(file);
+  const bool flushed =
+      written && (durability == EDurability::Buffered ? std::fflush(file) == 0 : FlushToDisk(file));
   if (written && !flushed) error = errno;
   const bool closed = std::fclose(file) == 0;
   if (written && flushed && !closed) error = errno;

@@ -166,7 +166,9 @@ void TBitmap::LoadFromBmpFile(const std::filesystem::path& path) {
   LoadFromBmpStream(bytes);
 }
 
-void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out) const {
+void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out) const { SaveToBmpStream(out, true); }
+
+void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out, bool withStoredForm) const {
   const std::size_t at = out.size();
   out.resize(at + kBmpFileHeaderSize);
   std::uint8_t* header = out.data() + at;
@@ -174,15 +176,15 @@ void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out) const {
   StoreU32(header + 2, static_cast<std::uint32_t>(kBmpFileHeaderSize + stored_.size()));
   StoreU32(header + 6, 0);
   StoreU32(header + 10, static_cast<std::uint32_t>(kBmpFileHeaderSize + layout_.PixelOffset));
-  out.insert(out.end(), stored_.begin(), stored_.end());
+  if (withStoredForm) out.insert(out.end(), stored_.begin(), stored_.end());
 }
 
-void TBitmap::SaveToBmpFile(const std::filesystem::path& path) const {
+void TBitmap::SaveToBmpFile(const std::filesystem::path& path, EDurability durability) const {
   if (Empty()) throw CodecError("Cannot save an empty bitmap to " + DisplayPath(path));
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(kBmpFileHeaderSize + stored_.size());
-  SaveToBmpStream(bytes);
-  WriteFileAtomically(path, bytes);
+  std::vector<std::uint8_t> header;
+  SaveToBmpStream(header, false);
+  const std::span<const std::uint8_t> pieces[] = {header, stored_};
+  WriteFileAtomically(path, pieces, durability);
 }
 
 void TBitmap::AdoptStoredBuffer() { layout_ = ParseBmpLayout(stored_); }

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "BMFormat.h"
 
 namespace zarn {
@@ -70,7 +71,8 @@ class TBitmap {
   void SaveToBmpStream(std::vector<std::uint8_t>& out) const;
   // Writes the BMP atomically: an existing file is replaced only once every byte is written.
   // Throws "Cannot create file <path>" or a write error.
-  void SaveToBmpFile(const std::filesystem::path& path) const;
+  void SaveToBmpFile(const std::filesystem::path& path,
+                     EDurability durability = EDurability::Synced) const;
 
   std::int32_t Width() const { return layout_.Width; }
   std::int32_t Height() const { return layout_.Height; }
@@ -89,6 +91,9 @@ class TBitmap {
   void AdoptStoredBuffer();
 
  private:
+  // Appends the 14-byte file header, and the stored form after it when asked.
+  void SaveToBmpStream(std::vector<std::uint8_t>& out, bool withStoredForm) const;
+
   std::vector<std::uint8_t> stored_;
   TBmpLayout layout_;
 };

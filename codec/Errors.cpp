@@ -7,6 +7,10 @@ std::string DisplayPath(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 std::string CannotOpenFileText(const std::filesystem::path& path) {
   return "Cannot open file " + DisplayPath(path);
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace zarn {
 
@@ -21,5 +22,7 @@ std::string CannotCreateFileText(const std::filesystem::path& path);
 
 // A path as the user sees it in a message (UTF-8).
 std::string DisplayPath(const std::filesystem::path& path);
+// A path from UTF-8 text, as the windows and the command line hand paths over.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
 
 }  // namespace zarn
