@@ -123,10 +123,6 @@ class TReportingSink : public TMessageSink {
   std::string_view file_;
 };
 
-fs::path ToPath(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 // The extension of a path's file-name part, "." included, in lower case; empty without one.
 std::string LowerExtension(const std::string& path) {
   const std::string name = FileNamePart(path);
@@ -178,12 +174,10 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
 
 enum class EFormat { Bmp, Png };
 
-// The name the viewer's export dialog would offer in `folder` for the BM `bmPath`, with the
-// extension of the format in place of the viewer's ".BMP".
+// The BM's name in `folder` with the extension of the format in place of its own.
 std::string OutputNameFor(const std::string& folder, const std::string& bmPath, EFormat format) {
-  std::string name = DefaultExportName(folder, FileNamePart(bmPath));
-  name.resize(name.size() - std::string_view(".BMP").size());
-  return name + (format == EFormat::Png ? ".png" : ".bmp");
+  return folder + WithoutExtension(FileNamePart(bmPath)) +
+         (format == EFormat::Png ? ".png" : ".bmp");
 }
 
 struct TExportRun {
@@ -200,7 +194,7 @@ struct TExportRun {
 };
 
 std::string PathKey(const std::string& path) {
-  return ToPath(path).lexically_normal().generic_string();
+  return PathFromUtf8(path).lexically_normal().generic_string();
 }
 
 // Exports one BM; false (after reporting why) when it is refused or a file cannot be written.
@@ -261,11 +255,12 @@ bool ExportOne(TExportRun& run, const std::string& file, std::ostream& err) {
     for (const std::string& target : targets)
       run.Written.emplace(PathKey(target), file);
     if (run.Format == EFormat::Bmp) {
-      ExportDocument(doc, chosen);
+      // Exports can always be made again: no flush to disk per file.
+      ExportDocument(doc, chosen, EDurability::Buffered);
     } else {
       for (int i = 0; i < count; ++i) {
         EncodePng(doc.Bitmaps[i], run.PngBytes, run.PngScratch);
-        WriteFileAtomically(ToPath(targets[i]), run.PngBytes);
+        WriteFileAtomically(PathFromUtf8(targets[i]), run.PngBytes, EDurability::Buffered);
       }
     }
   } catch (const std::bad_alloc&) {
@@ -326,7 +321,7 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
   if (output) {
     std::error_code ec;
     const bool folder = parsed.Files.size() > 1 || IsPathSeparator(output->back()) ||
-                        fs::is_directory(ToPath(*output), ec);
+                        fs::is_directory(PathFromUtf8(*output), ec);
     if (folder) {
       run->Folder = IsPathSeparator(output->back()) ? *output : *output + "/";
     } else {
@@ -347,8 +342,8 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
   }
   if (run->Folder) {
     std::error_code ec;
-    fs::create_directories(ToPath(*run->Folder), ec);
-    if (ec || !fs::is_directory(ToPath(*run->Folder), ec)) {
+    fs::create_directories(PathFromUtf8(*run->Folder), ec);
+    if (ec || !fs::is_directory(PathFromUtf8(*run->Folder), ec)) {
       Report(err, *output, "Cannot create folder " + *output);
       return kExitRefused;
     }
