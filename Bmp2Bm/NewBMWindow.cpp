@@ -366,23 +366,19 @@ void TNewBMWindow::FormShow() {
   BMPDisp->SetPicture(QImage());
 }
 
-void TNewBMWindow::RB8bitClick() {
-  SETranspClr->show();
-  CBIncPal->show();
-  for (QWidget* w : {static_cast<QWidget*>(LabelRed), static_cast<QWidget*>(LabelGreen),
-                     static_cast<QWidget*>(LabelBlue), static_cast<QWidget*>(SERed),
-                     static_cast<QWidget*>(SEGreen), static_cast<QWidget*>(SEBlue)}) {
-    w->hide();
-  }
-}
+void TNewBMWindow::RB8bitClick() { ShowColourControls(EBMMode::Bit8); }
 
-void TNewBMWindow::RB16bitClick() {
-  SETranspClr->hide();
-  CBIncPal->hide();
+void TNewBMWindow::RB16bitClick() { ShowColourControls(EBMMode::Bit16); }
+
+void TNewBMWindow::ShowColourControls(EBMMode mode) {
+  // The 8-bit index and palette choice share their place with the 16-bit colour.
+  const bool sixteen = mode == EBMMode::Bit16;
+  SETranspClr->setVisible(!sixteen);
+  CBIncPal->setVisible(!sixteen);
   for (QWidget* w : {static_cast<QWidget*>(LabelRed), static_cast<QWidget*>(LabelGreen),
                      static_cast<QWidget*>(LabelBlue), static_cast<QWidget*>(SERed),
                      static_cast<QWidget*>(SEGreen), static_cast<QWidget*>(SEBlue)}) {
-    w->show();
+    w->setVisible(sixteen);
   }
 }
 

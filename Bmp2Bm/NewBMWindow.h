@@ -83,6 +83,8 @@ class TNewBMWindow : public QDialog {
   // Derives the enabled states from the list: the mode choices only while it is empty,
   // Insert, Remove, Clear and Create BM only while it is not.
   void UpdateListState();
+  // Shows the transparent-colour controls of the mode and hides the other mode's.
+  void ShowColourControls(EBMMode mode);
   TSourceItem* CurrentSource() const;
   // Runs BMP_Open, checks the chosen file and loads its bitmap: the new entry, or nothing when
   // the dialog was cancelled or the file refused (with its warning shown).

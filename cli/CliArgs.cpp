@@ -12,9 +12,9 @@ std::optional<std::string> TParsedArgs::Value(std::string_view name) const {
 
 namespace {
 
-const TOptionSpec* FindSpec(std::span<const TOptionSpec> specs, std::string_view name) {
-  for (const TOptionSpec& spec : specs) {
-    if (spec.Name == name || (!spec.ShortName.empty() && spec.ShortName == name)) return &spec;
+const TOptionDef* FindOption(std::span<const TOptionDef> options, std::string_view name) {
+  for (const TOptionDef& option : options) {
+    if (option.Name == name || (!option.ShortName.empty() && option.ShortName == name)) return &option;
   }
   return nullptr;
 }
@@ -22,7 +22,7 @@ const TOptionSpec* FindSpec(std::span<const TOptionSpec> specs, std::string_view
 }  // namespace
 
 std::optional<std::string> ParseArgs(std::span<const std::string> args,
-                                     std::span<const TOptionSpec> specs, TParsedArgs& parsed) {
+                                     std::span<const TOptionDef> options, TParsedArgs& parsed) {
   // Help wins over anything else on the line, mistakes included.
   for (const std::string& arg : args) {
     if (arg == "--") break;
@@ -51,11 +51,11 @@ std::optional<std::string> ParseArgs(std::span<const std::string> args,
         inlineValue = arg.substr(eq + 1);
       }
     }
-    const TOptionSpec* spec = FindSpec(specs, name);
-    if (spec == nullptr) return "unknown option " + std::string(name);
-    const std::string key(spec->Name);
+    const TOptionDef* option = FindOption(options, name);
+    if (option == nullptr) return "unknown option " + std::string(name);
+    const std::string key(option->Name);
     if (parsed.Options.contains(key)) return key + " is given more than once";
-    if (!spec->TakesValue) {
+    if (!option->TakesValue) {
       if (inlineValue) return key + " takes no value";
       parsed.Options.emplace(key, std::string());
       continue;

@@ -12,7 +12,7 @@
 
 namespace zarn::cli {
 
-struct TOptionSpec {
+struct TOptionDef {
   std::string_view Name;       // "--palette"
   std::string_view ShortName;  // "-o", or empty
   bool TakesValue = false;
@@ -33,7 +33,7 @@ struct TParsedArgs {
 // is set and nothing else is looked at. Returns the text of the usage error (an unknown
 // option, a missing value, a value given to a flag, an option given twice), or nothing.
 std::optional<std::string> ParseArgs(std::span<const std::string> args,
-                                     std::span<const TOptionSpec> specs, TParsedArgs& parsed);
+                                     std::span<const TOptionDef> options, TParsedArgs& parsed);
 
 // A decimal whole number from `min` to `max` written with digits only (a leading "-" for a
 // negative one); nothing for any other text.

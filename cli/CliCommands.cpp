@@ -282,13 +282,13 @@ std::optional<int> PaletteFilterFor(const std::string& path) {
 }
 
 int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionSpec, 3> kSpecs{{
+  static constexpr std::array<TOptionDef, 3> kOptions{{
       {"--palette", "", true},
       {"--format", "", true},
       {"--output", "-o", true},
   }};
   TParsedArgs parsed;
-  if (const auto error = ParseArgs(args, kSpecs, parsed)) return UsageError(err, "export", *error);
+  if (const auto error = ParseArgs(args, kOptions, parsed)) return UsageError(err, "export", *error);
   if (parsed.Help) {
     out << kExportHelp;
     return kExitSuccess;
@@ -373,7 +373,7 @@ std::optional<std::array<int, 3>> ParseRgb(std::string_view text) {
 }
 
 int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionSpec, 7> kSpecs{{
+  static constexpr std::array<TOptionDef, 7> kOptions{{
       {"--16bit", "", false},
       {"--x", "", true},
       {"--y", "", true},
@@ -383,7 +383,7 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
       {"--output", "-o", true},
   }};
   TParsedArgs parsed;
-  if (const auto error = ParseArgs(args, kSpecs, parsed)) return UsageError(err, "create", *error);
+  if (const auto error = ParseArgs(args, kOptions, parsed)) return UsageError(err, "create", *error);
   if (parsed.Help) {
     out << kCreateHelp;
     return kExitSuccess;

@@ -53,10 +53,29 @@ std::size_t FileSize(std::span<const TBitmap* const> sources, int bytesPerPixel,
   return size;
 }
 
-std::uint8_t* PutRecordSize(std::uint8_t* p, const TPicture& picture) {
-  StoreI32(p, picture.Width);
-  StoreI32(p + 4, picture.Height);
-  return p + kImageRecordHeaderSize;
+// Lays out the file in `out`: the header, then for each source its Width, Height and its
+// picture's rows top to bottom, each converted by `putRow(row, dst, width)`, which writes
+// width x bytesPerPixel bytes. Returns where the trailer goes.
+template <class PutRow>
+std::uint8_t* EncodeRecords(std::vector<std::uint8_t>& out, const TBMHeader& header,
+                            std::span<const TBitmap* const> sources, int bytesPerPixel,
+                            bool trailer, PutRow putRow) {
+  out.resize(FileSize(sources, bytesPerPixel, trailer));
+  const auto headerBytes = header.ToBytes();
+  std::uint8_t* p = std::copy(headerBytes.begin(), headerBytes.end(), out.data());
+  std::vector<std::uint8_t> scratch;
+  for (const TBitmap* source : sources) {
+    const TPicture picture = source->Picture(scratch);
+    StoreI32(p, picture.Width);
+    StoreI32(p + 4, picture.Height);
+    p += kImageRecordHeaderSize;
+    const auto width = static_cast<std::size_t>(picture.Width);
+    for (std::int32_t y = 0; y < picture.Height; ++y) {
+      putRow(picture.Row(y).data(), p, width);
+      p += width * static_cast<std::size_t>(bytesPerPixel);
+    }
+  }
+  return p;
 }
 
 }  // namespace
@@ -92,21 +111,14 @@ void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> S
   header.TransparentColour = {TransparentIndex, 0, 0, 0};
   header.BitsPerPixel = 8;
 
-  out.resize(FileSize(Sources, 1, IncludePalette));
-  const auto headerBytes = header.ToBytes();
-  std::uint8_t* p = std::copy(headerBytes.begin(), headerBytes.end(), out.data());
-  std::vector<std::uint8_t> scratch;
-  for (const TBitmap* source : Sources) {
-    const TPicture picture = source->Picture(scratch);
-    p = PutRecordSize(p, picture);
-    const auto width = static_cast<std::size_t>(picture.Width);
-    for (std::int32_t y = 0; y < picture.Height; ++y) {
-      if (width > 0) std::memcpy(p, picture.Row(y).data(), width);
-      p += width;
-    }
-  }
+  std::uint8_t* p = EncodeRecords(
+      out, header, Sources, 1, IncludePalette,
+      [](const std::uint8_t* row, std::uint8_t* dst, std::size_t width) {
+        if (width > 0) std::memcpy(dst, row, width);
+      });
   if (IncludePalette) {
     // All images index source 0's colour table; its fourth bytes are dropped.
+    std::vector<std::uint8_t> scratch;
     const TPicture first = Sources.front()->Picture(scratch);
     for (const TRGBQuad& colour : first.Colours) {
       *p++ = colour.Red;
@@ -134,19 +146,7 @@ void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> 
   header.GreenLoss = 2;
   header.BlueLoss = 2;  // the format stores 2 here, not 3
 
-  out.resize(FileSize(Sources, 2, false));
-  const auto headerBytes = header.ToBytes();
-  std::uint8_t* p = std::copy(headerBytes.begin(), headerBytes.end(), out.data());
-  std::vector<std::uint8_t> scratch;
-  for (const TBitmap* source : Sources) {
-    const TPicture picture = source->Picture(scratch);
-    p = PutRecordSize(p, picture);
-    const auto width = static_cast<std::size_t>(picture.Width);
-    for (std::int32_t y = 0; y < picture.Height; ++y) {
-      detail::BgrRowToRgb565(picture.Row(y).data(), p, width);
-      p += 2 * width;
-    }
-  }
+  EncodeRecords(out, header, Sources, 2, false, detail::BgrRowToRgb565);
 }
 
 void WriteBM8(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,

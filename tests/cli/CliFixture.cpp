@@ -71,8 +71,8 @@ TBMPalette PaletteOf(const Bytes& triples) {
 }
 
 TBitmap DisplayBitmap(const BMFileSpec& bm, std::size_t index, const TBMPalette* palette) {
-  const BMImageSpec& spec = bm.Images.at(index);
-  const TBMImage image{spec.Width, spec.Height, spec.Pixels};
+  const BMImageSpec& option = bm.Images.at(index);
+  const TBMImage image{option.Width, option.Height, option.Pixels};
   TBitmap bitmap;
   if (bm.Header.BitsPerPixel == 16) {
     BM16ToBitmap(bitmap, image);
