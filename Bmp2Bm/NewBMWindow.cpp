@@ -480,13 +480,14 @@ void TNewBMWindow::BBHelpClick() {
 }
 
 void TNewBMWindow::BBOkClick() {
-  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMSaveRequest());
-  if (!choice) return;
+  // A list the document cannot hold is refused before the user is asked for a name.
   const std::vector<const TBitmap*> sources = Sources();
   if (const auto refusal = CheckSourceCount(sources.size())) {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return;
   }
+  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMSaveRequest());
+  if (!choice) return;
   const std::string path = ToUtf8(choice->Path);
   const TCreateOptions options = Options();
   // A failed write throws: the guard reports it; the window stays open and the viewer closed.

@@ -175,8 +175,10 @@ TEST_F(CreateBMTest, MoreThanTwentyOneSourcesAreRefusedAndNothingIsWritten) {
   const fs::path a = Bmp8("a.bmp");
   for (int i = 0; i < 22; ++i)
     Add(a);
-  Create(dir.File("many.BM"));
+  dialogs.ClearRecords();
+  Button("BBOk")->click();
   EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage(kTooManySources)});
+  EXPECT_TRUE(dialogs.Requests.empty()) << "no name is asked for a list that cannot be written";
   ExpectStillOpenWithItsList(22);
   EXPECT_FALSE(fs::exists(dir.File("many.BM")));
 
