@@ -10,14 +10,14 @@ namespace zarn::test {
 
 namespace {
 
-BMImageSpec Image(std::int32_t width, std::int32_t height, int bytesPerPixel, std::uint8_t seed) {
+BMImageParts Image(std::int32_t width, std::int32_t height, int bytesPerPixel, std::uint8_t seed) {
   const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
                      static_cast<std::size_t>(bytesPerPixel);
-  return BMImageSpec{width, height, Pattern(count, seed)};
+  return BMImageParts{width, height, Pattern(count, seed)};
 }
 
-BMFileSpec Files8(bool palette, std::vector<BMImageSpec> images) {
-  BMFileSpec bm;
+BMFileParts Files8(bool palette, std::vector<BMImageParts> images) {
+  BMFileParts bm;
   bm.Header.PaletteMode = palette ? 2 : 1;
   bm.Header.ImageCount = static_cast<std::int32_t>(images.size());
   bm.Images = std::move(images);
@@ -25,8 +25,8 @@ BMFileSpec Files8(bool palette, std::vector<BMImageSpec> images) {
   return bm;
 }
 
-BMFileSpec Files16(std::vector<BMImageSpec> images) {
-  BMFileSpec bm;
+BMFileParts Files16(std::vector<BMImageParts> images) {
+  BMFileParts bm;
   bm.Header = Header16();
   bm.Header.ImageCount = static_cast<std::int32_t>(images.size());
   bm.Images = std::move(images);
@@ -35,33 +35,33 @@ BMFileSpec Files16(std::vector<BMImageSpec> images) {
 
 }  // namespace
 
-BMFileSpec SampleBMs::Paletted8() {
-  BMFileSpec bm = Files8(true, {Image(4, 2, 1, 1), Image(3, 3, 1, 2), Image(5, 1, 1, 3)});
+BMFileParts SampleBMs::Paletted8() {
+  BMFileParts bm = Files8(true, {Image(4, 2, 1, 1), Image(3, 3, 1, 2), Image(5, 1, 1, 3)});
   bm.Header.XOffset = 5;
   bm.Header.YOffset = -3;
   return bm;
 }
 
-BMFileSpec SampleBMs::Unpaletted8() {
+BMFileParts SampleBMs::Unpaletted8() {
   return Files8(false, {Image(6, 2, 1, 4), Image(2, 5, 1, 5)});
 }
 
-BMFileSpec SampleBMs::Colour16() {
+BMFileParts SampleBMs::Colour16() {
   return Files16({Image(7, 3, 2, 6)});
 }
 
-BMFileSpec SampleBMs::Colour16Multi() {
+BMFileParts SampleBMs::Colour16Multi() {
   return Files16({Image(3, 2, 2, 7), Image(2, 4, 2, 8)});
 }
 
-BMFileSpec SampleBMs::Deep() {
-  BMFileSpec bm;
+BMFileParts SampleBMs::Deep() {
+  BMFileParts bm;
   bm.Header.BitsPerPixel = 24;
   bm.Header.ImageCount = 2;
   return bm;
 }
 
-BMFileSpec SampleBMs::Empty8() {
+BMFileParts SampleBMs::Empty8() {
   return Files8(true, {});
 }
 
@@ -70,8 +70,8 @@ TBMPalette PaletteOf(const Bytes& triples) {
       std::span<const std::uint8_t, kPaletteTrailerSize>(triples.data(), kPaletteTrailerSize));
 }
 
-TBitmap DisplayBitmap(const BMFileSpec& bm, std::size_t index, const TBMPalette* palette) {
-  const BMImageSpec& option = bm.Images.at(index);
+TBitmap DisplayBitmap(const BMFileParts& bm, std::size_t index, const TBMPalette* palette) {
+  const BMImageParts& option = bm.Images.at(index);
   const TBMImage image{option.Width, option.Height, option.Pixels};
   TBitmap bitmap;
   if (bm.Header.BitsPerPixel == 16) {
@@ -82,7 +82,7 @@ TBitmap DisplayBitmap(const BMFileSpec& bm, std::size_t index, const TBMPalette*
   return bitmap;
 }
 
-Bytes ExportedBmp(const BMFileSpec& bm, std::size_t index, const TBMPalette* palette) {
+Bytes ExportedBmp(const BMFileParts& bm, std::size_t index, const TBMPalette* palette) {
   return Saved(DisplayBitmap(bm, index, palette));
 }
 

@@ -16,7 +16,7 @@ using ::testing::ElementsAre;
 
 struct InfoCase {
   const char* Name;
-  BMFileSpec (*Make)();
+  BMFileParts (*Make)();
   const char* Expected;
 };
 
@@ -71,7 +71,7 @@ TEST_F(CliInfoFiles, SeveralFilesEachGetABlockHeadedByTheName) {
 class CliExport : public CliTest {};
 
 TEST_F(CliExport, SingleImageGoesBesideTheBMUnderItsName) {
-  const BMFileSpec bm = SampleBMs::Colour16();
+  const BMFileParts bm = SampleBMs::Colour16();
   PutBM("maps/wall.bm", bm);
   const CliResult result = Run({"export", "maps/wall.bm"});
   ASSERT_EQ(result.Status, 0) << Describe(result);
@@ -81,7 +81,7 @@ TEST_F(CliExport, SingleImageGoesBesideTheBMUnderItsName) {
 }
 
 TEST_F(CliExport, SeveralImagesAreNumberedAndTheChosenNameIsNotWritten) {
-  const BMFileSpec bm = SampleBMs::Paletted8();
+  const BMFileParts bm = SampleBMs::Paletted8();
   PutBM("wall.bm", bm);
   const CliResult result = Run({"export", "wall.bm", "-o", "pic.bmp"});
   ASSERT_EQ(result.Status, 0) << Describe(result);
@@ -92,7 +92,7 @@ TEST_F(CliExport, SeveralImagesAreNumberedAndTheChosenNameIsNotWritten) {
 }
 
 TEST_F(CliExport, NumbersGoBeforeTheFirstDotOfTheFileName) {
-  const BMFileSpec bm = SampleBMs::Colour16Multi();
+  const BMFileParts bm = SampleBMs::Colour16Multi();
   PutBM("my.dir/A.B.bm", bm);
   const CliResult result = Run({"export", "my.dir/A.B.bm"});
   ASSERT_EQ(result.Status, 0) << Describe(result);
@@ -101,7 +101,7 @@ TEST_F(CliExport, NumbersGoBeforeTheFirstDotOfTheFileName) {
 }
 
 TEST_F(CliExport, PaletteFromACmpFileWhateverTheCaseOfItsExtension) {
-  const BMFileSpec bm = SampleBMs::Unpaletted8();
+  const BMFileParts bm = SampleBMs::Unpaletted8();
   const Bytes triples = TestTriples(42);
   PutBM("wall.bm", bm);
   Put("COLORS.CMP", MakeCMP(triples));
@@ -113,8 +113,8 @@ TEST_F(CliExport, PaletteFromACmpFileWhateverTheCaseOfItsExtension) {
 }
 
 TEST_F(CliExport, PaletteFromAnotherBM) {
-  const BMFileSpec bm = SampleBMs::Unpaletted8();
-  const BMFileSpec source = SampleBMs::Paletted8();
+  const BMFileParts bm = SampleBMs::Unpaletted8();
+  const BMFileParts source = SampleBMs::Paletted8();
   PutBM("wall.bm", bm);
   PutBM("source.Bm", source);
   const CliResult result = Run({"export", "wall.bm", "--palette=source.Bm", "-o", "out.bmp"});
@@ -125,8 +125,8 @@ TEST_F(CliExport, PaletteFromAnotherBM) {
 }
 
 TEST_F(CliExport, ABMWithItsOwnPaletteKeepsItWhenAPaletteIsGiven) {
-  const BMFileSpec own = SampleBMs::Paletted8();
-  const BMFileSpec bare = SampleBMs::Unpaletted8();
+  const BMFileParts own = SampleBMs::Paletted8();
+  const BMFileParts bare = SampleBMs::Unpaletted8();
   const Bytes triples = TestTriples(77);
   PutBM("own.bm", own);
   PutBM("bare.bm", bare);
@@ -139,8 +139,8 @@ TEST_F(CliExport, ABMWithItsOwnPaletteKeepsItWhenAPaletteIsGiven) {
 }
 
 TEST_F(CliExport, SeveralBMsGoIntoTheFolderEachUnderItsOwnName) {
-  const BMFileSpec single = SampleBMs::Colour16();
-  const BMFileSpec multi = SampleBMs::Colour16Multi();
+  const BMFileParts single = SampleBMs::Colour16();
+  const BMFileParts multi = SampleBMs::Colour16Multi();
   PutBM("in/one.bm", single);
   PutBM("two.BM", multi);
   const CliResult result = Run({"export", "in/one.bm", "two.BM", "-o", "out/deep"});
@@ -153,7 +153,7 @@ TEST_F(CliExport, SeveralBMsGoIntoTheFolderEachUnderItsOwnName) {
 }
 
 TEST_F(CliExport, AnExistingFolderAsOutputTakesASingleBM) {
-  const BMFileSpec bm = SampleBMs::Colour16();
+  const BMFileParts bm = SampleBMs::Colour16();
   PutBM("wall.bm", bm);
   Put("out/keep.txt", {1});
   const CliResult result = Run({"export", "wall.bm", "-o", "out"});
@@ -162,7 +162,7 @@ TEST_F(CliExport, AnExistingFolderAsOutputTakesASingleBM) {
 }
 
 TEST_F(CliExport, AnExistingFileIsReplacedWhole) {
-  const BMFileSpec bm = SampleBMs::Colour16();
+  const BMFileParts bm = SampleBMs::Colour16();
   PutBM("wall.bm", bm);
   Put("wall.bmp", Pattern(5000, 3));
   const CliResult result = Run({"export", "wall.bm"});
@@ -202,7 +202,7 @@ DecodedPng DecodePng(const Bytes& file) {
 class CliPng : public CliTest {};
 
 TEST_F(CliPng, EightBitImagesArePalettePngsWithTheSamePixels) {
-  const BMFileSpec bm = SampleBMs::Paletted8();
+  const BMFileParts bm = SampleBMs::Paletted8();
   PutBM("wall.bm", bm);
   const CliResult result = Run({"export", "--format", "PNG", "wall.bm"});
   ASSERT_EQ(result.Status, 0) << Describe(result);
@@ -217,7 +217,7 @@ TEST_F(CliPng, EightBitImagesArePalettePngsWithTheSamePixels) {
 }
 
 TEST_F(CliPng, SixteenBitImagesAreRgbPngsWithTheSamePixels) {
-  const BMFileSpec bm = SampleBMs::Colour16Multi();
+  const BMFileParts bm = SampleBMs::Colour16Multi();
   PutBM("wall.bm", bm);
   // The format follows from the output's extension when --format is not given.
   const CliResult result = Run({"export", "wall.bm", "-o", "pic.PNG"});
@@ -232,7 +232,7 @@ TEST_F(CliPng, SixteenBitImagesAreRgbPngsWithTheSamePixels) {
 }
 
 TEST_F(CliPng, AGivenPaletteColoursThePng) {
-  const BMFileSpec bm = SampleBMs::Unpaletted8();
+  const BMFileParts bm = SampleBMs::Unpaletted8();
   const Bytes triples = TestTriples(11);
   PutBM("wall.bm", bm);
   Put("p.cmp", MakeCMP(triples));
@@ -243,8 +243,8 @@ TEST_F(CliPng, AGivenPaletteColoursThePng) {
 }
 
 TEST_F(CliPng, LargestSixteenBitImageRoundTrips) {
-  BMFileSpec bm = SampleBMs::Colour16();
-  bm.Images = {BMImageSpec{640, 480, Pattern(640 * 480 * 2, 21)}};
+  BMFileParts bm = SampleBMs::Colour16();
+  bm.Images = {BMImageParts{640, 480, Pattern(640 * 480 * 2, 21)}};
   PutBM("big.bm", bm);
   const CliResult result = Run({"export", "--format=png", "big.bm"});
   ASSERT_EQ(result.Status, 0) << Describe(result);

@@ -24,9 +24,9 @@ Bytes TruncatedBM() {
   return bytes;
 }
 
-BMFileSpec ZeroWidth16() {
-  BMFileSpec bm = SampleBMs::Colour16Multi();
-  bm.Images[0] = BMImageSpec{0, 3, {}};
+BMFileParts ZeroWidth16() {
+  BMFileParts bm = SampleBMs::Colour16Multi();
+  bm.Images[0] = BMImageParts{0, 3, {}};
   return bm;
 }
 
@@ -308,7 +308,7 @@ TEST_F(CliRefusalFiles, ARefusedCreateLeavesTheExistingBMAsItWas) {
 }
 
 TEST_F(CliRefusalFiles, ASourceTheWriterCannotTakeIsRefusedWithTheWritersReason) {
-  BmpSpec rle4;
+  BmpParts rle4;
   rle4.BitCount = 8;
   rle4.Width = 2;
   rle4.Height = 2;
@@ -324,8 +324,8 @@ TEST_F(CliRefusalFiles, ASourceTheWriterCannotTakeIsRefusedWithTheWritersReason)
 }
 
 TEST_F(CliRefusalFiles, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
-  BMFileSpec bm = SampleBMs::Colour16();
-  bm.Images = {BMImageSpec{20, 20, Pattern(800, 4)}};  // a 1254-byte BMP
+  BMFileParts bm = SampleBMs::Colour16();
+  bm.Images = {BMImageParts{20, 20, Pattern(800, 4)}};  // a 1254-byte BMP
   PutBM("wall.bm", bm);
   Put("wall.bmp", Pattern(100, 1));
   CliResult result;
@@ -341,8 +341,8 @@ TEST_F(CliRefusalFiles, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
 }
 
 TEST_F(CliRefusalFiles, ABMIsNotExportedOverAFileWrittenEarlierInTheSameRun) {
-  const BMFileSpec single = SampleBMs::Colour16();
-  const BMFileSpec multi = SampleBMs::Colour16Multi();
+  const BMFileParts single = SampleBMs::Colour16();
+  const BMFileParts multi = SampleBMs::Colour16Multi();
   PutBM("a/wall.bm", single);
   PutBM("b/wall.bm", multi);
   PutBM("c/wall_0.bm", single);
@@ -376,8 +376,8 @@ TEST_F(CliBatch, InfoGoesOnPastARefusedFile) {
 }
 
 TEST_F(CliBatch, ExportGoesOnPastRefusedFiles) {
-  const BMFileSpec a = SampleBMs::Colour16Multi();
-  const BMFileSpec c = SampleBMs::Paletted8();
+  const BMFileParts a = SampleBMs::Colour16Multi();
+  const BMFileParts c = SampleBMs::Paletted8();
   PutBM("a.bm", a);
   PutBM("b.bm", SampleBMs::Unpaletted8());
   Put("x.bm", TruncatedBM());

@@ -16,8 +16,8 @@
 namespace zarn {
 namespace {
 
-using test::BMFileSpec;
-using test::BMImageSpec;
+using test::BMFileParts;
+using test::BMImageParts;
 using test::Bytes;
 
 // The caller's records, filled with recognisable values so that any change shows.
@@ -61,21 +61,21 @@ TBMHeader HeaderOf(const Bytes& file) {
 
 // An 8-bit BM of two images (3 x 2, 2 x 1) with a palette trailer.
 Bytes SmallBM8() {
-  BMFileSpec spec;
-  spec.Header.PaletteMode = 2;
-  spec.Header.ImageCount = 2;
-  spec.Images = {{3, 2, {1, 2, 3, 4, 5, 6}}, {2, 1, {7, 8}}};
-  spec.Trailer = test::TestTriples();
-  return MakeBM(spec);
+  BMFileParts parts;
+  parts.Header.PaletteMode = 2;
+  parts.Header.ImageCount = 2;
+  parts.Images = {{3, 2, {1, 2, 3, 4, 5, 6}}, {2, 1, {7, 8}}};
+  parts.Trailer = test::TestTriples();
+  return MakeBM(parts);
 }
 
 // A 16-bit BM of two images (2 x 1, 1 x 2) without a trailer.
 Bytes SmallBM16() {
-  BMFileSpec spec;
-  spec.Header = test::Header16();
-  spec.Header.ImageCount = 2;
-  spec.Images = {{2, 1, {0x00, 0xF8, 0x1F, 0x00}}, {1, 2, {0x21, 0x08, 0xFF, 0xFF}}};
-  return MakeBM(spec);
+  BMFileParts parts;
+  parts.Header = test::Header16();
+  parts.Header.ImageCount = 2;
+  parts.Images = {{2, 1, {0x00, 0xF8, 0x1F, 0x00}}, {1, 2, {0x21, 0x08, 0xFF, 0xFF}}};
+  return MakeBM(parts);
 }
 
 // ---- Header and palette records ----------------------------------------------------------
@@ -88,14 +88,14 @@ TEST(TBMHeader, KeepsEveryStoredByte) {
 }
 
 TEST(TBMHeader, FieldsSitAtTheirOffsets) {
-  test::BMHeaderSpec spec = test::Header16();
-  spec.PaletteMode = 2;
-  spec.ImageCount = -4;
-  spec.XOffset = 640;
-  spec.YOffset = -480;
-  spec.Transparent[0] = 0x1F;
-  spec.Transparent[1] = 0xF8;
-  const auto header = HeaderOf(test::BMHeaderBytes(spec));
+  test::BMHeaderParts parts = test::Header16();
+  parts.PaletteMode = 2;
+  parts.ImageCount = -4;
+  parts.XOffset = 640;
+  parts.YOffset = -480;
+  parts.Transparent[0] = 0x1F;
+  parts.Transparent[1] = 0xF8;
+  const auto header = HeaderOf(test::BMHeaderBytes(parts));
   EXPECT_EQ(header.HeaderConstant, 70);
   EXPECT_EQ(header.PaletteMode, 2);
   EXPECT_EQ(header.ImageCount, -4);
@@ -172,10 +172,10 @@ TEST(ImageWithinLimits, PixelDataAndDisplayRowsBothBounded) {
 // ---- ReadBM: what a good file gives ------------------------------------------------------
 
 TEST(ReadBM, HeaderOnlyFileTouchesNoSlotAndNoPalette) {
-  BMFileSpec spec;
-  spec.Header.ImageCount = 0;
-  spec.Header.PaletteMode = 1;
-  const Bytes file = MakeBM(spec);
+  BMFileParts parts;
+  parts.Header.ImageCount = 0;
+  parts.Header.PaletteMode = 1;
+  const Bytes file = MakeBM(parts);
   ASSERT_EQ(file.size(), 128u);
   test::TempDir dir;
   test::WriteFileBytes(dir.File("empty.bm"), file);
@@ -225,13 +225,13 @@ TEST(ReadBM, SignatureNeedsOnlyItsFirstThreeBytes) {
                       {std::string("BM\0\0", 4), false},
                       {"CMP ", false}};
   for (const auto& row : rows) {
-    BMFileSpec spec;
-    spec.Header.Signature = row.Sig;
-    spec.Header.ImageCount = 1;
-    spec.Images = {{1, 1, {9}}};
+    BMFileParts parts;
+    parts.Header.Signature = row.Sig;
+    parts.Header.ImageCount = 1;
+    parts.Images = {{1, 1, {9}}};
     Records r = Records::Sentinel();
     const Records before = r;
-    EXPECT_EQ(r.ReadBytes(MakeBM(spec)), row.Accepted) << row.Sig;
+    EXPECT_EQ(r.ReadBytes(MakeBM(parts)), row.Accepted) << row.Sig;
     if (row.Accepted) {
       EXPECT_EQ(r.Images[0], (TBMImage{1, 1, {9}}));
     } else {
@@ -242,14 +242,14 @@ TEST(ReadBM, SignatureNeedsOnlyItsFirstThreeBytes) {
 
 TEST(ReadBM, OnlyPaletteModeTwoHasATrailer) {
   for (std::int32_t mode : {0, 1, 3, -1, 2}) {
-    BMFileSpec spec;
-    spec.Header.PaletteMode = mode;
-    spec.Header.ImageCount = 1;
-    spec.Images = {{2, 2, {1, 2, 3, 4}}};
-    spec.Trailer = test::TestTriples(9);  // present in the file either way
+    BMFileParts parts;
+    parts.Header.PaletteMode = mode;
+    parts.Header.ImageCount = 1;
+    parts.Images = {{2, 2, {1, 2, 3, 4}}};
+    parts.Trailer = test::TestTriples(9);  // present in the file either way
     Records r = Records::Sentinel();
     const Records before = r;
-    ASSERT_TRUE(r.ReadBytes(MakeBM(spec))) << "mode " << mode;
+    ASSERT_TRUE(r.ReadBytes(MakeBM(parts))) << "mode " << mode;
     EXPECT_EQ(r.Images[0], (TBMImage{2, 2, {1, 2, 3, 4}}));
     if (mode == 2) {
       EXPECT_EQ(r.Palette, PaletteOf(test::TestTriples(9)));
@@ -261,13 +261,13 @@ TEST(ReadBM, OnlyPaletteModeTwoHasATrailer) {
 
 TEST(ReadBM, NoImagesForZeroOrNegativeCounts) {
   for (std::int32_t count : {0, -1, -21, INT32_MIN}) {
-    BMFileSpec spec;
-    spec.Header.ImageCount = count;
-    spec.Header.PaletteMode = 2;
-    spec.Trailer = test::TestTriples(4);  // right after the header
+    BMFileParts parts;
+    parts.Header.ImageCount = count;
+    parts.Header.PaletteMode = 2;
+    parts.Trailer = test::TestTriples(4);  // right after the header
     Records r = Records::Sentinel();
     const Records before = r;
-    ASSERT_TRUE(r.ReadBytes(MakeBM(spec))) << count;
+    ASSERT_TRUE(r.ReadBytes(MakeBM(parts))) << count;
     EXPECT_EQ(r.Header.ImageCount, count);
     EXPECT_EQ(r.Images, before.Images) << count;
     EXPECT_EQ(r.Palette, PaletteOf(test::TestTriples(4))) << count;
@@ -275,13 +275,13 @@ TEST(ReadBM, NoImagesForZeroOrNegativeCounts) {
 }
 
 TEST(ReadBM, TrailerIsTheBytesAfterTheLastImageNotTheFileEnd) {
-  BMFileSpec spec;
-  spec.Header.PaletteMode = 2;
-  spec.Header.ImageCount = 1;
-  spec.Images = {{1, 1, {5}}};
-  spec.Trailer = test::TestTriples(1);
-  spec.Extra = test::TestTriples(2);  // another 768 bytes after the trailer
-  const Bytes file = MakeBM(spec);
+  BMFileParts parts;
+  parts.Header.PaletteMode = 2;
+  parts.Header.ImageCount = 1;
+  parts.Images = {{1, 1, {5}}};
+  parts.Trailer = test::TestTriples(1);
+  parts.Extra = test::TestTriples(2);  // another 768 bytes after the trailer
+  const Bytes file = MakeBM(parts);
   test::TempDir dir;
   test::WriteFileBytes(dir.File("extra.bm"), file);
 
@@ -298,13 +298,13 @@ TEST(ReadBM, TrailerIsTheBytesAfterTheLastImageNotTheFileEnd) {
 }
 
 TEST(ReadBM, SixteenBitFileWithPaletteModeTwoStillHasATrailer) {
-  BMFileSpec spec;
-  spec.Header = test::Header16();
-  spec.Header.PaletteMode = 2;
-  spec.Header.ImageCount = 1;
-  spec.Images = {{1, 1, {0x00, 0xF8}}};
-  spec.Trailer = test::TestTriples(6);
-  const Bytes file = MakeBM(spec);
+  BMFileParts parts;
+  parts.Header = test::Header16();
+  parts.Header.PaletteMode = 2;
+  parts.Header.ImageCount = 1;
+  parts.Images = {{1, 1, {0x00, 0xF8}}};
+  parts.Trailer = test::TestTriples(6);
+  const Bytes file = MakeBM(parts);
   test::TempDir dir;
   test::WriteFileBytes(dir.File("pal16.bm"), file);
 
@@ -319,12 +319,12 @@ TEST(ReadBM, SixteenBitFileWithPaletteModeTwoStillHasATrailer) {
 
 TEST(ReadBM, OtherBitDepthsGiveTheHeaderOnly) {
   for (std::int32_t bits : {0, 1, 4, 15, 24, 32, -8}) {
-    BMFileSpec spec;
-    spec.Header.BitsPerPixel = bits;
-    spec.Header.ImageCount = 2;
-    spec.Header.PaletteMode = 2;
-    spec.Extra = test::Pattern(40, 7);  // not image records of any known size
-    const Bytes file = MakeBM(spec);
+    BMFileParts parts;
+    parts.Header.BitsPerPixel = bits;
+    parts.Header.ImageCount = 2;
+    parts.Header.PaletteMode = 2;
+    parts.Extra = test::Pattern(40, 7);  // not image records of any known size
+    const Bytes file = MakeBM(parts);
     Records r = Records::Sentinel();
     const Records before = r;
     ASSERT_TRUE(r.ReadBytes(file)) << bits;
@@ -335,10 +335,10 @@ TEST(ReadBM, OtherBitDepthsGiveTheHeaderOnly) {
 }
 
 TEST(ReadBM, SecondReadReplacesOnlyItsOwnSlots) {
-  BMFileSpec three;
+  BMFileParts three;
   three.Header.ImageCount = 3;
   three.Images = {{1, 1, {1}}, {1, 1, {2}}, {1, 1, {3}}};
-  BMFileSpec one;
+  BMFileParts one;
   one.Header.ImageCount = 1;
   one.Images = {{2, 1, {9, 9}}};
 
@@ -352,13 +352,13 @@ TEST(ReadBM, SecondReadReplacesOnlyItsOwnSlots) {
 }
 
 TEST(ReadBM, TwentyOneImagesFillEverySlot) {
-  BMFileSpec spec;
-  spec.Header.ImageCount = kMaxImages;
+  BMFileParts parts;
+  parts.Header.ImageCount = kMaxImages;
   for (int i = 0; i < kMaxImages; ++i) {
-    spec.Images.push_back({1, 1, {static_cast<std::uint8_t>(i)}});
+    parts.Images.push_back({1, 1, {static_cast<std::uint8_t>(i)}});
   }
   Records r = Records::Sentinel();
-  ASSERT_TRUE(r.ReadBytes(MakeBM(spec)));
+  ASSERT_TRUE(r.ReadBytes(MakeBM(parts)));
   for (int i = 0; i < kMaxImages; ++i) {
     EXPECT_EQ(r.Images[static_cast<std::size_t>(i)],
               (TBMImage{1, 1, {static_cast<std::uint8_t>(i)}}));
@@ -370,14 +370,14 @@ TEST(ReadBM, ImagesAtTheLimitsAreRead) {
     std::int32_t Width, Height, Bits;
   };
   for (const Row& row : {Row{1000, 1000, 8}, Row{577, 577, 16}, Row{0, 3, 8}, Row{3, 0, 16}}) {
-    BMFileSpec spec;
-    if (row.Bits == 16) spec.Header = test::Header16();
-    spec.Header.ImageCount = 1;
+    BMFileParts parts;
+    if (row.Bits == 16) parts.Header = test::Header16();
+    parts.Header.ImageCount = 1;
     const auto size = static_cast<std::size_t>(row.Width) * static_cast<std::size_t>(row.Height) *
                       static_cast<std::size_t>(row.Bits / 8);
-    spec.Images = {{row.Width, row.Height, test::Pattern(size)}};
+    parts.Images = {{row.Width, row.Height, test::Pattern(size)}};
     Records r = Records::Sentinel();
-    ASSERT_TRUE(r.ReadBytes(MakeBM(spec))) << row.Width << " x " << row.Height;
+    ASSERT_TRUE(r.ReadBytes(MakeBM(parts))) << row.Width << " x " << row.Height;
     EXPECT_EQ(r.Images[0].Width, row.Width);
     EXPECT_EQ(r.Images[0].Height, row.Height);
     EXPECT_EQ(r.Images[0].Pixels, test::Pattern(size));
@@ -464,32 +464,32 @@ TEST(ReadBMHostile, BadSizesAndCountsAreRefusedAndChangeNothing) {
       {"INT32_MAX images", 8, INT32_MAX, 1, 1, 1},
   };
   for (const Row& row : rows) {
-    BMFileSpec spec;
-    if (row.Bits == 16) spec.Header = test::Header16();
-    spec.Header.ImageCount = row.Count;
-    spec.Header.PaletteMode = 2;
+    BMFileParts parts;
+    if (row.Bits == 16) parts.Header = test::Header16();
+    parts.Header.ImageCount = row.Count;
+    parts.Header.PaletteMode = 2;
     // As many records as the count asks for (up to 22), so only the rule can refuse the file.
     const std::int32_t records = std::min(row.Count, 22);
     for (std::int32_t i = 0; i < records; ++i) {
-      spec.Images.push_back({row.Width, row.Height, test::Pattern(row.PixelBytes)});
+      parts.Images.push_back({row.Width, row.Height, test::Pattern(row.PixelBytes)});
     }
-    spec.Trailer = test::TestTriples();
+    parts.Trailer = test::TestTriples();
     Records r = Records::Sentinel();
     const Records before = r;
-    EXPECT_FALSE(r.ReadBytes(MakeBM(spec))) << row.Name;
+    EXPECT_FALSE(r.ReadBytes(MakeBM(parts))) << row.Name;
     EXPECT_TRUE(r == before) << row.Name;
   }
 }
 
 TEST(ReadBMHostile, BadSecondImageRefusesTheWholeFile) {
-  BMFileSpec spec;
-  spec.Header.ImageCount = 2;
-  spec.Header.PaletteMode = 2;
-  spec.Images = {{1, 1, {5}}, {-1, 1, {6}}};
-  spec.Trailer = test::TestTriples();
+  BMFileParts parts;
+  parts.Header.ImageCount = 2;
+  parts.Header.PaletteMode = 2;
+  parts.Images = {{1, 1, {5}}, {-1, 1, {6}}};
+  parts.Trailer = test::TestTriples();
   Records r = Records::Sentinel();
   const Records before = r;
-  EXPECT_FALSE(r.ReadBytes(MakeBM(spec)));
+  EXPECT_FALSE(r.ReadBytes(MakeBM(parts)));
   EXPECT_TRUE(r == before);
 }
 
@@ -546,13 +546,13 @@ TEST(ReadCMPPalette, Cases) {
 TEST(ReadBMPalette, Cases) {
   const Bytes t = test::TestTriples(11);
   auto bm = [&](std::int32_t mode, std::int32_t bits, std::int32_t count, bool trailer) {
-    BMFileSpec spec;
-    spec.Header.PaletteMode = mode;
-    spec.Header.BitsPerPixel = bits;
-    spec.Header.ImageCount = count;
-    if (count > 0) spec.Images = {{2, 1, {1, 2}}};
-    if (trailer) spec.Trailer = t;
-    return MakeBM(spec);
+    BMFileParts parts;
+    parts.Header.PaletteMode = mode;
+    parts.Header.BitsPerPixel = bits;
+    parts.Header.ImageCount = count;
+    if (count > 0) parts.Images = {{2, 1, {1, 2}}};
+    if (trailer) parts.Trailer = t;
+    return MakeBM(parts);
   };
   Bytes badSig = bm(2, 8, 1, true);
   badSig[2] = 'X';

@@ -18,7 +18,7 @@
 namespace zarn {
 namespace {
 
-using test::BmpSpec;
+using test::BmpParts;
 using test::Bytes;
 using test::LoadedBitmap;
 
@@ -51,26 +51,26 @@ Bytes Triples(const std::vector<test::Colour>& colours) {
   return out;
 }
 
-BmpSpec Spec8(std::int32_t w, std::int32_t h, Bytes pixels, std::size_t colours = 256,
+BmpParts Parts8(std::int32_t w, std::int32_t h, Bytes pixels, std::size_t colours = 256,
               std::uint8_t seed = 5) {
-  BmpSpec spec;
-  spec.BitCount = 8;
-  spec.Width = w;
-  spec.Height = h;
-  spec.Pixels = std::move(pixels);
-  spec.Colours = test::TestColours(colours, seed);
-  spec.PadByte = 0xCC;
-  return spec;
+  BmpParts parts;
+  parts.BitCount = 8;
+  parts.Width = w;
+  parts.Height = h;
+  parts.Pixels = std::move(pixels);
+  parts.Colours = test::TestColours(colours, seed);
+  parts.PadByte = 0xCC;
+  return parts;
 }
 
-BmpSpec Spec24(std::int32_t w, std::int32_t h, Bytes pixels) {
-  BmpSpec spec;
-  spec.BitCount = 24;
-  spec.Width = w;
-  spec.Height = h;
-  spec.Pixels = std::move(pixels);
-  spec.PadByte = 0xCC;
-  return spec;
+BmpParts Parts24(std::int32_t w, std::int32_t h, Bytes pixels) {
+  BmpParts parts;
+  parts.BitCount = 24;
+  parts.Width = w;
+  parts.Height = h;
+  parts.Pixels = std::move(pixels);
+  parts.PadByte = 0xCC;
+  return parts;
 }
 
 // RGB565 of BGR triples, as the 16-bit writer stores them.
@@ -87,9 +87,9 @@ Bytes ToRgb565(const Bytes& bgr) {
 // ---- Byte-exact files ---------------------------------------------------------------------
 
 TEST(WriteBM8, ThreeByTwoWithPaletteIsThe910ByteFile) {
-  const BmpSpec spec = Spec8(3, 2, {1, 2, 3, 4, 5, 6});
+  const BmpParts parts = Parts8(3, 2, {1, 2, 3, 4, 5, 6});
   test::TempDir dir;
-  const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(spec))};
+  const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(parts))};
   WriteBM8(dir.File("out.bm"), Ptrs(sources), 0, 0, 0, true);
   const Bytes file = test::ReadFileBytes(dir.File("out.bm"));
   ASSERT_EQ(file.size(), 910u);
@@ -98,12 +98,12 @@ TEST(WriteBM8, ThreeByTwoWithPaletteIsThe910ByteFile) {
   expected.Text("BM  ").I32(70).I32(0).I32(2).I32(1).I32(0).I32(0).U32(0).I32(0).I32(8);
   expected.Fill(128 - 40);
   expected.Raw(Bytes{3, 0, 0, 0, 2, 0, 0, 0, 1, 2, 3, 4, 5, 6});
-  expected.Raw(Triples(spec.Colours));
+  expected.Raw(Triples(parts.Colours));
   EXPECT_EQ(file, expected.Data());
 }
 
 TEST(WriteBM8, HeaderFieldsAndNoTrailerWithoutPalette) {
-  const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(Spec8(3, 2, {1, 2, 3, 4, 5, 6})))};
+  const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(Parts8(3, 2, {1, 2, 3, 4, 5, 6})))};
   const Bytes file = Encode8(sources, false, 640, 480, 255);
   ASSERT_EQ(file.size(), 128u + 8u + 6u);
   EXPECT_EQ(test::GetI32(file, 12), 1) << "PaletteMode";
@@ -114,8 +114,8 @@ TEST(WriteBM8, HeaderFieldsAndNoTrailerWithoutPalette) {
 }
 
 TEST(WriteBM8, TrailerIsTheFirstSourcesTableAndIndicesAreKept) {
-  const BmpSpec a = Spec8(2, 1, {1, 2}, 256, 5);
-  const BmpSpec b = Spec8(2, 1, {200, 100}, 256, 77);
+  const BmpParts a = Parts8(2, 1, {1, 2}, 256, 5);
+  const BmpParts b = Parts8(2, 1, {200, 100}, 256, 77);
   const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(a)),
                                      LoadedBitmap(test::MakeBmp(b))};
   const Bytes file = Encode8(sources, true);
@@ -127,7 +127,7 @@ TEST(WriteBM8, TrailerIsTheFirstSourcesTableAndIndicesAreKept) {
 }
 
 TEST(WriteBM16, OnePixelAndTheSixteenBitHeader) {
-  const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(Spec24(1, 1, {0xFF, 0, 0})))};
+  const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(Parts24(1, 1, {0xFF, 0, 0})))};
   const Bytes file = Encode16(sources, 640, 480, 255, 0, 255);
   test::ByteWriter expected;
   expected.Text("BM  ").I32(70).I32(0).I32(1).I32(1).I32(640).I32(480);
@@ -142,7 +142,7 @@ TEST(WriteBM16, OnePixelAndTheSixteenBitHeader) {
 TEST(WriteBM16, RedAndBlueAndTheTransparentColour) {
   // Pure red then pure blue: 00 F8 1F 00.
   const std::vector<TBitmap> sources{
-      LoadedBitmap(test::MakeBmp(Spec24(2, 1, {0, 0, 255, 255, 0, 0})))};
+      LoadedBitmap(test::MakeBmp(Parts24(2, 1, {0, 0, 255, 255, 0, 0})))};
   const Bytes file = Encode16(sources, 0, 0, 200, 100, 50);
   EXPECT_EQ(test::Slice(file, 28, 4), (Bytes{0x26, 0xCB, 0, 0}));
   EXPECT_EQ(test::Slice(file, 136, 4), (Bytes{0x00, 0xF8, 0x1F, 0x00}));
@@ -151,10 +151,10 @@ TEST(WriteBM16, RedAndBlueAndTheTransparentColour) {
 
 TEST(WriteBM, RowsWithoutPaddingAreTakenBackToBack) {
   const Bytes idx = test::Pattern(4 * 3, 2);
-  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Spec8(4, 3, idx)))};
+  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Parts8(4, 3, idx)))};
   EXPECT_EQ(test::Slice(Encode8(s8, false), 136, 12), idx);
   const Bytes bgr = test::Pattern(4 * 3 * 2, 3);
-  const std::vector<TBitmap> s24{LoadedBitmap(test::MakeBmp(Spec24(4, 2, bgr)))};
+  const std::vector<TBitmap> s24{LoadedBitmap(test::MakeBmp(Parts24(4, 2, bgr)))};
   EXPECT_EQ(test::Slice(Encode16(s24), 136, 16), ToRgb565(bgr));
 }
 
@@ -164,35 +164,35 @@ TEST(WriteBM8, NonStandardSourcesGiveTheirTruePicture) {
   const Bytes idx = test::Pattern(5 * 3, 8);
   struct Row {
     const char* Name;
-    BmpSpec Spec;
+    BmpParts Parts;
   };
   std::vector<Row> rows;
-  rows.push_back({"standard", Spec8(5, 3, idx)});
-  rows.push_back({"16 colours", Spec8(5, 3, idx, 16)});
-  rows.push_back({"2 colours", Spec8(5, 3, idx, 2)});
-  BmpSpec used0 = Spec8(5, 3, idx);
+  rows.push_back({"standard", Parts8(5, 3, idx)});
+  rows.push_back({"16 colours", Parts8(5, 3, idx, 16)});
+  rows.push_back({"2 colours", Parts8(5, 3, idx, 2)});
+  BmpParts used0 = Parts8(5, 3, idx);
   used0.ColoursUsedField = 0;
   rows.push_back({"colours used 0", used0});
-  BmpSpec topDown = Spec8(5, 3, idx, 100);
+  BmpParts topDown = Parts8(5, 3, idx, 100);
   topDown.TopDown = true;
   rows.push_back({"top-down", topDown});
-  BmpSpec core = Spec8(5, 3, idx);
+  BmpParts core = Parts8(5, 3, idx);
   core.InfoSize = 12;
   for (auto& c : core.Colours)
     c.Reserved = 0;
   rows.push_back({"12-byte header", core});
   for (std::uint32_t info : {52u, 56u, 108u, 124u}) {
-    BmpSpec v = Spec8(5, 3, idx, 30);
+    BmpParts v = Parts8(5, 3, idx, 30);
     v.InfoSize = info;
     rows.push_back({"larger header", v});
   }
-  BmpSpec offset = Spec8(5, 3, idx);
+  BmpParts offset = Parts8(5, 3, idx);
   offset.PixelOffsetField = 2000;
   rows.push_back({"offset field 2000", offset});
-  BmpSpec trailing = Spec8(5, 3, idx, 16);
+  BmpParts trailing = Parts8(5, 3, idx, 16);
   trailing.Trailing = test::Pattern(3000, 9);
   rows.push_back({"bytes after the rows", trailing});
-  BmpSpec rle = Spec8(5, 3, idx, 16);
+  BmpParts rle = Parts8(5, 3, idx, 16);
   rle.Compression = 1;
   test::Rle8Writer w;
   for (int y = 2; y >= 0; --y) {
@@ -203,38 +203,38 @@ TEST(WriteBM8, NonStandardSourcesGiveTheirTruePicture) {
   rows.push_back({"RLE8", rle});
 
   for (const Row& row : rows) {
-    const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(row.Spec))};
+    const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(row.Parts))};
     EXPECT_EQ(WriteRefusal(sources[0], 8), "") << row.Name;
     const Bytes file = Encode8(sources, true);
     ASSERT_EQ(file.size(), 128u + 8u + 15u + 768u) << row.Name;
     EXPECT_EQ(test::Slice(file, 128, 8), (Bytes{5, 0, 0, 0, 3, 0, 0, 0})) << row.Name;
     EXPECT_EQ(test::Slice(file, 136, 15), idx) << row.Name;
-    EXPECT_EQ(test::Slice(file, 151, 768), Triples(row.Spec.Colours)) << row.Name;
+    EXPECT_EQ(test::Slice(file, 151, 768), Triples(row.Parts.Colours)) << row.Name;
   }
 }
 
 TEST(WriteBM16, NonStandardSourcesGiveTheirTruePicture) {
   const Bytes bgr = test::Pattern(3 * 5 * 3, 12);
-  std::vector<BmpSpec> specs;
-  specs.push_back(Spec24(5, 3, bgr));
-  BmpSpec topDown = Spec24(5, 3, bgr);
+  std::vector<BmpParts> partsList;
+  partsList.push_back(Parts24(5, 3, bgr));
+  BmpParts topDown = Parts24(5, 3, bgr);
   topDown.TopDown = true;
-  specs.push_back(topDown);
+  partsList.push_back(topDown);
   for (std::uint32_t info : {12u, 52u, 56u, 108u, 124u}) {
-    BmpSpec v = Spec24(5, 3, bgr);
+    BmpParts v = Parts24(5, 3, bgr);
     v.InfoSize = info;
-    specs.push_back(v);
+    partsList.push_back(v);
   }
-  BmpSpec offset = Spec24(5, 3, bgr);
+  BmpParts offset = Parts24(5, 3, bgr);
   offset.PixelOffsetField = 1078;
   offset.Trailing = test::Pattern(2000);
-  specs.push_back(offset);
-  for (const BmpSpec& spec : specs) {
-    const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(spec))};
-    EXPECT_EQ(WriteRefusal(sources[0], 16), "") << spec.InfoSize;
+  partsList.push_back(offset);
+  for (const BmpParts& parts : partsList) {
+    const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(parts))};
+    EXPECT_EQ(WriteRefusal(sources[0], 16), "") << parts.InfoSize;
     const Bytes file = Encode16(sources);
-    ASSERT_EQ(file.size(), 128u + 8u + 30u) << spec.InfoSize;
-    EXPECT_EQ(test::Slice(file, 136, 30), ToRgb565(bgr)) << spec.InfoSize << spec.TopDown;
+    ASSERT_EQ(file.size(), 128u + 8u + 30u) << parts.InfoSize;
+    EXPECT_EQ(test::Slice(file, 136, 30), ToRgb565(bgr)) << parts.InfoSize << parts.TopDown;
   }
 }
 
@@ -247,8 +247,8 @@ struct RefusalRow {
 };
 
 std::vector<RefusalRow> RefusalRows() {
-  auto spec = [](int bits, std::int32_t w, std::int32_t h, std::uint32_t compression) {
-    BmpSpec s;
+  auto parts = [](int bits, std::int32_t w, std::int32_t h, std::uint32_t compression) {
+    BmpParts s;
     s.BitCount = bits;
     s.Width = w;
     s.Height = h;
@@ -257,17 +257,17 @@ std::vector<RefusalRow> RefusalRows() {
     return test::MakeBmp(s);
   };
   return {
-      {"24-bit source for 8 bits", 8, spec(24, 2, 2, 0)},
-      {"8-bit source for 16 bits", 16, spec(8, 2, 2, 0)},
-      {"4-bit source", 8, spec(4, 2, 2, 0)},
-      {"1-bit source", 8, spec(1, 8, 2, 0)},
-      {"32-bit source", 16, spec(32, 2, 2, 0)},
-      {"16-bit source", 16, spec(16, 2, 2, 0)},
-      {"RLE4", 8, spec(4, 2, 2, 2)},
-      {"bitfields", 16, spec(32, 2, 2, 3)},
-      {"8-bit over the limit", 8, spec(8, 1001, 1000, 0)},
-      {"8-bit rows over the limit", 8, spec(8, 1001, 999, 0)},
-      {"24-bit over the limit", 16, spec(24, 578, 578, 0)},
+      {"24-bit source for 8 bits", 8, parts(24, 2, 2, 0)},
+      {"8-bit source for 16 bits", 16, parts(8, 2, 2, 0)},
+      {"4-bit source", 8, parts(4, 2, 2, 0)},
+      {"1-bit source", 8, parts(1, 8, 2, 0)},
+      {"32-bit source", 16, parts(32, 2, 2, 0)},
+      {"16-bit source", 16, parts(16, 2, 2, 0)},
+      {"RLE4", 8, parts(4, 2, 2, 2)},
+      {"bitfields", 16, parts(32, 2, 2, 3)},
+      {"8-bit over the limit", 8, parts(8, 1001, 1000, 0)},
+      {"8-bit rows over the limit", 8, parts(8, 1001, 999, 0)},
+      {"24-bit over the limit", 16, parts(24, 578, 578, 0)},
       {"empty bitmap", 8, Bytes{}},
   };
 }
@@ -282,15 +282,15 @@ TEST(WriteRefusal, NamesAReasonForEverySourceTheWritersCannotTake) {
     }
     EXPECT_NE(WriteRefusal(bitmap, row.Depth), "") << row.Name;
   }
-  EXPECT_EQ(WriteRefusal(LoadedBitmap(test::MakeBmp(Spec8(1000, 1000, {}))), 8), "");
-  EXPECT_EQ(WriteRefusal(LoadedBitmap(test::MakeBmp(Spec24(577, 577, {}))), 16), "");
+  EXPECT_EQ(WriteRefusal(LoadedBitmap(test::MakeBmp(Parts8(1000, 1000, {}))), 8), "");
+  EXPECT_EQ(WriteRefusal(LoadedBitmap(test::MakeBmp(Parts24(577, 577, {}))), 16), "");
 }
 
 TEST(WriteBMRefusal, NothingIsWrittenForARefusedSource) {
   test::TempDir dir;
   const Bytes old = {9, 9, 9};
-  const TBitmap good8 = LoadedBitmap(test::MakeBmp(Spec8(2, 2, {1, 2, 3, 4})));
-  const TBitmap good24 = LoadedBitmap(test::MakeBmp(Spec24(1, 1, {1, 2, 3})));
+  const TBitmap good8 = LoadedBitmap(test::MakeBmp(Parts8(2, 2, {1, 2, 3, 4})));
+  const TBitmap good24 = LoadedBitmap(test::MakeBmp(Parts24(1, 1, {1, 2, 3})));
   for (const auto& row : RefusalRows()) {
     TBitmap bad;
     try {
@@ -375,8 +375,8 @@ TEST(WriteBM16, WriteReadDecodeSaveGivesTheSourceBack) {
 
 TEST(EncodeBM, MatchesTheFileAndReplacesTheBuffer) {
   test::TempDir dir;
-  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Spec8(3, 3, test::Pattern(9))))};
-  const std::vector<TBitmap> s24{LoadedBitmap(test::MakeBmp(Spec24(3, 3, test::Pattern(27))))};
+  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Parts8(3, 3, test::Pattern(9))))};
+  const std::vector<TBitmap> s24{LoadedBitmap(test::MakeBmp(Parts24(3, 3, test::Pattern(27))))};
   WriteBM8(dir.File("a.bm"), Ptrs(s8), 1, 2, 3, true);
   WriteBM16(dir.File("b.bm"), Ptrs(s24), 1, 2, 3, 4, 5);
   Bytes out(5000, 0xEE);
@@ -393,8 +393,8 @@ TEST(EncodeBM, MatchesTheFileAndReplacesTheBuffer) {
 TEST(WriteBMFailure, FolderThatIsAFileCannotBeCreated) {
   test::TempDir dir;
   test::WriteFileBytes(dir.File("plain"), Bytes{1});
-  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Spec8(2, 2, {1, 2, 3, 4})))};
-  const std::vector<TBitmap> s24{LoadedBitmap(test::MakeBmp(Spec24(1, 1, {1, 2, 3})))};
+  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Parts8(2, 2, {1, 2, 3, 4})))};
+  const std::vector<TBitmap> s24{LoadedBitmap(test::MakeBmp(Parts24(1, 1, {1, 2, 3})))};
   const auto target = dir.File("plain") / "x.bm";
   const std::string text = "Cannot create file " + target.string();
   try {
@@ -415,8 +415,8 @@ TEST(WriteBMFailure, AWriteThatFailsHalfwayKeepsTheOldFile) {
   test::TempDir dir;
   const Bytes old(200, 0x55);
   test::WriteFileBytes(dir.File("keep.bm"), old);
-  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Spec8(50, 50, test::Pattern(2500))))};
-  const std::vector<TBitmap> s24{LoadedBitmap(test::MakeBmp(Spec24(30, 30, test::Pattern(2700))))};
+  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Parts8(50, 50, test::Pattern(2500))))};
+  const std::vector<TBitmap> s24{LoadedBitmap(test::MakeBmp(Parts24(30, 30, test::Pattern(2700))))};
   {
     test::ScopedFileSizeLimit limit(1000);
     ASSERT_TRUE(limit.Active());
@@ -436,7 +436,7 @@ TEST(WriteBMFailure, ReadOnlyFolderKeepsTheOldFile) {
   test::WriteFileBytes(folder / "x.bm", old);
   std::filesystem::permissions(
       folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Spec8(2, 2, {1, 2, 3, 4})))};
+  const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Parts8(2, 2, {1, 2, 3, 4})))};
   try {
     WriteBM8(folder / "x.bm", Ptrs(s8), 0, 0, 0, false);
     ADD_FAILURE() << "no error";

@@ -15,7 +15,7 @@
 namespace zarn {
 namespace {
 
-using test::BmpSpec;
+using test::BmpParts;
 using test::Bytes;
 using test::LoadedBitmap;
 using test::PictureBytes;
@@ -32,25 +32,25 @@ void ExpectCodecError(F&& f, const std::string& text, const std::string& context
   }
 }
 
-BmpSpec Spec8(std::int32_t w, std::int32_t h, std::size_t colours = 256) {
-  BmpSpec spec;
-  spec.BitCount = 8;
-  spec.Width = w;
-  spec.Height = h;
-  spec.Pixels = test::Pattern(static_cast<std::size_t>(w * h), 17);
-  spec.Colours = test::TestColours(colours);
-  spec.PadByte = 0xCC;
-  return spec;
+BmpParts Parts8(std::int32_t w, std::int32_t h, std::size_t colours = 256) {
+  BmpParts parts;
+  parts.BitCount = 8;
+  parts.Width = w;
+  parts.Height = h;
+  parts.Pixels = test::Pattern(static_cast<std::size_t>(w * h), 17);
+  parts.Colours = test::TestColours(colours);
+  parts.PadByte = 0xCC;
+  return parts;
 }
 
-BmpSpec Spec24(std::int32_t w, std::int32_t h) {
-  BmpSpec spec;
-  spec.BitCount = 24;
-  spec.Width = w;
-  spec.Height = h;
-  spec.Pixels = test::Pattern(static_cast<std::size_t>(3 * w * h), 23);
-  spec.PadByte = 0xCC;
-  return spec;
+BmpParts Parts24(std::int32_t w, std::int32_t h) {
+  BmpParts parts;
+  parts.BitCount = 24;
+  parts.Width = w;
+  parts.Height = h;
+  parts.Pixels = test::Pattern(static_cast<std::size_t>(3 * w * h), 23);
+  parts.PadByte = 0xCC;
+  return parts;
 }
 
 TBMPalette PaddedPalette(const std::vector<test::Colour>& colours) {
@@ -64,21 +64,21 @@ TBMPalette PaddedPalette(const std::vector<test::Colour>& colours) {
 // ---- Loading and saving ------------------------------------------------------------------
 
 TEST(TBitmapLoad, StandardFilesSaveByteForByte) {
-  for (const Bytes& file : {test::MakeBmp(Spec8(3, 2)), test::MakeBmp(Spec8(4, 5)),
-                            test::MakeBmp(Spec24(1, 1)), test::MakeBmp(Spec24(5, 3))}) {
+  for (const Bytes& file : {test::MakeBmp(Parts8(3, 2)), test::MakeBmp(Parts8(4, 5)),
+                            test::MakeBmp(Parts24(1, 1)), test::MakeBmp(Parts24(5, 3))}) {
     const TBitmap bitmap = LoadedBitmap(file);
     EXPECT_EQ(Saved(bitmap), file);
     EXPECT_EQ(Bytes(bitmap.StoredForm().begin(), bitmap.StoredForm().end()),
               Bytes(file.begin() + 14, file.end()));
   }
-  const TBitmap b = LoadedBitmap(test::MakeBmp(Spec8(3, 2)));
+  const TBitmap b = LoadedBitmap(test::MakeBmp(Parts8(3, 2)));
   EXPECT_EQ(b.Width(), 3);
   EXPECT_EQ(b.Height(), 2);
   EXPECT_FALSE(b.Empty());
 }
 
 TEST(TBitmapLoad, SavingAppendsToTheStream) {
-  const Bytes file = test::MakeBmp(Spec24(2, 2));
+  const Bytes file = test::MakeBmp(Parts24(2, 2));
   const TBitmap bitmap = LoadedBitmap(file);
   Bytes out{1, 2, 3};
   bitmap.SaveToBmpStream(out);
@@ -90,22 +90,22 @@ TEST(TBitmapLoad, SaveWritesAFreshFileHeader) {
   // File-size and pixel-offset fields that lie are not consulted, and saving states the truth.
   struct Row {
     const char* Name;
-    BmpSpec Spec;
+    BmpParts Parts;
     std::uint32_t SavedOffset;
   };
-  BmpSpec sixteen = Spec8(3, 2, 16);
-  BmpSpec offset2000 = Spec8(3, 2);
+  BmpParts sixteen = Parts8(3, 2, 16);
+  BmpParts offset2000 = Parts8(3, 2);
   offset2000.PixelOffsetField = 2000;
   offset2000.FileSizeField = 7;
-  BmpSpec used0 = Spec8(3, 2);
+  BmpParts used0 = Parts8(3, 2);
   used0.ColoursUsedField = 0;  // 0 means 256 for 8 bits
-  BmpSpec core = Spec8(3, 2);
+  BmpParts core = Parts8(3, 2);
   core.InfoSize = 12;
-  BmpSpec core24 = Spec24(2, 2);
+  BmpParts core24 = Parts24(2, 2);
   core24.InfoSize = 12;
-  BmpSpec v5 = Spec8(3, 2);
+  BmpParts v5 = Parts8(3, 2);
   v5.InfoSize = 124;
-  BmpSpec v5rgb = Spec24(3, 2);
+  BmpParts v5rgb = Parts24(3, 2);
   v5rgb.InfoSize = 124;
   const Row rows[] = {
       {"16 colours used", sixteen, 14 + 40 + 64},
@@ -117,7 +117,7 @@ TEST(TBitmapLoad, SaveWritesAFreshFileHeader) {
       {"124-byte header, 24 bits", v5rgb, 14 + 124},
   };
   for (const Row& row : rows) {
-    const Bytes file = test::MakeBmp(row.Spec);
+    const Bytes file = test::MakeBmp(row.Parts);
     const Bytes saved = Saved(LoadedBitmap(file));
     ASSERT_EQ(saved.size(), file.size()) << row.Name;
     EXPECT_EQ(test::GetU32(saved, 2), saved.size()) << row.Name;
@@ -129,7 +129,7 @@ TEST(TBitmapLoad, SaveWritesAFreshFileHeader) {
 }
 
 TEST(TBitmapLoad, EmptyInputMakesTheBitmapEmpty) {
-  TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(3, 2)));
+  TBitmap bitmap = LoadedBitmap(test::MakeBmp(Parts8(3, 2)));
   bitmap.LoadFromBmpStream({});
   EXPECT_TRUE(bitmap.Empty());
   EXPECT_EQ(bitmap.Width(), 0);
@@ -139,8 +139,8 @@ TEST(TBitmapLoad, EmptyInputMakesTheBitmapEmpty) {
 }
 
 TEST(TBitmapLoad, ShortInputIsAStreamReadError) {
-  const Bytes good = test::MakeBmp(Spec8(3, 2));
-  const Bytes other = test::MakeBmp(Spec24(2, 2));
+  const Bytes good = test::MakeBmp(Parts8(3, 2));
+  const Bytes other = test::MakeBmp(Parts24(2, 2));
   for (std::size_t length = 1; length < 14; ++length) {
     TBitmap bitmap = LoadedBitmap(good);
     ExpectCodecError([&] { bitmap.LoadFromBmpStream(std::span(other).first(length)); },
@@ -154,9 +154,9 @@ TEST(TBitmapLoad, BrokenLayoutsAreNotValid) {
     const char* Name;
     Bytes File;
   };
-  auto with = [](BmpSpec spec, auto&& change) {
-    change(spec);
-    return test::MakeBmp(spec);
+  auto with = [](BmpParts parts, auto&& change) {
+    change(parts);
+    return test::MakeBmp(parts);
   };
   auto patched = [](Bytes b, std::size_t offset, std::uint32_t value) {
     test::PutU32(b, offset, value);
@@ -166,50 +166,50 @@ TEST(TBitmapLoad, BrokenLayoutsAreNotValid) {
     b.resize(b.size() - drop);
     return b;
   };
-  const Bytes std8 = test::MakeBmp(Spec8(4, 4));
-  const Bytes std24 = test::MakeBmp(Spec24(4, 4));
-  const Bytes v5 = with(Spec24(1, 1), [](BmpSpec& s) { s.InfoSize = 124; });
+  const Bytes std8 = test::MakeBmp(Parts8(4, 4));
+  const Bytes std24 = test::MakeBmp(Parts24(4, 4));
+  const Bytes v5 = with(Parts24(1, 1), [](BmpParts& s) { s.InfoSize = 124; });
   std::vector<Row> rows = {
-      {"type BA", with(Spec8(2, 2), [](BmpSpec& s) { s.Type = "BA"; })},
-      {"type bm", with(Spec8(2, 2), [](BmpSpec& s) { s.Type = "bm"; })},
-      {"info size 0", with(Spec8(2, 2), [](BmpSpec& s) { s.InfoSize = 0; })},
-      {"info size 16", with(Spec8(2, 2), [](BmpSpec& s) { s.InfoSize = 16; })},
-      {"info size 41", with(Spec8(2, 2), [](BmpSpec& s) { s.InfoSize = 41; })},
-      {"info size 64", with(Spec8(2, 2), [](BmpSpec& s) { s.InfoSize = 64; })},
-      {"info size huge", patched(test::MakeBmp(Spec8(2, 2)), 14, 0xFFFFFFF0u)},
+      {"type BA", with(Parts8(2, 2), [](BmpParts& s) { s.Type = "BA"; })},
+      {"type bm", with(Parts8(2, 2), [](BmpParts& s) { s.Type = "bm"; })},
+      {"info size 0", with(Parts8(2, 2), [](BmpParts& s) { s.InfoSize = 0; })},
+      {"info size 16", with(Parts8(2, 2), [](BmpParts& s) { s.InfoSize = 16; })},
+      {"info size 41", with(Parts8(2, 2), [](BmpParts& s) { s.InfoSize = 41; })},
+      {"info size 64", with(Parts8(2, 2), [](BmpParts& s) { s.InfoSize = 64; })},
+      {"info size huge", patched(test::MakeBmp(Parts8(2, 2)), 14, 0xFFFFFFF0u)},
       {"only the file header", Bytes(std8.begin(), std8.begin() + 14)},
       {"info header cut short", Bytes(std8.begin(), std8.begin() + 30)},
       {"124-byte header cut short", Bytes(v5.begin(), v5.begin() + 14 + 60)},
       {"colour table cut short", Bytes(std8.begin(), std8.begin() + 54 + 40)},
       {"colours used beyond the file",
-       with(Spec8(2, 2), [](BmpSpec& s) { s.ColoursUsedField = 0xFFFFFFFFu; })},
+       with(Parts8(2, 2), [](BmpParts& s) { s.ColoursUsedField = 0xFFFFFFFFu; })},
       {"8-bit rows one byte short", cut(std8, 1)},
       {"24-bit rows one byte short", cut(std24, 1)},
       {"24-bit with no rows at all", Bytes(std24.begin(), std24.begin() + 54)},
-      {"huge width", with(Spec8(1, 1),
-                          [](BmpSpec& s) {
+      {"huge width", with(Parts8(1, 1),
+                          [](BmpParts& s) {
                             s.Width = INT32_MAX;
                             s.RawPixelData = Bytes(64, 0);
                           })},
-      {"rows of 2^32 bytes", with(Spec8(1, 1),
-                                  [](BmpSpec& s) {
+      {"rows of 2^32 bytes", with(Parts8(1, 1),
+                                  [](BmpParts& s) {
                                     s.Width = 65536;
                                     s.Height = 65536;
                                     s.RawPixelData = Bytes(64, 0);
                                   })},
-      {"24-bit width whose row size wraps", with(Spec24(1, 1),
-                                                 [](BmpSpec& s) {
+      {"24-bit width whose row size wraps", with(Parts24(1, 1),
+                                                 [](BmpParts& s) {
                                                    s.Width = 0x55555556;
                                                    s.RawPixelData = Bytes(64, 0);
                                                  })},
-      {"most negative height", with(Spec8(1, 1),
-                                    [](BmpSpec& s) {
+      {"most negative height", with(Parts8(1, 1),
+                                    [](BmpParts& s) {
                                       s.Height = INT32_MIN;
                                       s.TopDown = false;
                                       s.RawPixelData = Bytes(64, 0);
                                     })},
   };
-  const Bytes previous = test::MakeBmp(Spec24(2, 2));
+  const Bytes previous = test::MakeBmp(Parts24(2, 2));
   for (const Row& row : rows) {
     TBitmap bitmap = LoadedBitmap(previous);
     ExpectCodecError([&] { bitmap.LoadFromBmpStream(row.File); }, kBitmapNotValid, row.Name);
@@ -219,7 +219,7 @@ TEST(TBitmapLoad, BrokenLayoutsAreNotValid) {
 
 TEST(TBitmapLoad, LoadFromFile) {
   test::TempDir dir;
-  const Bytes file = test::MakeBmp(Spec8(5, 3));
+  const Bytes file = test::MakeBmp(Parts8(5, 3));
   test::WriteFileBytes(dir.File("a.bmp"), file);
   TBitmap bitmap;
   bitmap.LoadFromBmpFile(dir.File("a.bmp"));
@@ -239,7 +239,7 @@ TEST(TBitmapLoad, LoadFromFile) {
 
 TEST(TBitmapSave, ToFileAndReplacingAnOldFile) {
   test::TempDir dir;
-  const Bytes file = test::MakeBmp(Spec24(3, 3));
+  const Bytes file = test::MakeBmp(Parts24(3, 3));
   test::WriteFileBytes(dir.File("out.bmp"), Bytes(5000, 0x77));
   LoadedBitmap(file).SaveToBmpFile(dir.File("out.bmp"));
   EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), file);
@@ -250,7 +250,7 @@ TEST(TBitmapSave, FolderThatIsAFileCannotBeCreated) {
   test::TempDir dir;
   test::WriteFileBytes(dir.File("plain"), Bytes{1});
   const auto target = dir.File("plain") / "out.bmp";
-  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(2, 2)));
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Parts8(2, 2)));
   ExpectCodecError([&] { bitmap.SaveToBmpFile(target); }, "Cannot create file " + target.string(),
                    "parent is a file");
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"plain"});
@@ -260,7 +260,7 @@ TEST(TBitmapSave, FailedWriteKeepsTheOldFile) {
   test::TempDir dir;
   const Bytes old(300, 0x42);
   test::WriteFileBytes(dir.File("out.bmp"), old);
-  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(40, 40)));  // 2678 bytes
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Parts8(40, 40)));  // 2678 bytes
   {
     test::ScopedFileSizeLimit limit(1024);
     ASSERT_TRUE(limit.Active());
@@ -274,7 +274,7 @@ TEST(TBitmapSave, TargetThatIsADirectoryIsLeftAlone) {
   test::TempDir dir;
   std::filesystem::create_directory(dir.File("out.bmp"));
   test::WriteFileBytes(dir.File("out.bmp") / "inside", Bytes{7});
-  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(2, 2)));
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Parts8(2, 2)));
   EXPECT_THROW(bitmap.SaveToBmpFile(dir.File("out.bmp")), CodecError);
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("out.bmp")));
   EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp") / "inside"), Bytes{7});
@@ -290,7 +290,7 @@ TEST(TBitmapSave, ReadOnlyFolderKeepsTheOldFile) {
   test::WriteFileBytes(folder / "out.bmp", old);
   std::filesystem::permissions(
       folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Spec8(2, 2)));
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Parts8(2, 2)));
   ExpectCodecError([&] { bitmap.SaveToBmpFile(folder / "out.bmp"); },
                    "Cannot create file " + (folder / "out.bmp").string(), "read-only folder");
   EXPECT_EQ(test::ReadFileBytes(folder / "out.bmp"), old);
@@ -301,7 +301,7 @@ TEST(TBitmapSave, ReadOnlyFolderKeepsTheOldFile) {
 TEST(TBitmapPicture, EveryLayoutGivesTheSamePicture) {
   struct Row {
     const char* Name;
-    BmpSpec Spec;
+    BmpParts Parts;
   };
   std::vector<Row> rows;
   for (int bits : {8, 24}) {
@@ -309,16 +309,16 @@ TEST(TBitmapPicture, EveryLayoutGivesTheSamePicture) {
       for (bool topDown : {false, true}) {
         if (info == 12 && topDown) continue;  // the old header has no signed height
         for (std::int32_t width : {1, 3, 4, 5}) {
-          BmpSpec spec = bits == 8 ? Spec8(width, 3) : Spec24(width, 3);
-          spec.InfoSize = info;
-          spec.TopDown = topDown;
-          rows.push_back({"", spec});
+          BmpParts parts = bits == 8 ? Parts8(width, 3) : Parts24(width, 3);
+          parts.InfoSize = info;
+          parts.TopDown = topDown;
+          rows.push_back({"", parts});
         }
       }
     }
   }
   for (const Row& row : rows) {
-    const BmpSpec& s = row.Spec;
+    const BmpParts& s = row.Parts;
     const std::string name = std::to_string(s.BitCount) + " bits, info " +
                              std::to_string(s.InfoSize) + (s.TopDown ? ", top-down" : "") +
                              ", width " + std::to_string(s.Width);
@@ -344,20 +344,20 @@ TEST(TBitmapPicture, EveryLayoutGivesTheSamePicture) {
 }
 
 TEST(TBitmapPicture, FewerColoursArePaddedWithZeroEntries) {
-  const BmpSpec spec = Spec8(3, 2, 16);
-  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(spec));
+  const BmpParts parts = Parts8(3, 2, 16);
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(parts));
   std::vector<std::uint8_t> scratch;
   const TPicture picture = bitmap.Picture(scratch);
-  EXPECT_EQ(picture.Colours, PaddedPalette(spec.Colours));
+  EXPECT_EQ(picture.Colours, PaddedPalette(parts.Colours));
   EXPECT_EQ(picture.Colours[16], (TRGBQuad{0, 0, 0, 0}));
-  EXPECT_EQ(PictureBytes(picture), spec.Pixels);
+  EXPECT_EQ(PictureBytes(picture), parts.Pixels);
 }
 
 TEST(TBitmapPicture, RowsAreReadFromAfterTheColourTableNotFromTheOffsetField) {
-  BmpSpec spec = Spec8(3, 2);
-  spec.PixelOffsetField = 2000;
-  EXPECT_EQ(PictureBytes(LoadedBitmap(test::MakeBmp(spec))), spec.Pixels);
-  BmpSpec small = Spec8(3, 2, 2);
+  BmpParts parts = Parts8(3, 2);
+  parts.PixelOffsetField = 2000;
+  EXPECT_EQ(PictureBytes(LoadedBitmap(test::MakeBmp(parts))), parts.Pixels);
+  BmpParts small = Parts8(3, 2, 2);
   small.PixelOffsetField = 1078;
   EXPECT_EQ(PictureBytes(LoadedBitmap(test::MakeBmp(small))), small.Pixels);
 }
@@ -377,15 +377,15 @@ TEST(TBitmapPicture, LayoutsWithoutATruePictureAreRefused) {
       {"compression 4", 8, 4, false}, {"compression 5", 24, 5, false},
   };
   for (const Row& row : rows) {
-    BmpSpec spec;
-    spec.BitCount = row.Bits;
-    spec.Width = 4;
-    spec.Height = 2;
-    spec.Compression = row.Compression;
-    if (row.Bits <= 8) spec.Colours = test::TestColours(std::size_t{1} << row.Bits);
+    BmpParts parts;
+    parts.BitCount = row.Bits;
+    parts.Width = 4;
+    parts.Height = 2;
+    parts.Compression = row.Compression;
+    if (row.Bits <= 8) parts.Colours = test::TestColours(std::size_t{1} << row.Bits);
     TBitmap bitmap;
     try {
-      bitmap.LoadFromBmpStream(test::MakeBmp(spec));
+      bitmap.LoadFromBmpStream(test::MakeBmp(parts));
     } catch (const CodecError&) {
       EXPECT_FALSE(row.MustLoad) << row.Name << " should load";
       continue;
@@ -397,11 +397,11 @@ TEST(TBitmapPicture, LayoutsWithoutATruePictureAreRefused) {
 
 // ---- RLE8 --------------------------------------------------------------------------------
 
-BmpSpec Rle8Spec(std::int32_t w, std::int32_t h, const test::Rle8Writer& data) {
-  BmpSpec spec = Spec8(w, h);
-  spec.Compression = 1;
-  spec.RawPixelData = data.Data();
-  return spec;
+BmpParts Rle8Parts(std::int32_t w, std::int32_t h, const test::Rle8Writer& data) {
+  BmpParts parts = Parts8(w, h);
+  parts.Compression = 1;
+  parts.RawPixelData = data.Data();
+  return parts;
 }
 
 TEST(TBitmapRle8, DecodesRunsAbsoluteRunsAndDeltas) {
@@ -410,7 +410,7 @@ TEST(TBitmapRle8, DecodesRunsAbsoluteRunsAndDeltas) {
   rle.Run(4, 7).EndOfLine();                           // bottom: 7 7 7 7
   rle.Absolute(Bytes{1, 2, 3}).Run(1, 9).EndOfLine();  // middle: 1 2 3 9
   rle.Run(1, 5).Delta(2, 0).Run(1, 6).EndOfBitmap();   // top: 5 0 0 6
-  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Rle8Spec(4, 3, rle)));
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Rle8Parts(4, 3, rle)));
   EXPECT_EQ(bitmap.Width(), 4);
   EXPECT_EQ(bitmap.Height(), 3);
   EXPECT_EQ(PictureBytes(bitmap), (Bytes{5, 0, 0, 6, 1, 2, 3, 9, 7, 7, 7, 7}));
@@ -419,7 +419,7 @@ TEST(TBitmapRle8, DecodesRunsAbsoluteRunsAndDeltas) {
 TEST(TBitmapRle8, DeltaUpAndEarlyEndLeaveZeros) {
   test::Rle8Writer rle;
   rle.Run(2, 4).Delta(1, 1).Run(1, 8).EndOfBitmap();  // from (2, 0) one right and one up
-  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Rle8Spec(4, 3, rle)));
+  const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Rle8Parts(4, 3, rle)));
   // Top row untouched, middle row (stored row 1) has 8 at x 3, bottom row 4 4 0 0.
   EXPECT_EQ(PictureBytes(bitmap), (Bytes{0, 0, 0, 0, 0, 0, 0, 8, 4, 4, 0, 0}));
 }
@@ -429,8 +429,8 @@ TEST(TBitmapRle8, ScratchReuseLeavesNothingBehind) {
   full.Run(4, 9).EndOfLine().Run(4, 9).EndOfLine().Run(4, 9).EndOfBitmap();
   test::Rle8Writer sparse;
   sparse.Run(1, 1).EndOfBitmap();
-  const TBitmap a = LoadedBitmap(test::MakeBmp(Rle8Spec(4, 3, full)));
-  const TBitmap b = LoadedBitmap(test::MakeBmp(Rle8Spec(4, 3, sparse)));
+  const TBitmap a = LoadedBitmap(test::MakeBmp(Rle8Parts(4, 3, full)));
+  const TBitmap b = LoadedBitmap(test::MakeBmp(Rle8Parts(4, 3, sparse)));
   std::vector<std::uint8_t> scratch;
   (void)a.Picture(scratch);
   EXPECT_EQ(PictureBytes(b.Picture(scratch)), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
@@ -441,12 +441,12 @@ TEST(TBitmapRle8, ScratchReuseLeavesNothingBehind) {
 // watch) and never allocates more than the picture needs.
 void ExpectSafeRle8(const char* name, std::int32_t w, std::int32_t h, const Bytes& data,
                     const Bytes* expectedIfDecoded = nullptr) {
-  BmpSpec spec = Spec8(w, h);
-  spec.Compression = 1;
-  spec.RawPixelData = data;
+  BmpParts parts = Parts8(w, h);
+  parts.Compression = 1;
+  parts.RawPixelData = data;
   TBitmap bitmap;
   try {
-    bitmap.LoadFromBmpStream(test::MakeBmp(spec));
+    bitmap.LoadFromBmpStream(test::MakeBmp(parts));
     std::vector<std::uint8_t> scratch;
     const TPicture picture = bitmap.Picture(scratch);
     EXPECT_EQ(picture.Width, w) << name;
@@ -509,14 +509,14 @@ TEST(TBitmapRle8, HugeDeclaredSizesDoNotAllocate) {
   // A few bytes of RLE cannot stand for a picture of 2^62 pixels: refused, never allocated.
   for (auto [w, h] :
        {std::pair{INT32_MAX, INT32_MAX}, std::pair{65536, 65536}, std::pair{1, INT32_MAX}}) {
-    BmpSpec spec = Spec8(1, 1);
-    spec.Width = w;
-    spec.Height = h;
-    spec.Compression = 1;
-    spec.RawPixelData = Bytes{0, 1};
+    BmpParts parts = Parts8(1, 1);
+    parts.Width = w;
+    parts.Height = h;
+    parts.Compression = 1;
+    parts.RawPixelData = Bytes{0, 1};
     TBitmap bitmap;
     try {
-      bitmap.LoadFromBmpStream(test::MakeBmp(spec));
+      bitmap.LoadFromBmpStream(test::MakeBmp(parts));
     } catch (const CodecError&) {
       continue;
     }
@@ -526,15 +526,15 @@ TEST(TBitmapRle8, HugeDeclaredSizesDoNotAllocate) {
 }
 
 TEST(TBitmapRle8, TopDownRle8IsRefusedOrDecodedSafely) {
-  BmpSpec spec = Spec8(2, 2);
-  spec.Compression = 1;
-  spec.TopDown = true;
+  BmpParts parts = Parts8(2, 2);
+  parts.Compression = 1;
+  parts.TopDown = true;
   test::Rle8Writer w;
   w.Run(2, 1).EndOfLine().Run(2, 2).EndOfBitmap();
-  spec.RawPixelData = w.Data();
+  parts.RawPixelData = w.Data();
   TBitmap bitmap;
   try {
-    bitmap.LoadFromBmpStream(test::MakeBmp(spec));
+    bitmap.LoadFromBmpStream(test::MakeBmp(parts));
     std::vector<std::uint8_t> scratch;
     EXPECT_EQ(PictureBytes(bitmap.Picture(scratch)).size(), 4u);
   } catch (const CodecError&) {

@@ -49,12 +49,12 @@ Bytes Mutate(Bytes b, std::mt19937& rng, std::size_t hot) {
 }
 
 TEST(HostileMutations, ReadBMIsAllOrNothingAndWhatItAcceptsCanBeShown) {
-  test::BMFileSpec s8;
+  test::BMFileParts s8;
   s8.Header.PaletteMode = 2;
   s8.Header.ImageCount = 2;
   s8.Images = {{3, 2, {1, 2, 3, 4, 5, 6}}, {2, 2, {7, 8, 9, 10}}};
   s8.Trailer = test::TestTriples();
-  test::BMFileSpec s16;
+  test::BMFileParts s16;
   s16.Header = test::Header16();
   s16.Header.ImageCount = 2;
   s16.Images = {{2, 1, {0, 0xF8, 0x1F, 0}}, {1, 2, {1, 2, 3, 4}}};
@@ -93,24 +93,24 @@ TEST(HostileMutations, ReadBMIsAllOrNothingAndWhatItAcceptsCanBeShown) {
 }
 
 TEST(HostileMutations, BitmapsLoadDecodeAndEncodeSafely) {
-  test::BmpSpec plain8;
+  test::BmpParts plain8;
   plain8.BitCount = 8;
   plain8.Width = 5;
   plain8.Height = 3;
   plain8.Pixels = test::Pattern(15);
   plain8.Colours = test::TestColours(16);
-  test::BmpSpec rle = plain8;
+  test::BmpParts rle = plain8;
   rle.Compression = 1;
   test::Rle8Writer w;
   w.Run(3, 1).Absolute(Bytes{4, 5, 6}).EndOfLine().Delta(1, 1).Run(2, 9).EndOfBitmap();
   rle.RawPixelData = w.Data();
-  test::BmpSpec plain24;
+  test::BmpParts plain24;
   plain24.BitCount = 24;
   plain24.Width = 3;
   plain24.Height = 2;
   plain24.Pixels = test::Pattern(18);
   plain24.TopDown = true;
-  test::BmpSpec core = plain8;
+  test::BmpParts core = plain8;
   core.InfoSize = 12;
   const Bytes seeds[] = {test::MakeBmp(plain8), test::MakeBmp(rle), test::MakeBmp(plain24),
                          test::MakeBmp(core)};

@@ -17,12 +17,12 @@
 namespace zarn {
 namespace {
 
-using test::BmpSpec;
+using test::BmpParts;
 using test::Bytes;
 using test::LoadedBitmap;
 
-BmpSpec Spec(int bits, std::int32_t w, std::int32_t h, std::uint32_t compression = 0) {
-  BmpSpec s;
+BmpParts Parts(int bits, std::int32_t w, std::int32_t h, std::uint32_t compression = 0) {
+  BmpParts s;
   s.BitCount = bits;
   s.Width = w;
   s.Height = h;
@@ -47,19 +47,19 @@ TEST_F(CreatorTest, CheckBmpFileWarningsInOrder) {
   const std::optional<std::string> pass;
   const std::string invalid = kInvalidBMPFile, not256 = kBMPNot256Colour,
                     notTrue = kBMPNotTruecolour;
-  BmpSpec badType8 = Spec(8, 2, 2);
+  BmpParts badType8 = Parts(8, 2, 2);
   badType8.Type = "BA";
-  BmpSpec badType24 = Spec(24, 2, 2);
+  BmpParts badType24 = Parts(24, 2, 2);
   badType24.Type = "MB";
-  const Bytes std8 = test::MakeBmp(Spec(8, 2, 2));
+  const Bytes std8 = test::MakeBmp(Parts(8, 2, 2));
 
   // The old 12-byte header keeps its bit count at file offset 24; offset 28 lies in the colour
   // table (8 bits) or the rows (24 bits), which are set up here to hold the "other" depth.
-  BmpSpec core8 = Spec(8, 4, 4);
+  BmpParts core8 = Parts(8, 4, 4);
   core8.InfoSize = 12;
   core8.Colours[0].Red = 24;  // file offset 28
   core8.Colours[1].Blue = 0;  // file offset 29
-  BmpSpec core24 = Spec(24, 4, 3);
+  BmpParts core24 = Parts(24, 4, 3);
   core24.InfoSize = 12;
   core24.Pixels[3 * 4 * 2 + 2] = 8;  // bottom row stored first: its pixel 0 red is offset 28
   core24.Pixels[3 * 4 * 2 + 3] = 0;
@@ -71,10 +71,10 @@ TEST_F(CreatorTest, CheckBmpFileWarningsInOrder) {
   };
   const std::vector<Row> rows = {
       {"8-bit", std8, pass, notTrue},
-      {"24-bit", test::MakeBmp(Spec(24, 2, 2)), not256, pass},
-      {"4-bit", test::MakeBmp(Spec(4, 4, 2)), not256, notTrue},
-      {"32-bit", test::MakeBmp(Spec(32, 2, 2)), not256, notTrue},
-      {"RLE8 passes the check", test::MakeBmp(Spec(8, 2, 2, 1)), pass, notTrue},
+      {"24-bit", test::MakeBmp(Parts(24, 2, 2)), not256, pass},
+      {"4-bit", test::MakeBmp(Parts(4, 4, 2)), not256, notTrue},
+      {"32-bit", test::MakeBmp(Parts(32, 2, 2)), not256, notTrue},
+      {"RLE8 passes the check", test::MakeBmp(Parts(8, 2, 2, 1)), pass, notTrue},
       {"type before depth, 8-bit", test::MakeBmp(badType8), invalid, invalid},
       {"type before depth, 24-bit", test::MakeBmp(badType24), invalid, invalid},
       {"53 bytes", Bytes(std8.begin(), std8.begin() + 53), invalid, invalid},
@@ -95,11 +95,11 @@ TEST_F(CreatorTest, CheckBmpFileWarningsInOrder) {
 // ---- LoadSource ----------------------------------------------------------------------------
 
 TEST_F(CreatorTest, LoadSourceAcceptsWhatTheWritersCanTake) {
-  BmpSpec rle = Spec(8, 4, 1, 1);
+  BmpParts rle = Parts(8, 4, 1, 1);
   test::Rle8Writer w;
   w.Run(4, 3).EndOfBitmap();
   rle.RawPixelData = w.Data();
-  BmpSpec topDown = Spec(24, 3, 3);
+  BmpParts topDown = Parts(24, 3, 3);
   topDown.TopDown = true;
   struct Row {
     const char* What;
@@ -107,17 +107,17 @@ TEST_F(CreatorTest, LoadSourceAcceptsWhatTheWritersCanTake) {
     EBMMode Mode;
   };
   const std::vector<Row> rows = {
-      {"8-bit", test::MakeBmp(Spec(8, 5, 3)), EBMMode::Bit8},
+      {"8-bit", test::MakeBmp(Parts(8, 5, 3)), EBMMode::Bit8},
       {"8-bit, 16 colours", test::MakeBmp([] {
-         BmpSpec s = Spec(8, 5, 3);
+         BmpParts s = Parts(8, 5, 3);
          s.Colours.resize(16);
          return s;
        }()),
        EBMMode::Bit8},
       {"RLE8", test::MakeBmp(rle), EBMMode::Bit8},
       {"24-bit top-down", test::MakeBmp(topDown), EBMMode::Bit16},
-      {"1000 x 1000", test::MakeBmp(Spec(8, 1000, 1000)), EBMMode::Bit8},
-      {"577 x 577", test::MakeBmp(Spec(24, 577, 577)), EBMMode::Bit16},
+      {"1000 x 1000", test::MakeBmp(Parts(8, 1000, 1000)), EBMMode::Bit8},
+      {"577 x 577", test::MakeBmp(Parts(24, 577, 577)), EBMMode::Bit16},
   };
   for (const Row& row : rows) {
     const std::string path = Write("src.bmp", row.File);
@@ -134,11 +134,11 @@ TEST_F(CreatorTest, LoadSourceRefusesWhatTheWritersCannotTake) {
     EBMMode Mode;
   };
   const std::vector<Row> rows = {
-      {"8-bit with RLE4", test::MakeBmp(Spec(8, 4, 2, 2)), EBMMode::Bit8},
-      {"8-bit with bitfields", test::MakeBmp(Spec(8, 4, 2, 3)), EBMMode::Bit8},
-      {"24-bit with bitfields", test::MakeBmp(Spec(24, 4, 2, 3)), EBMMode::Bit16},
-      {"8-bit, 1001 x 1000", test::MakeBmp(Spec(8, 1001, 1000)), EBMMode::Bit8},
-      {"24-bit, 578 x 578", test::MakeBmp(Spec(24, 578, 578)), EBMMode::Bit16},
+      {"8-bit with RLE4", test::MakeBmp(Parts(8, 4, 2, 2)), EBMMode::Bit8},
+      {"8-bit with bitfields", test::MakeBmp(Parts(8, 4, 2, 3)), EBMMode::Bit8},
+      {"24-bit with bitfields", test::MakeBmp(Parts(24, 4, 2, 3)), EBMMode::Bit16},
+      {"8-bit, 1001 x 1000", test::MakeBmp(Parts(8, 1001, 1000)), EBMMode::Bit8},
+      {"24-bit, 578 x 578", test::MakeBmp(Parts(24, 578, 578)), EBMMode::Bit16},
   };
   for (const Row& row : rows) {
     const std::string path = Write("src.bmp", row.File);
@@ -155,7 +155,7 @@ TEST_F(CreatorTest, LoadSourceRefusesWhatTheWritersCannotTake) {
 }
 
 TEST_F(CreatorTest, LoadSourceThrowsForWhatCannotBeLoaded) {
-  Bytes cut = test::MakeBmp(Spec(8, 4, 4));
+  Bytes cut = test::MakeBmp(Parts(8, 4, 4));
   cut.resize(cut.size() - 1);
   const std::string path = Write("cut.bmp", cut);
   TBitmap bitmap;
@@ -185,8 +185,8 @@ TEST(CheckSourceCount, AtLeastOneAndAtMostTwentyOne) {
 }
 
 TEST_F(CreatorTest, CreateBMEightBitTakesTheLowByteOfTheIndex) {
-  const TBitmap a = LoadedBitmap(test::MakeBmp(Spec(8, 3, 2)));
-  const TBitmap b = LoadedBitmap(test::MakeBmp(Spec(8, 2, 2)));
+  const TBitmap a = LoadedBitmap(test::MakeBmp(Parts(8, 3, 2)));
+  const TBitmap b = LoadedBitmap(test::MakeBmp(Parts(8, 2, 2)));
   const std::vector<const TBitmap*> sources{&a, &b};
   for (auto [index, stored] : {std::pair{300, 44}, std::pair{-1, 255}, std::pair{7, 7}}) {
     TCreateOptions options;
@@ -217,7 +217,7 @@ TEST_F(CreatorTest, CreateBMEightBitTakesTheLowByteOfTheIndex) {
 }
 
 TEST_F(CreatorTest, CreateBMSixteenBitTakesTheLowByteOfEachChannel) {
-  const TBitmap a = LoadedBitmap(test::MakeBmp(Spec(24, 3, 2)));
+  const TBitmap a = LoadedBitmap(test::MakeBmp(Parts(24, 3, 2)));
   const std::vector<const TBitmap*> sources{&a};
   TCreateOptions options;
   options.Mode = EBMMode::Bit16;
@@ -239,8 +239,8 @@ TEST_F(CreatorTest, CreateBMSixteenBitTakesTheLowByteOfEachChannel) {
 }
 
 TEST_F(CreatorTest, CreateBMFailuresKeepTheOldFile) {
-  const TBitmap rgb = LoadedBitmap(test::MakeBmp(Spec(24, 2, 2)));
-  const TBitmap idx = LoadedBitmap(test::MakeBmp(Spec(8, 2, 2)));
+  const TBitmap rgb = LoadedBitmap(test::MakeBmp(Parts(24, 2, 2)));
+  const TBitmap idx = LoadedBitmap(test::MakeBmp(Parts(8, 2, 2)));
   const Bytes old{1, 2, 3, 4};
   const std::string path = Write("old.bm", old);
   TCreateOptions eight;

@@ -15,7 +15,7 @@
 namespace zarn {
 namespace {
 
-using test::BMFileSpec;
+using test::BMFileParts;
 using test::Bytes;
 using test::Saved;
 
@@ -240,29 +240,29 @@ TEST(ViewerState, AfterLoadingAPalette) {
 // ---- Document operations -------------------------------------------------------------------
 
 Bytes BM8(std::int32_t count, bool palette, std::uint8_t seed = 1) {
-  BMFileSpec spec;
-  spec.Header.ImageCount = count;
-  spec.Header.PaletteMode = palette ? 2 : 1;
-  spec.Header.XOffset = seed;
+  BMFileParts parts;
+  parts.Header.ImageCount = count;
+  parts.Header.PaletteMode = palette ? 2 : 1;
+  parts.Header.XOffset = seed;
   for (std::int32_t i = 0; i < count; ++i) {
-    spec.Images.push_back({i + 1, 2,
+    parts.Images.push_back({i + 1, 2,
                            test::Pattern(static_cast<std::size_t>(2 * (i + 1)),
                                          static_cast<std::uint8_t>(seed + i))});
   }
-  if (palette) spec.Trailer = test::TestTriples(seed);
-  return MakeBM(spec);
+  if (palette) parts.Trailer = test::TestTriples(seed);
+  return MakeBM(parts);
 }
 
 Bytes BM16(std::int32_t count, std::uint8_t seed = 1) {
-  BMFileSpec spec;
-  spec.Header = test::Header16();
-  spec.Header.ImageCount = count;
+  BMFileParts parts;
+  parts.Header = test::Header16();
+  parts.Header.ImageCount = count;
   for (std::int32_t i = 0; i < count; ++i) {
-    spec.Images.push_back({2, i + 1,
+    parts.Images.push_back({2, i + 1,
                            test::Pattern(static_cast<std::size_t>(4 * (i + 1)),
                                          static_cast<std::uint8_t>(seed + i))});
   }
-  return MakeBM(spec);
+  return MakeBM(parts);
 }
 
 // Everything of a document that can be compared.
@@ -353,7 +353,7 @@ TEST_F(DocumentTest, DecodeForKindDecodesOnlyWhatIsShown) {
 
   // Kinds that are not shown decode nothing.
   for (const Bytes& file : {BM8(2, false, 8), [] {
-                              BMFileSpec s;
+                              BMFileParts s;
                               s.Header.BitsPerPixel = 24;
                               s.Header.ImageCount = 2;
                               return MakeBM(s);

@@ -193,14 +193,14 @@ Bytes WithType(Bytes bytes, const char* type) {
 }
 
 TEST_F(CreatorTest, RefusedSourcesWarnAndAreNotAdded) {
-  BmpSpec rle4;
+  BmpParts rle4;
   rle4.BitCount = 8;
   rle4.Width = 4;
   rle4.Height = 1;
   rle4.Compression = 2;
   rle4.Colours = TestColours(256);
   rle4.RawPixelData = Bytes{4, 1, 0, 1};
-  BmpSpec bitfields;
+  BmpParts bitfields;
   bitfields.BitCount = 24;
   bitfields.Width = 2;
   bitfields.Height = 2;
@@ -271,20 +271,20 @@ QImage Picture8(int w, int h, const Bytes& pixels, const std::vector<Colour>& co
 
 TEST_F(CreatorTest, AcceptedLayoutsAreAddedAndPreviewedAsTheirPicture) {
   const Bytes pixels = {1, 2, 3, 4, 5, 6};  // 3 x 2, rows top to bottom
-  BmpSpec core;
+  BmpParts core;
   core.BitCount = 8;
   core.Width = 3;
   core.Height = 2;
   core.Pixels = pixels;
   core.InfoSize = 12;
   core.Colours = TestColours(256);
-  BmpSpec topDown = core;
+  BmpParts topDown = core;
   topDown.InfoSize = 40;
   topDown.TopDown = true;
-  BmpSpec fewColours = topDown;
+  BmpParts fewColours = topDown;
   fewColours.TopDown = false;
   fewColours.Colours = TestColours(16);
-  BmpSpec rle8 = fewColours;
+  BmpParts rle8 = fewColours;
   rle8.Compression = 1;
   // Bottom row first.
   rle8.RawPixelData = Rle8Writer()
@@ -297,12 +297,12 @@ TEST_F(CreatorTest, AcceptedLayoutsAreAddedAndPreviewedAsTheirPicture) {
                           .Run(1, 3)
                           .EndOfBitmap()
                           .Data();
-  const std::pair<const char*, const BmpSpec*> cases[] = {{"core.bmp", &core},
+  const std::pair<const char*, const BmpParts*> cases[] = {{"core.bmp", &core},
                                                           {"topdown.bmp", &topDown},
                                                           {"few.bmp", &fewColours},
                                                           {"rle8.bmp", &rle8}};
-  for (const auto& [name, spec] : cases)
-    Add(Write(name, MakeBmp(*spec)));
+  for (const auto& [name, parts] : cases)
+    Add(Write(name, MakeBmp(*parts)));
   EXPECT_TRUE(dialogs.Messages.empty());
   ASSERT_EQ(List()->count(), 4);
   for (int row = 0; row < 4; ++row) {
@@ -315,7 +315,7 @@ TEST_F(CreatorTest, AcceptedLayoutsAreAddedAndPreviewedAsTheirPicture) {
 
 TEST_F(CreatorTest, ABitmapThatCannotBeLoadedGoesToTheProgramErrorBox) {
   Add(Bmp8("ok.bmp"));
-  BmpSpec unknownHeader;
+  BmpParts unknownHeader;
   unknownHeader.BitCount = 8;
   unknownHeader.Width = 2;
   unknownHeader.Height = 2;

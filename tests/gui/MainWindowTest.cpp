@@ -40,29 +40,29 @@ struct TSize {
   int H;
 };
 
-BMFileSpec Bm8(std::vector<TSize> sizes, bool withPalette, std::uint8_t seed = 7) {
-  BMFileSpec spec;
-  spec.Header.PaletteMode = withPalette ? 2 : 1;
-  spec.Header.ImageCount = static_cast<std::int32_t>(sizes.size());
+BMFileParts Bm8(std::vector<TSize> sizes, bool withPalette, std::uint8_t seed = 7) {
+  BMFileParts parts;
+  parts.Header.PaletteMode = withPalette ? 2 : 1;
+  parts.Header.ImageCount = static_cast<std::int32_t>(sizes.size());
   for (const TSize s : sizes) {
-    spec.Images.push_back({s.W, s.H, Pattern(static_cast<std::size_t>(s.W * s.H), seed++)});
+    parts.Images.push_back({s.W, s.H, Pattern(static_cast<std::size_t>(s.W * s.H), seed++)});
   }
-  if (withPalette) spec.Trailer = TestTriples(11);
-  return spec;
+  if (withPalette) parts.Trailer = TestTriples(11);
+  return parts;
 }
 
-BMFileSpec Bm16(std::vector<TSize> sizes, std::uint8_t seed = 21) {
-  BMFileSpec spec;
-  spec.Header = Header16();
-  spec.Header.ImageCount = static_cast<std::int32_t>(sizes.size());
+BMFileParts Bm16(std::vector<TSize> sizes, std::uint8_t seed = 21) {
+  BMFileParts parts;
+  parts.Header = Header16();
+  parts.Header.ImageCount = static_cast<std::int32_t>(sizes.size());
   for (const TSize s : sizes) {
-    spec.Images.push_back({s.W, s.H, Pattern(static_cast<std::size_t>(2 * s.W * s.H), seed++)});
+    parts.Images.push_back({s.W, s.H, Pattern(static_cast<std::size_t>(2 * s.W * s.H), seed++)});
   }
-  return spec;
+  return parts;
 }
 
 // The colours an 8-bit image shows with a triple palette, rows top to bottom.
-std::vector<QRgb> Colours8(const BMImageSpec& image, const Bytes& triples) {
+std::vector<QRgb> Colours8(const BMImageParts& image, const Bytes& triples) {
   std::vector<QRgb> out;
   for (const std::uint8_t index : image.Pixels) {
     const std::size_t i = std::size_t{index} * 3;
@@ -71,7 +71,7 @@ std::vector<QRgb> Colours8(const BMImageSpec& image, const Bytes& triples) {
   return out;
 }
 
-std::vector<QRgb> Colours16(const BMImageSpec& image) {
+std::vector<QRgb> Colours16(const BMImageParts& image) {
   std::vector<QRgb> out;
   for (std::size_t i = 0; i + 1 < image.Pixels.size(); i += 2) {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -133,8 +133,8 @@ class MainWindowTest : public ::testing::Test {
     WriteFileBytes(path, bytes);
     return path;
   }
-  fs::path WriteBM(const std::string& name, const BMFileSpec& spec) const {
-    return Write(name, MakeBM(spec));
+  fs::path WriteBM(const std::string& name, const BMFileParts& parts) const {
+    return Write(name, MakeBM(parts));
   }
 
   // Runs "Open BM" with `path` chosen in the dialog.
@@ -232,23 +232,23 @@ TEST_F(MainWindowTest, TabOrderFollowsThePanel) {
 
 struct TOpenCase {
   const char* Name;
-  BMFileSpec File;
+  BMFileParts File;
   QStringList Info;
   TViewerState State;
   QSize Shown;  // size of the shown image, or invalid when nothing is shown
 };
 
 TEST_F(MainWindowTest, OpenShowsEachKindOfBM) {
-  BMFileSpec paletted = Bm8({{4, 3}, {2, 5}}, true);
+  BMFileParts paletted = Bm8({{4, 3}, {2, 5}}, true);
   paletted.Header.XOffset = -3;
-  BMFileSpec unpaletted = Bm8({{6, 2}}, false);
+  BMFileParts unpaletted = Bm8({{6, 2}}, false);
   unpaletted.Header.YOffset = 17;
-  BMFileSpec colour16 = Bm16({{3, 2}, {5, 1}, {1, 1}});
-  BMFileSpec deep;
+  BMFileParts colour16 = Bm16({{3, 2}, {5, 1}, {1, 1}});
+  BMFileParts deep;
   deep.Header.BitsPerPixel = 24;
   deep.Header.ImageCount = 2;
-  BMFileSpec empty = Bm8({}, true);
-  BMFileSpec single = Bm8({{7, 7}}, true);
+  BMFileParts empty = Bm8({}, true);
+  BMFileParts single = Bm8({{7, 7}}, true);
 
   const TOpenCase cases[] = {
       {"paletted",
@@ -308,12 +308,12 @@ TEST_F(MainWindowTest, OpenShowsEachKindOfBM) {
 }
 
 TEST_F(MainWindowTest, OpenShowsTheDecodedColours) {
-  const BMFileSpec paletted = Bm8({{4, 3}}, true);
+  const BMFileParts paletted = Bm8({{4, 3}}, true);
   Open(WriteBM("p.BM", paletted));
   EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(paletted.Images[0], *paletted.Trailer));
 
   Action("Close1")->trigger();
-  const BMFileSpec colour = Bm16({{5, 2}});
+  const BMFileParts colour = Bm16({{5, 2}});
   Open(WriteBM("c.BM", colour));
   EXPECT_EQ(ImageColours(Image()->Picture()), Colours16(colour.Images[0]));
 }
@@ -336,15 +336,15 @@ TEST_F(MainWindowTest, OpenAsksWithTheOpenDialog) {
 }
 
 TEST_F(MainWindowTest, RefusedFilesWarnAndLeaveTheWindowClosed) {
-  BMFileSpec badSignature = Bm8({{2, 2}}, true);
+  BMFileParts badSignature = Bm8({{2, 2}}, true);
   badSignature.Header.Signature = std::string("BM\0 ", 4);
   const Bytes whole = MakeBM(Bm8({{8, 8}}, true));
   const Bytes truncated(whole.begin(), whole.begin() + 128 + 8 + 20);
-  BMFileSpec tooMany = Bm8({}, false);
+  BMFileParts tooMany = Bm8({}, false);
   tooMany.Header.ImageCount = 22;
   for (int i = 0; i < 22; ++i)
     tooMany.Images.push_back({1, 1, {0}});
-  BMFileSpec negative = Bm8({}, false);
+  BMFileParts negative = Bm8({}, false);
   negative.Header.ImageCount = 1;
   negative.Images.push_back({-2, 3, {}});
 
@@ -388,8 +388,8 @@ class SelectorTest : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    spec = Bm16({{1, 1}, {2, 2}, {3, 3}});
-    Open(WriteBM("three.BM", spec));
+    parts = Bm16({{1, 1}, {2, 2}, {3, 3}});
+    Open(WriteBM("three.BM", parts));
     ASSERT_TRUE(Selector()->isEnabled());
   }
   int ShownImage() const { return Image()->ImageSize().width() - 1; }
@@ -397,7 +397,7 @@ class SelectorTest : public MainWindowTest {
     Selector()->lineEdit()->selectAll();
     QTest::keyClicks(Selector(), text);
   }
-  BMFileSpec spec;
+  BMFileParts parts;
 };
 
 TEST_F(SelectorTest, ArrowsStepWithinTheRange) {
@@ -410,7 +410,7 @@ TEST_F(SelectorTest, ArrowsStepWithinTheRange) {
   EXPECT_EQ(Selector()->value(), 2);  // no wrap-around
   QTest::keyClick(Selector(), Qt::Key_Down);
   EXPECT_EQ(ShownImage(), 1);
-  EXPECT_EQ(ImageColours(Image()->Picture()), Colours16(spec.Images[1]));
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours16(parts.Images[1]));
 }
 
 TEST_F(SelectorTest, TypedTextShowsItsImage) {
@@ -462,7 +462,7 @@ class PaletteTest : public MainWindowTest {
     ASSERT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Unpaletted8, 2));
     dialogs.ClearRecords();
   }
-  BMFileSpec bm;
+  BMFileParts bm;
 };
 
 TEST_F(PaletteTest, FromACMPFileShowsImageZero) {
@@ -483,7 +483,7 @@ TEST_F(PaletteTest, FromACMPFileShowsImageZero) {
 }
 
 TEST_F(PaletteTest, FromABMAndAgainDecodesEveryImageAnew) {
-  BMFileSpec source = Bm8({{1, 1}}, true);
+  BMFileParts source = Bm8({{1, 1}}, true);
   source.Trailer = TestTriples(50);
   LoadPalette(WriteBM("source.bm", source), 1);
   EXPECT_TRUE(dialogs.Messages.empty());

@@ -183,14 +183,14 @@ TEST(BitmapImageTest, EightBitPictureUsesItsColourTable) {
 TEST(BitmapImageTest, TrueColourPictureKeepsItsRowsTopToBottom) {
   // Blue, green, red per pixel; a 2 x 2 picture of four colours.
   const Bytes pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30};
-  BmpSpec spec;
-  spec.BitCount = 24;
-  spec.Width = 2;
-  spec.Height = 2;
-  spec.Pixels = pixels;
+  BmpParts parts;
+  parts.BitCount = 24;
+  parts.Width = 2;
+  parts.Height = 2;
+  parts.Pixels = pixels;
   for (const bool topDown : {false, true}) {
-    spec.TopDown = topDown;
-    const QImage image = BitmapToImage(LoadedBitmap(MakeBmp(spec)));
+    parts.TopDown = topDown;
+    const QImage image = BitmapToImage(LoadedBitmap(MakeBmp(parts)));
     EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 255));
     EXPECT_EQ(image.pixel(1, 0), qRgb(0, 255, 0));
     EXPECT_EQ(image.pixel(0, 1), qRgb(255, 0, 0));
@@ -199,15 +199,15 @@ TEST(BitmapImageTest, TrueColourPictureKeepsItsRowsTopToBottom) {
 }
 
 TEST(BitmapImageTest, UnshowableLayoutThrowsTheCodecError) {
-  BmpSpec spec;
-  spec.BitCount = 4;
-  spec.Width = 2;
-  spec.Height = 1;
-  spec.Colours = TestColours(16);
-  spec.RawPixelData = Bytes{0x12, 0, 0, 0};
+  BmpParts parts;
+  parts.BitCount = 4;
+  parts.Width = 2;
+  parts.Height = 1;
+  parts.Colours = TestColours(16);
+  parts.RawPixelData = Bytes{0x12, 0, 0, 0};
   TBitmap bitmap;
   try {
-    bitmap.LoadFromBmpStream(MakeBmp(spec));
+    bitmap.LoadFromBmpStream(MakeBmp(parts));
   } catch (const CodecError&) {
     GTEST_SKIP() << "the bitmap refuses 4-bit layouts on load";
   }

@@ -103,8 +103,8 @@ Bytes Pattern(std::size_t count, std::uint8_t seed) {
 
 // ---- BM -----------------------------------------------------------------------------------
 
-BMHeaderSpec Header16() {
-  BMHeaderSpec h;
+BMHeaderParts Header16() {
+  BMHeaderParts h;
   h.ColourMode = 1;
   h.BitsPerPixel = 16;
   const std::int32_t channel[9] = {5, 6, 5, 11, 5, 0, 3, 2, 2};
@@ -112,7 +112,7 @@ BMHeaderSpec Header16() {
   return h;
 }
 
-Bytes BMHeaderBytes(const BMHeaderSpec& header) {
+Bytes BMHeaderBytes(const BMHeaderParts& header) {
   ByteWriter w;
   std::string sig = header.Signature;
   sig.resize(4, ' ');
@@ -132,14 +132,14 @@ Bytes BMHeaderBytes(const BMHeaderSpec& header) {
   return w.Take();
 }
 
-Bytes MakeBM(const BMFileSpec& spec) {
+Bytes MakeBM(const BMFileParts& parts) {
   ByteWriter w;
-  w.Raw(BMHeaderBytes(spec.Header));
-  for (const auto& image : spec.Images) {
+  w.Raw(BMHeaderBytes(parts.Header));
+  for (const auto& image : parts.Images) {
     w.I32(image.Width).I32(image.Height).Raw(image.Pixels);
   }
-  if (spec.Trailer) w.Raw(*spec.Trailer);
-  w.Raw(spec.Extra);
+  if (parts.Trailer) w.Raw(*parts.Trailer);
+  w.Raw(parts.Extra);
   return w.Take();
 }
 
@@ -179,24 +179,24 @@ std::size_t StoredRowSize(std::int64_t width, int bitCount) {
 
 }  // namespace
 
-Bytes MakeBmp(const BmpSpec& spec) {
-  const std::size_t entrySize = spec.InfoSize == 12 ? 3 : 4;
-  const std::size_t tableBytes = spec.Colours.size() * entrySize;
+Bytes MakeBmp(const BmpParts& parts) {
+  const std::size_t entrySize = parts.InfoSize == 12 ? 3 : 4;
+  const std::size_t tableBytes = parts.Colours.size() * entrySize;
 
   // Pixel data.
   Bytes pixelData;
-  if (spec.RawPixelData) {
-    pixelData = *spec.RawPixelData;
+  if (parts.RawPixelData) {
+    pixelData = *parts.RawPixelData;
   } else {
-    const std::size_t rowSize = StoredRowSize(spec.Width, spec.BitCount);
+    const std::size_t rowSize = StoredRowSize(parts.Width, parts.BitCount);
     const std::size_t rowBytes =
-        static_cast<std::size_t>((static_cast<std::int64_t>(spec.Width) * spec.BitCount + 7) / 8);
-    const std::size_t rows = static_cast<std::size_t>(std::max(spec.Height, 0));
-    Bytes picture = spec.Pixels;
+        static_cast<std::size_t>((static_cast<std::int64_t>(parts.Width) * parts.BitCount + 7) / 8);
+    const std::size_t rows = static_cast<std::size_t>(std::max(parts.Height, 0));
+    Bytes picture = parts.Pixels;
     picture.resize(rowBytes * rows, 0);
-    pixelData.assign(rowSize * rows, spec.PadByte);
+    pixelData.assign(rowSize * rows, parts.PadByte);
     for (std::size_t stored = 0; stored < rows; ++stored) {
-      const std::size_t y = spec.TopDown ? stored : rows - 1 - stored;
+      const std::size_t y = parts.TopDown ? stored : rows - 1 - stored;
       std::copy_n(picture.begin() + static_cast<std::ptrdiff_t>(y * rowBytes), rowBytes,
                   pixelData.begin() + static_cast<std::ptrdiff_t>(stored * rowSize));
     }
@@ -204,21 +204,21 @@ Bytes MakeBmp(const BmpSpec& spec) {
 
   // Info header.
   ByteWriter info;
-  if (spec.InfoSize == 12) {
+  if (parts.InfoSize == 12) {
     info.U32(12)
-        .U16(static_cast<std::uint16_t>(spec.Width))
-        .U16(static_cast<std::uint16_t>(spec.Height))
+        .U16(static_cast<std::uint16_t>(parts.Width))
+        .U16(static_cast<std::uint16_t>(parts.Height))
         .U16(1)
-        .U16(static_cast<std::uint16_t>(spec.BitCount));
+        .U16(static_cast<std::uint16_t>(parts.BitCount));
   } else {
     const std::uint32_t used =
-        spec.ColoursUsedField.value_or(static_cast<std::uint32_t>(spec.Colours.size()));
-    info.U32(spec.InfoSize)
-        .I32(spec.Width)
-        .I32(spec.TopDown ? -spec.Height : spec.Height)
+        parts.ColoursUsedField.value_or(static_cast<std::uint32_t>(parts.Colours.size()));
+    info.U32(parts.InfoSize)
+        .I32(parts.Width)
+        .I32(parts.TopDown ? -parts.Height : parts.Height)
         .U16(1)
-        .U16(static_cast<std::uint16_t>(spec.BitCount))
-        .U32(spec.Compression)
+        .U16(static_cast<std::uint16_t>(parts.BitCount))
+        .U32(parts.Compression)
         .U32(static_cast<std::uint32_t>(pixelData.size()))
         .U32(0)
         .U32(0)
@@ -226,53 +226,53 @@ Bytes MakeBmp(const BmpSpec& spec) {
         .U32(used);
   }
   Bytes infoBytes = info.Take();
-  if (spec.InfoSize != 12) {
-    infoBytes.resize(spec.InfoSize, 0);
-    if (spec.InfoSize >= 4) PutU32(infoBytes, 0, spec.InfoSize);
+  if (parts.InfoSize != 12) {
+    infoBytes.resize(parts.InfoSize, 0);
+    if (parts.InfoSize >= 4) PutU32(infoBytes, 0, parts.InfoSize);
   }
 
   const std::size_t pixelOffset = 14 + infoBytes.size() + tableBytes;
-  const std::size_t total = pixelOffset + pixelData.size() + spec.Trailing.size();
+  const std::size_t total = pixelOffset + pixelData.size() + parts.Trailing.size();
 
   ByteWriter w;
-  std::string type = spec.Type;
+  std::string type = parts.Type;
   type.resize(2, ' ');
   w.Text(type)
-      .U32(spec.FileSizeField.value_or(static_cast<std::uint32_t>(total)))
+      .U32(parts.FileSizeField.value_or(static_cast<std::uint32_t>(total)))
       .U16(0)
       .U16(0)
-      .U32(spec.PixelOffsetField.value_or(static_cast<std::uint32_t>(pixelOffset)))
+      .U32(parts.PixelOffsetField.value_or(static_cast<std::uint32_t>(pixelOffset)))
       .Raw(infoBytes);
-  for (const Colour& c : spec.Colours) {
+  for (const Colour& c : parts.Colours) {
     w.U8(c.Blue).U8(c.Green).U8(c.Red);
     if (entrySize == 4) w.U8(c.Reserved);
   }
-  w.Raw(pixelData).Raw(spec.Trailing);
+  w.Raw(pixelData).Raw(parts.Trailing);
   return w.Take();
 }
 
 Bytes StandardBmp8(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> pixels,
                    const std::vector<Colour>& colours, std::uint8_t pad) {
-  BmpSpec spec;
-  spec.BitCount = 8;
-  spec.Width = width;
-  spec.Height = height;
-  spec.Pixels.assign(pixels.begin(), pixels.end());
-  spec.Colours = colours;
-  spec.Colours.resize(256);
-  spec.PadByte = pad;
-  return MakeBmp(spec);
+  BmpParts parts;
+  parts.BitCount = 8;
+  parts.Width = width;
+  parts.Height = height;
+  parts.Pixels.assign(pixels.begin(), pixels.end());
+  parts.Colours = colours;
+  parts.Colours.resize(256);
+  parts.PadByte = pad;
+  return MakeBmp(parts);
 }
 
 Bytes StandardBmp24(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> pixels,
                     std::uint8_t pad) {
-  BmpSpec spec;
-  spec.BitCount = 24;
-  spec.Width = width;
-  spec.Height = height;
-  spec.Pixels.assign(pixels.begin(), pixels.end());
-  spec.PadByte = pad;
-  return MakeBmp(spec);
+  BmpParts parts;
+  parts.BitCount = 24;
+  parts.Width = width;
+  parts.Height = height;
+  parts.Pixels.assign(pixels.begin(), pixels.end());
+  parts.PadByte = pad;
+  return MakeBmp(parts);
 }
 
 std::vector<std::size_t> PaddingOffsets(std::size_t pixelOffset, std::int32_t width,

@@ -50,7 +50,7 @@ Bytes Pattern(std::size_t count, std::uint8_t seed = 1);
 // ---- BM files -----------------------------------------------------------------------------
 
 // The fields of a BM header, defaulting to what the 8-bit writer stores.
-struct BMHeaderSpec {
+struct BMHeaderParts {
   std::string Signature = "BM  ";  // four characters
   std::int32_t HeaderConstant = 70;
   std::int32_t Reserved1 = 0;
@@ -64,24 +64,24 @@ struct BMHeaderSpec {
   std::int32_t Channel[9] = {};  // RedBits .. BlueLoss
 };
 // The 16-bit writer's header fields.
-BMHeaderSpec Header16();
-Bytes BMHeaderBytes(const BMHeaderSpec& header);
+BMHeaderParts Header16();
+Bytes BMHeaderBytes(const BMHeaderParts& header);
 
-struct BMImageSpec {
+struct BMImageParts {
   std::int32_t Width = 0;
   std::int32_t Height = 0;
   Bytes Pixels;  // written as given, whatever Width and Height say
 };
 
-// A BM file: the header exactly as specified (ImageCount is not derived from Images), the
+// A BM file: the header exactly as given (ImageCount is not derived from Images), the
 // image records, the trailer when given, then `Extra`.
-struct BMFileSpec {
-  BMHeaderSpec Header;
-  std::vector<BMImageSpec> Images;
+struct BMFileParts {
+  BMHeaderParts Header;
+  std::vector<BMImageParts> Images;
   std::optional<Bytes> Trailer;  // 768 bytes of red, green, blue
   Bytes Extra;
 };
-Bytes MakeBM(const BMFileSpec& spec);
+Bytes MakeBM(const BMFileParts& parts);
 
 // 768 distinct-looking palette bytes (red, green, blue per entry).
 Bytes TestTriples(std::uint8_t seed = 3);
@@ -99,7 +99,7 @@ struct Colour {
 std::vector<Colour> TestColours(std::size_t count, std::uint8_t seed = 5);
 
 // Describes a BMP by its true picture and how it is to be stored.
-struct BmpSpec {
+struct BmpParts {
   int BitCount = 8;
   std::int32_t Width = 0;
   std::int32_t Height = 0;  // number of rows (positive)
@@ -118,7 +118,7 @@ struct BmpSpec {
   std::string Type = "BM";            // the two type bytes
   Bytes Trailing;                     // stored after the pixel data
 };
-Bytes MakeBmp(const BmpSpec& spec);
+Bytes MakeBmp(const BmpParts& parts);
 
 // A standard BMP as the displays build it: 40-byte info header, 8 bits with 256 colours or 24
 // bits with none, bottom row first, padding bytes `pad`.
