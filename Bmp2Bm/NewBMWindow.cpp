@@ -366,9 +366,13 @@ void TNewBMWindow::FormShow() {
   BMPDisp->SetPicture(QImage());
 }
 
-void TNewBMWindow::RB8bitClick() { ShowColourControls(EBMMode::Bit8); }
+void TNewBMWindow::RB8bitClick() {
+  ShowColourControls(EBMMode::Bit8);
+}
 
-void TNewBMWindow::RB16bitClick() { ShowColourControls(EBMMode::Bit16); }
+void TNewBMWindow::RB16bitClick() {
+  ShowColourControls(EBMMode::Bit16);
+}
 
 void TNewBMWindow::ShowColourControls(EBMMode mode) {
   // The 8-bit index and palette choice share their place with the 16-bit colour.

@@ -12,8 +12,7 @@ namespace zarn {
 EBMKind KindOf(const TBMHeader& header) {
   switch (header.BitsPerPixel) {
     case 8:
-      return header.PaletteMode == kPaletteModeIncluded ? EBMKind::Paletted8
-                                                        : EBMKind::Unpaletted8;
+      return header.PaletteMode == kPaletteModeIncluded ? EBMKind::Paletted8 : EBMKind::Unpaletted8;
     case 16:
       return EBMKind::Colour16;
     default:
@@ -21,7 +20,9 @@ EBMKind KindOf(const TBMHeader& header) {
   }
 }
 
-int ImageCountOf(const TBMHeader& header) { return std::max(0, header.ImageCount); }
+int ImageCountOf(const TBMHeader& header) {
+  return std::max(0, header.ImageCount);
+}
 
 bool ReadDocument(TBMDocument& doc, const std::string& path) {
   return ReadBM(PathFromUtf8(path), doc.Header, doc.Images, doc.Palette);
@@ -29,12 +30,14 @@ bool ReadDocument(TBMDocument& doc, const std::string& path) {
 
 void DecodeDocument8(TBMDocument& doc) {
   const int count = ImageCountOf(doc.Header);
-  for (int i = 0; i < count; ++i) BM8ToBitmap(doc.Bitmaps[i], doc.Images[i], doc.Palette);
+  for (int i = 0; i < count; ++i)
+    BM8ToBitmap(doc.Bitmaps[i], doc.Images[i], doc.Palette);
 }
 
 void DecodeDocument16(TBMDocument& doc) {
   const int count = ImageCountOf(doc.Header);
-  for (int i = 0; i < count; ++i) BM16ToBitmap(doc.Bitmaps[i], doc.Images[i]);
+  for (int i = 0; i < count; ++i)
+    BM16ToBitmap(doc.Bitmaps[i], doc.Images[i]);
 }
 
 void DecodeForKind(TBMDocument& doc, EBMKind kind) {
@@ -54,7 +57,9 @@ bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, int filterIn
   }
 }
 
-TViewerState ClosedViewerState() { return TViewerState{}; }
+TViewerState ClosedViewerState() {
+  return TViewerState{};
+}
 
 TViewerState OpenedViewerState(EBMKind kind, std::int32_t imageCount) {
   TViewerState s;
@@ -78,10 +83,14 @@ TViewerState PaletteLoadedViewerState(std::int32_t imageCount) {
 
 std::string PaletteText(EBMKind kind) {
   switch (kind) {
-    case EBMKind::Paletted8: return "Yes";
-    case EBMKind::Unpaletted8: return "No";
-    case EBMKind::Colour16: return "N/A";
-    case EBMKind::Undecodable: break;
+    case EBMKind::Paletted8:
+      return "Yes";
+    case EBMKind::Unpaletted8:
+      return "No";
+    case EBMKind::Colour16:
+      return "N/A";
+    case EBMKind::Undecodable:
+      break;
   }
   return {};
 }
@@ -101,7 +110,9 @@ std::vector<std::string> ImageSizeLines(std::int32_t width, std::int32_t height)
   return {"Width : " + std::to_string(width), "Height : " + std::to_string(height)};
 }
 
-std::string CaptionFor(const std::string& path) { return std::string(kProgramTitle) + " : " + path; }
+std::string CaptionFor(const std::string& path) {
+  return std::string(kProgramTitle) + " : " + path;
+}
 
 bool IsPathSeparator(char c) {
 #if defined(_WIN32)
@@ -120,7 +131,9 @@ std::size_t FileNameStart(std::string_view path) {
 }
 }  // namespace
 
-std::string FileNamePart(std::string_view path) { return std::string(path.substr(FileNameStart(path))); }
+std::string FileNamePart(std::string_view path) {
+  return std::string(path.substr(FileNameStart(path)));
+}
 
 std::string FolderPart(std::string_view path) {
   return std::string(path.substr(0, FileNameStart(path)));

@@ -14,7 +14,8 @@ namespace {
 
 const TOptionDef* FindOption(std::span<const TOptionDef> options, std::string_view name) {
   for (const TOptionDef& option : options) {
-    if (option.Name == name || (!option.ShortName.empty() && option.ShortName == name)) return &option;
+    if (option.Name == name || (!option.ShortName.empty() && option.ShortName == name))
+      return &option;
   }
   return nullptr;
 }

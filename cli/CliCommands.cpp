@@ -288,7 +288,8 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
       {"--output", "-o", true},
   }};
   TParsedArgs parsed;
-  if (const auto error = ParseArgs(args, kOptions, parsed)) return UsageError(err, "export", *error);
+  if (const auto error = ParseArgs(args, kOptions, parsed))
+    return UsageError(err, "export", *error);
   if (parsed.Help) {
     out << kExportHelp;
     return kExitSuccess;
@@ -383,7 +384,8 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
       {"--output", "-o", true},
   }};
   TParsedArgs parsed;
-  if (const auto error = ParseArgs(args, kOptions, parsed)) return UsageError(err, "create", *error);
+  if (const auto error = ParseArgs(args, kOptions, parsed))
+    return UsageError(err, "create", *error);
   if (parsed.Help) {
     out << kCreateHelp;
     return kExitSuccess;

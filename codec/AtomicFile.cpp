@@ -23,7 +23,9 @@ namespace fs = std::filesystem;
 
 constexpr int kTemporaryNameAttempts = 16;
 
-std::string SystemReason(int error) { return std::generic_category().message(error); }
+std::string SystemReason(int error) {
+  return std::generic_category().message(error);
+}
 
 // Creates a new, empty file beside `target` that no other writer can be using.
 std::FILE* CreateTemporary(const fs::path& target, fs::path& temporary) {
@@ -31,8 +33,7 @@ std::FILE* CreateTemporary(const fs::path& target, fs::path& temporary) {
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
-                  static_cast<unsigned long long>(random()));
+    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
     std::string name = ".";
     name += target.filename().string();
     name += suffix;

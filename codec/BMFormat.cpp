@@ -29,7 +29,7 @@ TBMHeader TBMHeader::FromBytes(std::span<const std::uint8_t, kBMHeaderSize> b) {
     at += 4;
   }
   std::copy_n(p + kTransparentOffset, 4, h.TransparentColour.begin());
-  std::int32_t* const after[] = {&h.ColourMode, &h.BitsPerPixel, &h.RedBits,   &h.GreenBits,
+  std::int32_t* const after[] = {&h.ColourMode, &h.BitsPerPixel, &h.RedBits,    &h.GreenBits,
                                  &h.BlueBits,   &h.RedShift,     &h.GreenShift, &h.BlueShift,
                                  &h.RedLoss,    &h.GreenLoss,    &h.BlueLoss};
   at = kColourModeOffset;
@@ -55,9 +55,8 @@ std::array<std::uint8_t, kBMHeaderSize> TBMHeader::ToBytes() const {
     at += 4;
   }
   std::copy(TransparentColour.begin(), TransparentColour.end(), p + kTransparentOffset);
-  const std::int32_t after[] = {ColourMode, BitsPerPixel, RedBits,   GreenBits,
-                                BlueBits,   RedShift,     GreenShift, BlueShift,
-                                RedLoss,    GreenLoss,    BlueLoss};
+  const std::int32_t after[] = {ColourMode, BitsPerPixel, RedBits, GreenBits, BlueBits, RedShift,
+                                GreenShift, BlueShift,    RedLoss, GreenLoss, BlueLoss};
   at = kColourModeOffset;
   for (std::int32_t v : after) {
     StoreI32(p + at, v);

@@ -79,7 +79,8 @@ bool ReadBMFrom(TByteSource& source, TBMHeader& Header, std::span<TBMImage> Imag
   auto bm = ParseBM(source, Images.size());
   if (!bm) return false;
   Header = bm->Header;
-  for (std::size_t i = 0; i < bm->Images.size(); ++i) Images[i] = std::move(bm->Images[i]);
+  for (std::size_t i = 0; i < bm->Images.size(); ++i)
+    Images[i] = std::move(bm->Images[i]);
   if (bm->Palette) Palette = *bm->Palette;
   return true;
 }

@@ -6,8 +6,8 @@
 #include "AtomicFile.h"
 #include "ByteSource.h"
 #include "Colour.h"
-#include "PixelRows.h"
 #include "Errors.h"
+#include "PixelRows.h"
 
 namespace zarn {
 
@@ -92,9 +92,8 @@ std::string WriteRefusal(const TBitmap& source, int bitsPerPixel) {
     return "BMP compression is not supported (only uncompressed and RLE8 BMPs can be used)";
   }
   if (!ImageWithinLimits(l.Width, l.Height, eightBit ? 8 : 16)) {
-    return "BMP image is too large (" + std::to_string(l.Width) + " x " +
-           std::to_string(l.Height) + "; the pixel rows may take at most " +
-           std::to_string(kMaxImageBytes) + " bytes)";
+    return "BMP image is too large (" + std::to_string(l.Width) + " x " + std::to_string(l.Height) +
+           "; the pixel rows may take at most " + std::to_string(kMaxImageBytes) + " bytes)";
   }
   return {};
 }
@@ -111,11 +110,11 @@ void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> S
   header.TransparentColour = {TransparentIndex, 0, 0, 0};
   header.BitsPerPixel = 8;
 
-  std::uint8_t* p = EncodeRecords(
-      out, header, Sources, 1, IncludePalette,
-      [](const std::uint8_t* row, std::uint8_t* dst, std::size_t width) {
-        if (width > 0) std::memcpy(dst, row, width);
-      });
+  std::uint8_t* p =
+      EncodeRecords(out, header, Sources, 1, IncludePalette,
+                    [](const std::uint8_t* row, std::uint8_t* dst, std::size_t width) {
+                      if (width > 0) std::memcpy(dst, row, width);
+                    });
   if (IncludePalette) {
     // All images index source 0's colour table; its fourth bytes are dropped.
     std::vector<std::uint8_t> scratch;

@@ -25,16 +25,24 @@ constexpr std::int64_t kMaxDecodedPictureBytes = 256 << 20;
 
 constexpr std::uint32_t kInfoSizes[] = {12, 40, 52, 56, 108, 124};
 
-[[noreturn]] void Invalid() { throw CodecError(kBitmapNotValid); }
+[[noreturn]] void Invalid() {
+  throw CodecError(kBitmapNotValid);
+}
 
 const char* CompressionName(std::uint32_t compression) {
   switch (compression) {
-    case 2: return "RLE4";
-    case 3: return "bitfields";
-    case 4: return "JPEG";
-    case 5: return "PNG";
-    case 6: return "alpha bitfields";
-    default: return "unknown";
+    case 2:
+      return "RLE4";
+    case 3:
+      return "bitfields";
+    case 4:
+      return "JPEG";
+    case 5:
+      return "PNG";
+    case 6:
+      return "alpha bitfields";
+    default:
+      return "unknown";
   }
 }
 
@@ -132,8 +140,8 @@ TBmpLayout ParseBmpLayout(std::span<const std::uint8_t> stored) {
   layout.PixelOffset = layout.InfoSize + static_cast<std::size_t>(tableBytes);
 
   layout.RowSize = (std::int64_t{layout.Width} * layout.BitCount + 31) / 32 * 4;
-  const bool rowsUncompressed = layout.Compression == 0 || layout.Compression == 3 ||
-                                layout.Compression == 6;
+  const bool rowsUncompressed =
+      layout.Compression == 0 || layout.Compression == 3 || layout.Compression == 6;
   if (rowsUncompressed && layout.Height > 0) {
     const auto available = static_cast<std::int64_t>(stored.size() - layout.PixelOffset);
     if (layout.RowSize > available / layout.Height) Invalid();
@@ -166,7 +174,9 @@ void TBitmap::LoadFromBmpFile(const std::filesystem::path& path) {
   LoadFromBmpStream(bytes);
 }
 
-void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out) const { SaveToBmpStream(out, true); }
+void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out) const {
+  SaveToBmpStream(out, true);
+}
 
 void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out, bool withStoredForm) const {
   const std::size_t at = out.size();
@@ -187,7 +197,9 @@ void TBitmap::SaveToBmpFile(const std::filesystem::path& path, EDurability durab
   WriteFileAtomically(path, pieces, durability);
 }
 
-void TBitmap::AdoptStoredBuffer() { layout_ = ParseBmpLayout(stored_); }
+void TBitmap::AdoptStoredBuffer() {
+  layout_ = ParseBmpLayout(stored_);
+}
 
 TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {
   if (Empty()) throw CodecError("The bitmap holds no picture");

@@ -23,10 +23,10 @@ enum class EBmpCompression : std::uint32_t { None = 0, RLE8 = 1, RLE4 = 2, Bitfi
 
 // Where things are in a bitmap's stored form, as its info header describes them.
 struct TBmpLayout {
-  std::uint32_t InfoSize = 0;    // 12, 40, 52, 56, 108 or 124
-  std::int32_t Width = 0;        // pixels per row, never negative
-  std::int32_t Height = 0;       // number of rows, never negative
-  bool TopDown = false;          // rows stored top row first (negative height field)
+  std::uint32_t InfoSize = 0;  // 12, 40, 52, 56, 108 or 124
+  std::int32_t Width = 0;      // pixels per row, never negative
+  std::int32_t Height = 0;     // number of rows, never negative
+  bool TopDown = false;        // rows stored top row first (negative height field)
   std::uint16_t BitCount = 0;
   std::uint32_t Compression = 0;
   std::uint32_t ColourCount = 0;      // entries in the colour table
@@ -51,7 +51,8 @@ struct TPicture {
 
   int BytesPerPixel() const { return BitCount / 8; }
   std::span<const std::uint8_t> Row(std::int32_t y) const {
-    return {Top + Stride * y, static_cast<std::size_t>(Width) * static_cast<std::size_t>(BytesPerPixel())};
+    return {Top + Stride * y,
+            static_cast<std::size_t>(Width) * static_cast<std::size_t>(BytesPerPixel())};
   }
 };
 

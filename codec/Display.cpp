@@ -4,8 +4,8 @@
 #include <string>
 
 #include "ByteSource.h"
-#include "PixelRows.h"
 #include "Errors.h"
+#include "PixelRows.h"
 
 namespace zarn {
 

@@ -44,7 +44,9 @@ class CliTest : public ::testing::Test {
  protected:
   // Writes a file into the working folder (creating folders on the way) and returns its name.
   std::string Put(const std::string& name, const Bytes& bytes);
-  std::string PutBM(const std::string& name, const BMFileParts& bm) { return Put(name, MakeBM(bm)); }
+  std::string PutBM(const std::string& name, const BMFileParts& bm) {
+    return Put(name, MakeBM(bm));
+  }
   Bytes Get(const std::string& name) const { return ReadFileBytes(work_.File(name)); }
   bool Exists(const std::string& name) const;
   // Everything in the working folder and below, as relative names, sorted.

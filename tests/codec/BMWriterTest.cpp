@@ -52,7 +52,7 @@ Bytes Triples(const std::vector<test::Colour>& colours) {
 }
 
 BmpParts Parts8(std::int32_t w, std::int32_t h, Bytes pixels, std::size_t colours = 256,
-              std::uint8_t seed = 5) {
+                std::uint8_t seed = 5) {
   BmpParts parts;
   parts.BitCount = 8;
   parts.Width = w;

@@ -246,8 +246,8 @@ Bytes BM8(std::int32_t count, bool palette, std::uint8_t seed = 1) {
   parts.Header.XOffset = seed;
   for (std::int32_t i = 0; i < count; ++i) {
     parts.Images.push_back({i + 1, 2,
-                           test::Pattern(static_cast<std::size_t>(2 * (i + 1)),
-                                         static_cast<std::uint8_t>(seed + i))});
+                            test::Pattern(static_cast<std::size_t>(2 * (i + 1)),
+                                          static_cast<std::uint8_t>(seed + i))});
   }
   if (palette) parts.Trailer = test::TestTriples(seed);
   return MakeBM(parts);
@@ -259,8 +259,8 @@ Bytes BM16(std::int32_t count, std::uint8_t seed = 1) {
   parts.Header.ImageCount = count;
   for (std::int32_t i = 0; i < count; ++i) {
     parts.Images.push_back({2, i + 1,
-                           test::Pattern(static_cast<std::size_t>(4 * (i + 1)),
-                                         static_cast<std::uint8_t>(seed + i))});
+                            test::Pattern(static_cast<std::size_t>(4 * (i + 1)),
+                                          static_cast<std::uint8_t>(seed + i))});
   }
   return MakeBM(parts);
 }

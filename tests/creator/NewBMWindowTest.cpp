@@ -298,9 +298,9 @@ TEST_F(CreatorTest, AcceptedLayoutsAreAddedAndPreviewedAsTheirPicture) {
                           .EndOfBitmap()
                           .Data();
   const std::pair<const char*, const BmpParts*> cases[] = {{"core.bmp", &core},
-                                                          {"topdown.bmp", &topDown},
-                                                          {"few.bmp", &fewColours},
-                                                          {"rle8.bmp", &rle8}};
+                                                           {"topdown.bmp", &topDown},
+                                                           {"few.bmp", &fewColours},
+                                                           {"rle8.bmp", &rle8}};
   for (const auto& [name, parts] : cases)
     Add(Write(name, MakeBmp(*parts)));
   EXPECT_TRUE(dialogs.Messages.empty());
