@@ -24,6 +24,9 @@ constexpr std::uint64_t kMaxBmpFileBytes = 256u << 20;
 constexpr std::int64_t kMaxDecodedPictureBytes = 256 << 20;
 
 constexpr std::uint32_t kInfoSizes[] = {12, 40, 52, 56, 108, 124};
+// No side of a picture may be longer: a zero-width picture fits any file however many rows it
+// claims, and every reader of its rows would walk them all.
+constexpr std::int64_t kMaxBmpSide = 1 << 20;
 
 [[noreturn]] void Invalid() {
   throw CodecError(kBitmapNotValid);
@@ -126,7 +129,7 @@ TBmpLayout ParseBmpLayout(std::span<const std::uint8_t> stored) {
     layout.TopDown = true;
     height = -height;
   }
-  if (height > INT32_MAX) Invalid();
+  if (layout.Width > kMaxBmpSide || height > kMaxBmpSide) Invalid();
   layout.Height = static_cast<std::int32_t>(height);
 
   layout.ColourCount = coloursUsed;

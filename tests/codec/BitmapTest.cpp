@@ -202,6 +202,19 @@ TEST(TBitmapLoad, BrokenLayoutsAreNotValid) {
                                                    s.Width = 0x55555556;
                                                    s.RawPixelData = Bytes(64, 0);
                                                  })},
+      // Found by fuzzing: a zero-width picture fits any file, whatever its row count.
+      {"zero width, a billion rows", with(Parts24(1, 1),
+                                          [](BmpParts& s) {
+                                            s.Width = 0;
+                                            s.Height = 1 << 30;
+                                            s.RawPixelData = Bytes(4, 0);
+                                          })},
+      {"zero rows, a width past any real picture", with(Parts8(1, 1),
+                                                       [](BmpParts& s) {
+                                                         s.Width = (1 << 20) + 1;
+                                                         s.Height = 0;
+                                                         s.RawPixelData = {};
+                                                       })},
       {"most negative height", with(Parts8(1, 1),
                                     [](BmpParts& s) {
                                       s.Height = INT32_MIN;
