@@ -167,22 +167,15 @@ TSourceItem::TSourceItem(const QString& path, TBitmap bitmap)
     : QListWidgetItem(path), bitmap_(std::move(bitmap)) {}
 
 TFileRequest TNewBMWindow::BMPOpenRequest() {
-  TFileRequest r;
-  r.Id = QStringLiteral("BMP_Open");
-  r.Mode = EFileDialogMode::Open;
-  r.Title = QStringLiteral("Select BMP");
-  r.Filters = {QStringLiteral("Windows BMP files (*.BMP)")};
-  r.DefaultSuffix = QStringLiteral("BMP");
-  return r;
+  return MakeFileRequest(QStringLiteral("BMP_Open"), EFileDialogMode::Open,
+                         QStringLiteral("Select BMP"),
+                         {QStringLiteral("Windows BMP files (*.BMP)")}, QStringLiteral("BMP"));
 }
 
 TFileRequest TNewBMWindow::BMSaveRequest() {
-  TFileRequest r;
-  r.Id = QStringLiteral("BM_Save");
-  r.Mode = EFileDialogMode::Save;
-  r.Title = QStringLiteral("Save BM");
-  r.Filters = {QStringLiteral("Jedi Knight BM Files (*.BM)")};
-  r.DefaultSuffix = QStringLiteral("BM");
+  TFileRequest r =
+      MakeFileRequest(QStringLiteral("BM_Save"), EFileDialogMode::Save, QStringLiteral("Save BM"),
+                      {QStringLiteral("Jedi Knight BM Files (*.BM)")}, QStringLiteral("BM"));
   r.ConfirmOverwrite = true;
   return r;
 }

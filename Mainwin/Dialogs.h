@@ -22,6 +22,18 @@ struct TFileRequest {
   bool ConfirmOverwrite = false;  // save dialogs: ask before replacing a file
 };
 
+// A request with the fields every dialog sets; options and a preset name are added to it.
+inline TFileRequest MakeFileRequest(const QString& id, EFileDialogMode mode, const QString& title,
+                                    const QStringList& filters, const QString& defaultSuffix) {
+  TFileRequest r;
+  r.Id = id;
+  r.Mode = mode;
+  r.Title = title;
+  r.Filters = filters;
+  r.DefaultSuffix = defaultSuffix;
+  return r;
+}
+
 struct TFileChoice {
   QString Path;
   int FilterIndex = 0;  // 0-based entry of Filters selected when the dialog closed

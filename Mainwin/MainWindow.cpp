@@ -59,33 +59,23 @@ constexpr int kDesignFrameHeight = 27;
 }  // namespace
 
 TFileRequest TMainWindow::BMOpenRequest() {
-  TFileRequest r;
-  r.Id = QStringLiteral("BM_Open");
-  r.Mode = EFileDialogMode::Open;
-  r.Title = QStringLiteral("Open BM");
-  r.Filters = {QStringLiteral("Jedi Knight BM files (*.BM)")};
-  r.DefaultSuffix = QStringLiteral("BM");
-  return r;
+  return MakeFileRequest(QStringLiteral("BM_Open"), EFileDialogMode::Open,
+                         QStringLiteral("Open BM"), {QStringLiteral("Jedi Knight BM files (*.BM)")},
+                         QStringLiteral("BM"));
 }
 
 TFileRequest TMainWindow::PalOpenRequest() {
-  TFileRequest r;
-  r.Id = QStringLiteral("PAL_Open");
-  r.Mode = EFileDialogMode::Open;
-  r.Title = QStringLiteral("Load Palette");
-  r.Filters = {QStringLiteral("Load palette from CMP file (*.CMP)"),
-               QStringLiteral("Load palette from BM (*.BM)")};
-  r.DefaultSuffix = QStringLiteral("CMP");
-  return r;
+  return MakeFileRequest(QStringLiteral("PAL_Open"), EFileDialogMode::Open,
+                         QStringLiteral("Load Palette"),
+                         {QStringLiteral("Load palette from CMP file (*.CMP)"),
+                          QStringLiteral("Load palette from BM (*.BM)")},
+                         QStringLiteral("CMP"));
 }
 
 TFileRequest TMainWindow::BMPSaveRequest(const QString& presetName) {
-  TFileRequest r;
-  r.Id = QStringLiteral("BMP_Save");
-  r.Mode = EFileDialogMode::Save;
-  r.Title = QStringLiteral("Save BMP");
-  r.Filters = {QStringLiteral("Windows BMP files (*.BMP)")};
-  r.DefaultSuffix = QStringLiteral("BMP");
+  TFileRequest r =
+      MakeFileRequest(QStringLiteral("BMP_Save"), EFileDialogMode::Save, QStringLiteral("Save BMP"),
+                      {QStringLiteral("Windows BMP files (*.BMP)")}, QStringLiteral("BMP"));
   r.PresetName = presetName;
   r.ConfirmOverwrite = true;
   return r;
