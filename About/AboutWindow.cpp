@@ -1,4 +1,4 @@
-#include "AboutWindow.h"
+#include "About/AboutWindow.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "Mainwin/DesignScale.h"
+#include "Mainwin/shell/DesignScale.h"
 
 // The artwork lives in this static library's resources; make sure it is registered.
 static void InitAboutResources() {

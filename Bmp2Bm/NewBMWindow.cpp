@@ -21,11 +21,11 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "Mainwin/BitmapImage.h"
-#include "Mainwin/DesignScale.h"
-#include "Mainwin/Guard.h"
-#include "Mainwin/HelpContext.h"
-#include "Mainwin/SpinEdit.h"
+#include "Mainwin/shell/BitmapImage.h"
+#include "Mainwin/shell/DesignScale.h"
+#include "Mainwin/shell/Guard.h"
+#include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/SpinEdit.h"
 #include "codec/BMFormat.h"
 #include "codec/Messages.h"
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "Bmp2Bm/BMCreator.h"
-#include "Mainwin/BMViewer.h"
-#include "Mainwin/Dialogs.h"
-#include "Mainwin/Help.h"
+#include "Bmp2Bm/core/BMCreator.h"
+#include "Mainwin/core/BMViewer.h"
+#include "Mainwin/shell/Dialogs.h"
+#include "Mainwin/shell/Help.h"
 #include "codec/Bitmap.h"
 
 class QAction;

@@ -1,4 +1,4 @@
-#include "MainWindow.h"
+#include "Mainwin/MainWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -15,11 +15,11 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "BitmapImage.h"
-#include "DesignScale.h"
-#include "Guard.h"
-#include "HelpContext.h"
-#include "SpinEdit.h"
+#include "Mainwin/shell/BitmapImage.h"
+#include "Mainwin/shell/DesignScale.h"
+#include "Mainwin/shell/Guard.h"
+#include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/SpinEdit.h"
 #include "codec/Messages.h"
 
 namespace zarn {

@@ -8,10 +8,10 @@
 #include <QPointer>
 #include <string>
 
-#include "BMDocument.h"
-#include "BMViewer.h"
-#include "Dialogs.h"
-#include "Help.h"
+#include "Mainwin/core/BMDocument.h"
+#include "Mainwin/core/BMViewer.h"
+#include "Mainwin/shell/Dialogs.h"
+#include "Mainwin/shell/Help.h"
 
 class QAction;
 

@@ -5,9 +5,9 @@
 
 #include "About/AboutWindow.h"
 #include "Bmp2Bm/NewBMWindow.h"
-#include "Mainwin/HelpWindow.h"
+#include "Mainwin/shell/HelpWindow.h"
 #include "Mainwin/MainWindow.h"
-#include "Mainwin/QtDialogs.h"
+#include "Mainwin/shell/QtDialogs.h"
 
 int main(int argc, char* argv[]) {
   // Whole device pixel ratios draw images one image pixel per device pixel; the rest of the

@@ -1,4 +1,4 @@
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
 
 #include <array>
 #include <filesystem>
@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "Bmp2Bm/BMCreator.h"
-#include "Mainwin/BMDocument.h"
+#include "Bmp2Bm/core/BMCreator.h"
+#include "Mainwin/core/BMDocument.h"
 #include "cli/CliArgs.h"
 #include "cli/PngEncoder.h"
 #include "codec/AtomicFile.h"

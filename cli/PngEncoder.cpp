@@ -1,4 +1,4 @@
-#include "PngEncoder.h"
+#include "cli/PngEncoder.h"
 
 #include <png.h>
 

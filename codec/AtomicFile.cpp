@@ -1,4 +1,4 @@
-#include "AtomicFile.h"
+#include "codec/AtomicFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "Errors.h"
+#include "codec/Errors.h"
 
 #if defined(_WIN32)
 #include <io.h>

@@ -1,8 +1,8 @@
-#include "BMFormat.h"
+#include "codec/BMFormat.h"
 
 #include <algorithm>
 
-#include "ByteSource.h"
+#include "codec/ByteSource.h"
 
 namespace zarn {
 

@@ -1,4 +1,4 @@
-#include "BMReader.h"
+#include "codec/BMReader.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "ByteSource.h"
+#include "codec/ByteSource.h"
 
 namespace zarn {
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <span>
 
-#include "BMFormat.h"
-#include "Messages.h"
+#include "codec/BMFormat.h"
+#include "codec/Messages.h"
 
 namespace zarn {
 

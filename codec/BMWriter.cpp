@@ -1,13 +1,13 @@
-#include "BMWriter.h"
+#include "codec/BMWriter.h"
 
 #include <cstring>
 #include <string>
 
-#include "AtomicFile.h"
-#include "ByteSource.h"
-#include "Colour.h"
-#include "Errors.h"
-#include "PixelRows.h"
+#include "codec/AtomicFile.h"
+#include "codec/ByteSource.h"
+#include "codec/Colour.h"
+#include "codec/Errors.h"
+#include "codec/PixelRows.h"
 
 namespace zarn {
 

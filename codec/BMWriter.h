@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Bitmap.h"
+#include "codec/Bitmap.h"
 
 namespace zarn {
 

@@ -1,12 +1,12 @@
-#include "Bitmap.h"
+#include "codec/Bitmap.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "AtomicFile.h"
-#include "ByteSource.h"
-#include "Errors.h"
+#include "codec/AtomicFile.h"
+#include "codec/ByteSource.h"
+#include "codec/Errors.h"
 
 namespace zarn {
 

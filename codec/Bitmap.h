@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "BMFormat.h"
+#include "codec/AtomicFile.h"
+#include "codec/BMFormat.h"
 
 namespace zarn {
 

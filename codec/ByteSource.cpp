@@ -1,4 +1,4 @@
-#include "ByteSource.h"
+#include "codec/ByteSource.h"
 
 #include <system_error>
 

@@ -1,11 +1,11 @@
-#include "Display.h"
+#include "codec/Display.h"
 
 #include <cstring>
 #include <string>
 
-#include "ByteSource.h"
-#include "Errors.h"
-#include "PixelRows.h"
+#include "codec/ByteSource.h"
+#include "codec/Errors.h"
+#include "codec/PixelRows.h"
 
 namespace zarn {
 

@@ -2,8 +2,8 @@
 // a 16-bit RGB565 image a 24-bit BMP, both bottom row first with rows padded to 4 bytes.
 #pragma once
 
-#include "BMFormat.h"
-#include "Bitmap.h"
+#include "codec/BMFormat.h"
+#include "codec/Bitmap.h"
 
 namespace zarn {
 

@@ -1,4 +1,4 @@
-#include "Errors.h"
+#include "codec/Errors.h"
 
 namespace zarn {
 

@@ -1,6 +1,6 @@
-#include "PixelRows.h"
+#include "codec/PixelRows.h"
 
-#include "Colour.h"
+#include "codec/Colour.h"
 
 #if defined(__x86_64__) && defined(__GNUC__) && defined(__linux__) && !defined(__clang__)
 #define ZARN_VECTOR_CLONES __attribute__((target_clones("default", "ssse3", "avx2")))

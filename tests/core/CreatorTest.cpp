@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Bmp2Bm/BMCreator.h"
+#include "Bmp2Bm/core/BMCreator.h"
 #include "PictureBytes.h"
 #include "TestFiles.h"
 #include "codec/BMReader.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Mainwin/BMDocument.h"
+#include "Mainwin/core/BMDocument.h"
 #include "PictureBytes.h"
 #include "RecordingSink.h"
 #include "TestFiles.h"

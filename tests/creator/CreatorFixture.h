@@ -19,8 +19,8 @@
 
 #include "Bmp2Bm/NewBMWindow.h"
 #include "FakeDialogs.h"
-#include "Mainwin/BitmapImage.h"
-#include "Mainwin/SpinEdit.h"
+#include "Mainwin/shell/BitmapImage.h"
+#include "Mainwin/shell/SpinEdit.h"
 #include "RecordingHelp.h"
 #include "TestFiles.h"
 

@@ -6,7 +6,7 @@
 #include <QScrollArea>
 
 #include "CreatorFixture.h"
-#include "Mainwin/DesignScale.h"
+#include "Mainwin/shell/DesignScale.h"
 #include "codec/Errors.h"
 
 namespace zarn::test {

@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "FakeDialogs.h"
-#include "Mainwin/BMDocument.h"
+#include "Mainwin/core/BMDocument.h"
 #include "RecordingHelp.h"
 
 QT_BEGIN_NAMESPACE

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "GuiPrinters.h"
-#include "Mainwin/HelpWindow.h"
+#include "Mainwin/shell/HelpWindow.h"
 #include "TestFiles.h"
 
 namespace zarn::test {

@@ -10,7 +10,7 @@
 
 #include "GuiPrinters.h"
 #include "Mainwin/MainWindow.h"
-#include "Mainwin/QtDialogs.h"
+#include "Mainwin/shell/QtDialogs.h"
 #include "TestFiles.h"
 
 namespace zarn::test {

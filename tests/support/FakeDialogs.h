@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Mainwin/Dialogs.h"
+#include "Mainwin/shell/Dialogs.h"
 
 namespace zarn::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Mainwin/Help.h"
+#include "Mainwin/shell/Help.h"
 
 namespace zarn::test {
 

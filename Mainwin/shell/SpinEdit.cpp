@@ -1,4 +1,4 @@
-#include "SpinEdit.h"
+#include "Mainwin/shell/SpinEdit.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "HelpWindow.h"
+#include "Mainwin/shell/HelpWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,7 +13,7 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "DesignScale.h"
+#include "Mainwin/shell/DesignScale.h"
 
 namespace zarn {
 

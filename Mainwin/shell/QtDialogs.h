@@ -7,7 +7,7 @@
 #include <map>
 #include <memory>
 
-#include "Dialogs.h"
+#include "Mainwin/shell/Dialogs.h"
 
 namespace zarn {
 

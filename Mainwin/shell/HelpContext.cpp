@@ -1,10 +1,10 @@
-#include "HelpContext.h"
+#include "Mainwin/shell/HelpContext.h"
 
 #include <QApplication>
 #include <QShortcut>
 #include <QWidget>
 
-#include "Help.h"
+#include "Mainwin/shell/Help.h"
 
 namespace zarn {
 

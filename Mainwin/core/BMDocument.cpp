@@ -1,4 +1,4 @@
-#include "BMDocument.h"
+#include "Mainwin/core/BMDocument.h"
 
 #include <algorithm>
 #include <filesystem>

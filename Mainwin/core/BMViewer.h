@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "BMDocument.h"
+#include "Mainwin/core/BMDocument.h"
 
 namespace zarn {
 

@@ -1,4 +1,4 @@
-#include "BMCreator.h"
+#include "Bmp2Bm/core/BMCreator.h"
 
 #include <array>
 #include <filesystem>

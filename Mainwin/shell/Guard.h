@@ -8,7 +8,7 @@
 #include <new>
 #include <utility>
 
-#include "Dialogs.h"
+#include "Mainwin/shell/Dialogs.h"
 
 namespace zarn {
 

@@ -1,4 +1,4 @@
-#include "BitmapImage.h"
+#include "Mainwin/shell/BitmapImage.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -12,7 +12,7 @@
 #include <map>
 #include <vector>
 
-#include "Help.h"
+#include "Mainwin/shell/Help.h"
 
 class QLabel;
 class QListWidget;

@@ -1,4 +1,4 @@
-#include "DesignScale.h"
+#include "Mainwin/shell/DesignScale.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "QtDialogs.h"
+#include "Mainwin/shell/QtDialogs.h"
 
 #include <QApplication>
 #include <QDir>
