@@ -71,7 +71,8 @@ const Inputs& In() {
 void CreateFromPng(benchmark::State& state) {
   std::vector<zarn::TPngSource> loaded(kImages);
   std::vector<const TBitmap*> sources;
-  for (const auto& s : loaded) sources.push_back(&s.Bitmap);
+  for (const auto& s : loaded)
+    sources.push_back(&s.Bitmap);
   Bytes bm;
   for (auto _ : state) {
     for (int i = 0; i < kImages; ++i) {
@@ -90,7 +91,8 @@ void CreateFromPng(benchmark::State& state) {
 void CreateFromBmp(benchmark::State& state) {
   std::vector<TBitmap> loaded(kImages);
   std::vector<const TBitmap*> sources;
-  for (const auto& s : loaded) sources.push_back(&s);
+  for (const auto& s : loaded)
+    sources.push_back(&s);
   Bytes bm;
   for (auto _ : state) {
     for (int i = 0; i < kImages; ++i) {
@@ -138,4 +140,11 @@ BENCHMARK(Export<false>)->Name("Export16/21xBMP")->Unit(benchmark::kMillisecond)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  In();  // the inputs are made once, outside every timing
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
