@@ -98,10 +98,12 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t count) {
   d->Position += count;
 }
 
-int SkipChunk(png_structp png, png_unknown_chunkp) {
+int SkipChunk(png_structp png, png_unknown_chunkp chunk) {
   auto* d = static_cast<TDecode*>(png_get_user_chunk_ptr(png));
   if (++d->SkippedChunks > kMaxSkippedChunks) png_error(png, "too many ancillary chunks");
-  return 1;  // handled: libpng drops it
+  // An ancillary chunk (lower-case first letter) is dropped; an unknown critical one would
+  // change how the image is to be read, and libpng refuses it.
+  return (chunk->name[0] & 0x20) != 0 ? 1 : 0;
 }
 
 void OnError(png_structp png, png_const_charp) {

@@ -302,6 +302,8 @@ TEST(TPngSources, DamagedFilesAreInvalid) {
     bad[chunk + 8 + GetBE32(png, chunk) + 3] ^= 1;
     EXPECT_EQ(Decoded(bad, 16), kInvalidPNGFile) << "bad CRC of the chunk at " << chunk;
   }
+  // A critical chunk the reader does not know.
+  EXPECT_EQ(Decoded(WithChunksAfterHeader({Chunk("ZZZZ", {1, 2})}), 16), kInvalidPNGFile);
   Bytes notPng = png;
   notPng[1] = 'Q';
   EXPECT_EQ(Decoded(notPng, 8), kInvalidPNGFile);
