@@ -163,13 +163,15 @@ std::string ToUtf8(const QString& path) {
 
 }  // namespace
 
-TSourceItem::TSourceItem(const QString& path, TBitmap bitmap)
-    : QListWidgetItem(path), bitmap_(std::move(bitmap)) {}
+TSourceItem::TSourceItem(const QString& path, TPngSource source)
+    : QListWidgetItem(path), source_(std::move(source)) {}
 
 TFileRequest TNewBMWindow::BMPOpenRequest() {
-  return MakeFileRequest(QStringLiteral("BMP_Open"), EFileDialogMode::Open,
-                         QStringLiteral("Select BMP"),
-                         {QStringLiteral("Windows BMP files (*.BMP)")}, QStringLiteral("BMP"));
+  return MakeFileRequest(
+      QStringLiteral("BMP_Open"), EFileDialogMode::Open, QStringLiteral("Select BMP"),
+      {QStringLiteral("BMP and PNG images (*.BMP *.png)"),
+       QStringLiteral("Windows BMP files (*.BMP)"), QStringLiteral("PNG images (*.png)")},
+      QStringLiteral("BMP"));
 }
 
 TFileRequest TNewBMWindow::BMSaveRequest() {
@@ -399,17 +401,18 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
   if (!choice) return nullptr;
   const std::string path = ToUtf8(choice->Path);
   const EBMMode mode = Mode();
-  if (const auto warning = CheckBmpFile(path, mode)) {
+  if (const auto warning = CheckSourceFile(path, mode)) {
     dialogs_.Warning(QString::fromStdString(*warning));
     return nullptr;
   }
   // A bitmap that cannot be loaded at all throws: the guard reports it and the list stays.
-  TBitmap bitmap;
-  if (const auto refusal = LoadSource(path, mode, bitmap)) {
+  TPngSource source;
+  if (const auto refusal = LoadSourceFile(path, mode, source)) {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return nullptr;
   }
-  auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(bitmap));
+  PaintTransparent(source, Options());
+  auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
   // Entries are 13 design pixels high, or as high as the font needs.
   const QFontMetrics metrics = FileList->fontMetrics();
   entry->setSizeHint(
@@ -487,6 +490,8 @@ void TNewBMWindow::BBOkClick() {
   if (!choice) return;
   const std::string path = ToUtf8(choice->Path);
   const TCreateOptions options = Options();
+  for (int i = 0; i < FileList->count(); ++i)
+    PaintTransparent(static_cast<TSourceItem*>(FileList->item(i))->Source(), options);
   // A failed write throws: the guard reports it; the window stays open and the viewer closed.
   CreateBM(path, sources, options);
   accept();

@@ -35,11 +35,13 @@ class TSpinEdit;
 // the bitmap loaded from that file. The entry owns its bitmap; it goes with the entry.
 class TSourceItem : public QListWidgetItem {
  public:
-  TSourceItem(const QString& path, TBitmap bitmap);
-  const TBitmap& Bitmap() const { return bitmap_; }
+  TSourceItem(const QString& path, TPngSource source);
+  const TBitmap& Bitmap() const { return source_.Bitmap; }
+  // A PNG's clear pixels take the transparent colour chosen when the BM is created.
+  TPngSource& Source() { return source_; }
 
  private:
-  TBitmap bitmap_;
+  TPngSource source_;
 };
 
 class TNewBMWindow : public QDialog {

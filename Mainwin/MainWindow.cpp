@@ -73,9 +73,11 @@ TFileRequest TMainWindow::PalOpenRequest() {
 }
 
 TFileRequest TMainWindow::BMPSaveRequest(const QString& presetName) {
-  TFileRequest r =
-      MakeFileRequest(QStringLiteral("BMP_Save"), EFileDialogMode::Save, QStringLiteral("Save BMP"),
-                      {QStringLiteral("Windows BMP files (*.BMP)")}, QStringLiteral("BMP"));
+  TFileRequest r = MakeFileRequest(
+      QStringLiteral("BMP_Save"), EFileDialogMode::Save, QStringLiteral("Save BMP"),
+      {QStringLiteral("Windows BMP files (*.BMP)"), QStringLiteral("PNG images (*.png)")},
+      QStringLiteral("BMP"));
+  r.FilterSuffixes = {QStringLiteral("BMP"), QStringLiteral("png")};
   r.PresetName = presetName;
   r.ConfirmOverwrite = true;
   return r;
@@ -321,7 +323,8 @@ void TMainWindow::BBbm2bmpClick() {
       QString::fromStdString(DefaultExportName(document_.ExportDir, document_.BaseName));
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMPSaveRequest(preset));
   if (!choice) return;
-  ExportDocument(document_, choice->Path.toStdString());
+  const std::string path = choice->Path.toStdString();
+  ExportDocument(document_, path, EDurability::Synced, ExportFormatFor(path, choice->FilterIndex));
 }
 
 void TMainWindow::Close1Click() {

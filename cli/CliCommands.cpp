@@ -13,7 +13,6 @@
 #include "Bmp2Bm/core/BMCreator.h"
 #include "Mainwin/core/BMDocument.h"
 #include "cli/CliArgs.h"
-#include "cli/PngEncoder.h"
 #include "codec/AtomicFile.h"
 #include "codec/BMFormat.h"
 #include "codec/Errors.h"
@@ -39,7 +38,7 @@ Reads, converts and builds Jedi Knight BM images without a display.
 Commands:
   info FILE.bm...                 the properties of each BM and the size of each image
   export FILE.bm... [-o OUT]      every image of each BM as a BMP or PNG file
-  create -o OUT.bm FILE.bmp...    a new BM from BMP files
+  create -o OUT.bm FILE...        a new BM from BMP or PNG files
 
   zarn-cli COMMAND --help         the options of a command
   zarn-cli --version              the version
@@ -77,20 +76,22 @@ extension (wall.bm gives wall.bmp).
 
 constexpr std::string_view kCreateHelp =
     R"(Usage: zarn-cli create [--16bit] [--x N] [--y N] [--transparent N] [--rgb R,G,B]
-                       [--include-palette] -o OUT.bm FILE.bmp...
+                       [--include-palette] -o OUT.bm FILE...
 
-Builds a new BM from 1 to 21 BMP files, one image per file in the order given:
-an 8-bit BM from 256-colour BMPs, or with --16bit a 16-bit BM from 24-bit BMPs.
+Builds a new BM from 1 to 21 BMP or PNG files (told apart by their content), one
+image per file in the order given: an 8-bit BM from 256-colour BMPs and from
+palette or 8-bit grey PNGs, or with --16bit a 16-bit BM from 24-bit BMPs and from
+any PNG. PNG pixels less than half opaque take the transparent colour.
 
   --16bit            build a 16-bit BM
   --x N              X offset, 0 to 640 (default 0)
   --y N              Y offset, 0 to 480 (default 0)
   --transparent N    8-bit: the transparent colour index, 0 to 255 (default 0)
-  --include-palette  8-bit: store the palette of the first BMP in the BM
+  --include-palette  8-bit: store the palette of the first file in the BM
   --rgb R,G,B        16-bit: the transparent colour, each 0 to 255
                      (default 255,0,255)
   -o OUT.bm          the BM file to write (required)
-The BM is written only when every BMP file is accepted.
+The BM is written only when every file is accepted.
 )";
 
 // Texts of the refusals that only the command line has; the viewer never gets this far with
@@ -98,7 +99,7 @@ The BM is written only when every BMP file is accepted.
 constexpr std::string_view kNeedsPalette =
     "8-bit BM without a palette: give one with --palette FILE.cmp or --palette FILE.bm";
 constexpr std::string_view kNoImages = "The BM holds no image to export";
-constexpr std::string_view kBMNotWritten = "Not written, as a BMP file was refused";
+constexpr std::string_view kBMNotWritten = "Not written, as a source file was refused";
 constexpr std::string_view kOutOfMemory = "Out of memory";
 
 // One message on the error stream: the file it is about, then the text.
@@ -122,13 +123,6 @@ class TReportingSink : public TMessageSink {
   std::ostream& err_;
   std::string_view file_;
 };
-
-// The extension of a path's file-name part, "." included, in lower case; empty without one.
-std::string LowerExtension(const std::string& path) {
-  const std::string name = FileNamePart(path);
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : LowerAscii(std::string_view(name).substr(dot));
-}
 
 // ---- info -----------------------------------------------------------------------------------
 
@@ -172,16 +166,15 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
 
 // ---- export ---------------------------------------------------------------------------------
 
-enum class EFormat { Bmp, Png };
-
 // The BM's name in `folder` with the extension of the format in place of its own.
-std::string OutputNameFor(const std::string& folder, const std::string& bmPath, EFormat format) {
+std::string OutputNameFor(const std::string& folder, const std::string& bmPath,
+                          EExportFormat format) {
   return folder + WithoutExtension(FileNamePart(bmPath)) +
-         (format == EFormat::Png ? ".png" : ".bmp");
+         (format == EExportFormat::Png ? ".png" : ".bmp");
 }
 
 struct TExportRun {
-  EFormat Format = EFormat::Bmp;
+  EExportFormat Format = EExportFormat::Bmp;
   std::optional<std::string> Folder;  // with its trailing separator
   std::optional<std::string> Output;  // the one output name, when not exporting into a folder
   std::optional<TBMPalette> GivenPalette;
@@ -189,8 +182,6 @@ struct TExportRun {
   // Every file written in this run, and the BM it came from: a later BM whose export would
   // replace one of them is refused instead of silently overwriting it.
   std::map<std::string, std::string> Written;
-  std::vector<std::uint8_t> PngBytes;
-  std::vector<std::uint8_t> PngScratch;
 };
 
 std::string PathKey(const std::string& path) {
@@ -235,7 +226,7 @@ bool ExportOne(TExportRun& run, const std::string& file, std::ostream& err) {
       return false;
     }
   }
-  if (run.Format == EFormat::Png) {
+  if (run.Format == EExportFormat::Png) {
     for (int i = 0; i < count; ++i) {
       if (doc.Images[i].Width <= 0 || doc.Images[i].Height <= 0) {
         Report(err, file,
@@ -254,15 +245,8 @@ bool ExportOne(TExportRun& run, const std::string& file, std::ostream& err) {
     }
     for (const std::string& target : targets)
       run.Written.emplace(PathKey(target), file);
-    if (run.Format == EFormat::Bmp) {
-      // Exports can always be made again: no flush to disk per file.
-      ExportDocument(doc, chosen, EDurability::Buffered);
-    } else {
-      for (int i = 0; i < count; ++i) {
-        EncodePng(doc.Bitmaps[i], run.PngBytes, run.PngScratch);
-        WriteFileAtomically(PathFromUtf8(targets[i]), run.PngBytes, EDurability::Buffered);
-      }
-    }
+    // Exports can always be made again: no flush to disk per file.
+    ExportDocument(doc, chosen, EDurability::Buffered, run.Format);
   } catch (const std::bad_alloc&) {
     Report(err, file, kOutOfMemory);
     return false;
@@ -297,13 +281,13 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
   if (parsed.Files.empty()) return UsageError(err, "export", "no BM file given");
 
   auto run = std::make_unique<TExportRun>();
-  std::optional<EFormat> format;
+  std::optional<EExportFormat> format;
   if (const auto name = parsed.Value("--format")) {
     const std::string lower = LowerAscii(*name);
     if (lower == "bmp") {
-      format = EFormat::Bmp;
+      format = EExportFormat::Bmp;
     } else if (lower == "png") {
-      format = EFormat::Png;
+      format = EExportFormat::Png;
     } else {
       return UsageError(err, "export", "unknown format '" + *name + "': use bmp or png");
     }
@@ -329,8 +313,9 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
       run->Output = output;
     }
   }
-  run->Format = format.value_or(
-      run->Output && LowerExtension(*run->Output) == ".png" ? EFormat::Png : EFormat::Bmp);
+  run->Format =
+      format.value_or(run->Output && LowerExtension(*run->Output) == ".png" ? EExportFormat::Png
+                                                                            : EExportFormat::Bmp);
 
   // The palette is read once, before any BM: a palette that is refused stops the command.
   if (palettePath) {
@@ -436,14 +421,15 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   }
 
   // Every source is checked and loaded, so that all refusals are reported at once.
-  std::vector<TBitmap> bitmaps(parsed.Files.size());
+  std::vector<TPngSource> loaded(parsed.Files.size());
   bool refused = false;
   for (std::size_t i = 0; i < parsed.Files.size(); ++i) {
     const std::string& file = parsed.Files[i];
-    std::optional<std::string> refusal = CheckBmpFile(file, options.Mode);
+    std::optional<std::string> refusal = CheckSourceFile(file, options.Mode);
     if (!refusal) {
       try {
-        refusal = LoadSource(file, options.Mode, bitmaps[i]);
+        refusal = LoadSourceFile(file, options.Mode, loaded[i]);
+        PaintTransparent(loaded[i], options);
       } catch (const std::bad_alloc&) {
         refusal = std::string(kOutOfMemory);
       } catch (const std::exception& e) {
@@ -461,8 +447,8 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   }
 
   std::vector<const TBitmap*> sources;
-  for (const TBitmap& bitmap : bitmaps)
-    sources.push_back(&bitmap);
+  for (const TPngSource& source : loaded)
+    sources.push_back(&source.Bitmap);
   try {
     CreateBM(*output, sources, options);
   } catch (const std::bad_alloc&) {

@@ -28,9 +28,11 @@ void CheckImage(const TBMImage& image, std::int32_t bitsPerPixel) {
   if (image.Pixels.size() != expected) throw CodecError("Image data is incomplete");
 }
 
-// Writes the 40-byte info header of a standard-layout BMP.
-void StoreInfoHeader(std::uint8_t* p, std::int32_t width, std::int32_t height,
-                     std::uint16_t bitCount, std::uint32_t imageSize, std::uint32_t colours) {
+}  // namespace
+
+void detail::StoreBmpInfoHeader(std::uint8_t* p, std::int32_t width, std::int32_t height,
+                                std::uint16_t bitCount, std::uint32_t imageSize,
+                                std::uint32_t colours) {
   StoreU32(p, static_cast<std::uint32_t>(kBmpInfoHeaderSize));
   StoreI32(p + 4, width);
   StoreI32(p + 8, height);
@@ -44,8 +46,6 @@ void StoreInfoHeader(std::uint8_t* p, std::int32_t width, std::int32_t height,
   StoreU32(p + 36, colours);
 }
 
-}  // namespace
-
 void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palette) {
   CheckImage(image, 8);
   const auto width = static_cast<std::size_t>(image.Width);
@@ -56,8 +56,8 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
   std::vector<std::uint8_t>& out = bitmap.StoredBuffer();
   out.resize(pixelsAt + rowSize * height);
   std::uint8_t* p = out.data();
-  StoreInfoHeader(p, image.Width, image.Height, 8, static_cast<std::uint32_t>(rowSize * height),
-                  kPaletteEntries);
+  detail::StoreBmpInfoHeader(p, image.Width, image.Height, 8,
+                             static_cast<std::uint32_t>(rowSize * height), kPaletteEntries);
   static_assert(sizeof(TBMPalette) == kColourTableBytes);
   std::memcpy(p + kBmpInfoHeaderSize, palette.data(), kColourTableBytes);
   // BMP rows are stored bottom row first; the padding bytes are zeroed.
@@ -80,8 +80,8 @@ void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
   std::vector<std::uint8_t>& out = bitmap.StoredBuffer();
   out.resize(pixelsAt + rowSize * height);
   std::uint8_t* p = out.data();
-  StoreInfoHeader(p, image.Width, image.Height, 24, static_cast<std::uint32_t>(rowSize * height),
-                  0);
+  detail::StoreBmpInfoHeader(p, image.Width, image.Height, 24,
+                             static_cast<std::uint32_t>(rowSize * height), 0);
   const std::uint8_t* src = image.Pixels.data();
   for (std::size_t y = 0; y < height; ++y) {
     std::uint8_t* d = p + pixelsAt + y * rowSize;

@@ -16,4 +16,10 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
 // with 2 x Width x Height pixel bytes.
 void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image);
 
+namespace detail {
+// Writes the 40-byte info header of a standard-layout BMP (uncompressed, bottom row first).
+void StoreBmpInfoHeader(std::uint8_t* p, std::int32_t width, std::int32_t height,
+                        std::uint16_t bitCount, std::uint32_t imageSize, std::uint32_t colours);
+}  // namespace detail
+
 }  // namespace zarn

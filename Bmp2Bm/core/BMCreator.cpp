@@ -44,6 +44,38 @@ std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBi
   return std::nullopt;
 }
 
+bool IsPngSource(const std::string& path) {
+  std::array<std::uint8_t, 8> head{};
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  return in.read(reinterpret_cast<char*>(head.data()), head.size()) && HasPngSignature(head);
+}
+
+std::optional<std::string> CheckSourceFile(const std::string& path, EBMMode mode) {
+  if (!IsPngSource(path)) return CheckBmpFile(path, mode);
+  std::array<std::uint8_t, kPngHeadSize> head{};
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  in.read(reinterpret_cast<char*>(head.data()), head.size());
+  return CheckPngHead(std::span(head.data(), static_cast<std::size_t>(in.gcount())),
+                      mode == EBMMode::Bit8 ? 8 : 16);
+}
+
+std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
+                                          TPngSource& source) {
+  if (!IsPngSource(path)) {
+    TBitmap bitmap;
+    if (auto refusal = LoadSource(path, mode, bitmap)) return refusal;
+    source.Bitmap = std::move(bitmap);
+    source.ClearPixels.clear();
+    return std::nullopt;
+  }
+  return LoadPngFile(PathFromUtf8(path), mode == EBMMode::Bit8 ? 8 : 16, source);
+}
+
+void PaintTransparent(TPngSource& source, const TCreateOptions& options) {
+  const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
+  PaintClearPixels(source, low8(options.Red), low8(options.Green), low8(options.Blue));
+}
+
 std::optional<std::string> CheckSourceCount(std::size_t count) {
   if (count == 0) return std::string("Add at least one BMP file first!");
   if (count > static_cast<std::size_t>(kMaxImages)) return std::string(kTooManySources);

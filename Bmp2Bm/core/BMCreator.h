@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codec/Bitmap.h"
+#include "codec/Png.h"
 
 namespace zarn {
 
@@ -29,6 +30,21 @@ std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode);
 // CodecError when the bitmap cannot be loaded at all.
 std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBitmap& bitmap);
 
+// A source file is a PNG when it starts with the PNG signature, whatever its name; any other
+// file is taken as a BMP.
+bool IsPngSource(const std::string& path);
+
+// The source check for either kind: CheckBmpFile for a BMP; for a PNG its signature and header
+// chunk ("Invalid PNG file!", "PNG file is not 256 color!" for an 8-bit BM).
+std::optional<std::string> CheckSourceFile(const std::string& path, EBMMode mode);
+
+// Loads a source that passed CheckSourceFile, as LoadSource does, into `source`: a PNG of a
+// 16-bit BM keeps the pixels that are to take the transparent colour (ClearPixels). Returns the
+// warning when the source cannot be an image (a damaged PNG, over the size limit); throws
+// CodecError when the file cannot be read at all.
+std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
+                                          TPngSource& source);
+
 // The options of a new BM as the window or the command line gives them. Out-of-range values
 // are taken by their low 8 bits, as the writers store one byte each.
 struct TCreateOptions {
@@ -48,5 +64,8 @@ std::optional<std::string> CheckSourceCount(std::size_t count);
 // existing file is then left as it was.
 void CreateBM(const std::string& path, const std::vector<const TBitmap*>& sources,
               const TCreateOptions& options);
+
+// Gives a source's clear pixels the transparent colour of a 16-bit BM with these options.
+void PaintTransparent(TPngSource& source, const TCreateOptions& options);
 
 }  // namespace zarn

@@ -6,6 +6,7 @@
 #include "codec/BMReader.h"
 #include "codec/Display.h"
 #include "codec/Errors.h"
+#include "codec/Png.h"
 
 namespace zarn {
 
@@ -155,10 +156,37 @@ std::string ExportPathFor(const std::string& chosen, int index, int count) {
   return chosen.substr(0, dot) + "_" + std::to_string(index) + chosen.substr(dot);
 }
 
-void ExportDocument(TBMDocument& doc, const std::string& chosen, EDurability durability) {
+std::string LowerExtension(std::string_view path) {
+  const std::string name = FileNamePart(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return {};
+  std::string extension = name.substr(dot);
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return extension;
+}
+
+EExportFormat ExportFormatFor(const std::string& chosen, int filterIndex) {
+  const std::string extension = LowerExtension(chosen);
+  if (extension == ".png") return EExportFormat::Png;
+  if (extension == ".bmp") return EExportFormat::Bmp;
+  return filterIndex == 1 ? EExportFormat::Png : EExportFormat::Bmp;
+}
+
+void ExportDocument(TBMDocument& doc, const std::string& chosen, EDurability durability,
+                    EExportFormat format) {
   const int count = ImageCountOf(doc.Header);
+  std::vector<std::uint8_t> png;
+  std::vector<std::uint8_t> scratch;
   for (int i = 0; i < count; ++i) {
-    doc.Bitmaps[i].SaveToBmpFile(PathFromUtf8(ExportPathFor(chosen, i, count)), durability);
+    const auto path = PathFromUtf8(ExportPathFor(chosen, i, count));
+    if (format == EExportFormat::Png) {
+      EncodePng(doc.Bitmaps[i], png, scratch);
+      WriteFileAtomically(path, png, durability);
+    } else {
+      doc.Bitmaps[i].SaveToBmpFile(path, durability);
+    }
   }
   doc.ExportDir = FolderPart(chosen);
 }

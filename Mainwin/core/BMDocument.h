@@ -101,10 +101,19 @@ std::string DefaultExportName(const std::string& exportDir, const std::string& b
 // part (at its end when it has none).
 std::string ExportPathFor(const std::string& chosen, int index, int count);
 
-// Saves display bitmaps 0 to ImageCount - 1 under the export names of `chosen`, each file
-// written atomically, then sets ExportDir. An error stops at that image, leaves the files
-// written before it and ExportDir unchanged, and propagates.
+// The extension of a path's file-name part, "." included, in ASCII lower case; empty without one.
+std::string LowerExtension(std::string_view path);
+
+enum class EExportFormat { Bmp, Png };
+// The format of an export to `chosen`: by its extension when that is .png or .bmp (any case),
+// else by the save dialog's filter entry (0: BMP, 1: PNG).
+EExportFormat ExportFormatFor(const std::string& chosen, int filterIndex);
+
+// Saves display bitmaps 0 to ImageCount - 1 under the export names of `chosen` as BMP or PNG
+// files, each file written atomically, then sets ExportDir. An error stops at that image,
+// leaves the files written before it and ExportDir unchanged, and propagates.
 void ExportDocument(TBMDocument& doc, const std::string& chosen,
-                    EDurability durability = EDurability::Synced);
+                    EDurability durability = EDurability::Synced,
+                    EExportFormat format = EExportFormat::Bmp);
 
 }  // namespace zarn

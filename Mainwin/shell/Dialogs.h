@@ -17,6 +17,8 @@ struct TFileRequest {
   QString Title;
   QStringList Filters;  // "Jedi Knight BM files (*.BM)", in order
   QString DefaultSuffix;
+  // When given: the default suffix of each entry of Filters, which follows the selected entry.
+  QStringList FilterSuffixes;
   // The name to start with; without it the dialog offers the name chosen last.
   std::optional<QString> PresetName;
   bool ConfirmOverwrite = false;  // save dialogs: ask before replacing a file

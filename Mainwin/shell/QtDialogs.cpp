@@ -32,6 +32,15 @@ QFileDialog& TQtDialogs::Prepare(const TFileRequest& request) {
     entry.Dialog->setObjectName(request.Id);
     entry.Dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     entry.Dialog->setViewMode(QFileDialog::Detail);
+    // The default suffix follows the selected entry when the request gives one per entry.
+    QFileDialog* dialog = entry.Dialog.get();
+    TPersistent* persistent = &entry;
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
+                     [dialog, persistent](const QString& filter) {
+                       const qsizetype at = dialog->nameFilters().indexOf(filter);
+                       if (at >= 0 && at < persistent->FilterSuffixes.size())
+                         dialog->setDefaultSuffix(persistent->FilterSuffixes.at(at));
+                     });
   }
   QFileDialog& dialog = *entry.Dialog;
   dialog.setWindowTitle(request.Title);
@@ -41,10 +50,14 @@ QFileDialog& TQtDialogs::Prepare(const TFileRequest& request) {
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
   dialog.setDefaultSuffix(request.DefaultSuffix);
+  entry.FilterSuffixes = request.FilterSuffixes;
   if (dialog.nameFilters() != request.Filters) dialog.setNameFilters(request.Filters);
   // setNameFilters() selects the first entry: select the one chosen last again.
-  if (entry.FilterIndex >= 0 && entry.FilterIndex < request.Filters.size())
+  if (entry.FilterIndex >= 0 && entry.FilterIndex < request.Filters.size()) {
     dialog.selectNameFilter(request.Filters.at(entry.FilterIndex));
+    if (entry.FilterIndex < request.FilterSuffixes.size())
+      dialog.setDefaultSuffix(request.FilterSuffixes.at(entry.FilterIndex));
+  }
 
   const QString name = request.PresetName.value_or(entry.LastPath);
   if (!name.isEmpty()) {

@@ -35,8 +35,9 @@ class TQtDialogs : public TDialogs {
  private:
   struct TPersistent {
     std::unique_ptr<QFileDialog> Dialog;
-    QString LastPath;     // the name chosen last, offered again
-    int FilterIndex = 0;  // the filter entry chosen last
+    QString LastPath;            // the name chosen last, offered again
+    int FilterIndex = 0;         // the filter entry chosen last
+    QStringList FilterSuffixes;  // of the request shown last
   };
   void ShowBox(QMessageBox::Icon icon, const QString& title, const QString& text);
 

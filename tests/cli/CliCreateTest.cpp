@@ -1,10 +1,13 @@
 // zarn-cli create, end to end: the file it writes is the one the codec's encoders make from
 // the same sources with the same options.
+#include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "CliFixture.h"
 #include "PictureBytes.h"
+#include "codec/BMReader.h"
 #include "codec/BMWriter.h"
 
 namespace zarn::test {
@@ -112,6 +115,64 @@ TEST_F(CliCreate, TheCreatedBMReadsBackAsTheViewerShowsIt) {
             "16-bit BM\n3 image(s) in BM\nPalette Included : N/A\nX-Offset : 0\nY-Offset : 0\n"
             "Image 0 : 5 x 2\nImage 1 : 2 x 3\nImage 2 : 1 x 1\n");
 }
+
+// BM -> PNG -> BM: exporting to PNG and creating from those PNGs with the same options gives
+// the same image records and palette trailer. One PNG is named .bmp: sources go by content.
+struct RoundTripCase {
+  const char* Name;
+  BMFileParts (*Make)();
+  std::vector<std::string> ExportOptions;
+  std::vector<std::string> CreateOptions;
+};
+
+class CliPngRoundTrip : public CliCreate, public ::testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(CliPngRoundTrip, ImageRecordsAndPaletteComeBackByteForByte) {
+  const RoundTripCase& c = GetParam();
+  const BMFileParts bm = c.Make();
+  const Bytes original = MakeBM(bm);
+  Put("orig.bm", original);
+  Put("p.cmp", MakeCMP(TestTriples(11)));
+  std::vector<std::string> exportArgs = {"export", "orig.bm", "-o", "img.png"};
+  exportArgs.insert(exportArgs.end(), c.ExportOptions.begin(), c.ExportOptions.end());
+  const CliResult exported = Run(exportArgs);
+  ASSERT_EQ(exported.Status, 0) << Describe(exported);
+
+  std::vector<std::string> sources;
+  for (std::size_t i = 0; i < bm.Images.size(); ++i)
+    sources.push_back(bm.Images.size() == 1 ? "img.png" : "img_" + std::to_string(i) + ".png");
+  std::filesystem::rename(work_.File(sources[0]), work_.File("first.bmp"));
+  sources[0] = "first.bmp";
+  std::vector<std::string> options = c.CreateOptions;
+  options.insert(options.end(), {"-o", "again.bm"});
+  const CliResult created = Run(Args(options, sources));
+  ASSERT_EQ(created.Status, 0) << Describe(created);
+
+  const auto read = [](const Bytes& file, std::array<TBMImage, kMaxImages>& images,
+                       TBMPalette& palette) {
+    TBMHeader header{};
+    EXPECT_TRUE(ReadBMFromBytes(file, header, images, palette));
+    return header;
+  };
+  std::array<TBMImage, kMaxImages> before{}, after{};
+  TBMPalette paletteBefore{}, paletteAfter{};
+  const TBMHeader h0 = read(original, before, paletteBefore);
+  const TBMHeader h1 = read(Get("again.bm"), after, paletteAfter);
+  EXPECT_EQ(h1.ImageCount, h0.ImageCount);
+  EXPECT_EQ(h1.PaletteMode, h0.PaletteMode);
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(paletteAfter, paletteBefore);
+  EXPECT_EQ(Get("again.bm").size(), original.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Depths, CliPngRoundTrip,
+    ::testing::Values(RoundTripCase{"Paletted8", SampleBMs::Paletted8, {}, {"--include-palette"}},
+                      RoundTripCase{
+                          "Unpaletted8", SampleBMs::Unpaletted8, {"--palette", "p.cmp"}, {}},
+                      RoundTripCase{"Colour16", SampleBMs::Colour16, {}, {"--16bit"}},
+                      RoundTripCase{"Colour16Multi", SampleBMs::Colour16Multi, {}, {"--16bit"}}),
+    [](const auto& p) { return std::string(p.param.Name); });
 
 }  // namespace
 }  // namespace zarn::test

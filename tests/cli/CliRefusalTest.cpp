@@ -57,7 +57,7 @@ std::vector<RefusalCase> RefusalCases() {
   };
   std::vector<std::string> tooManyArgs = create({"-o", "new.bm"});
   tooManyArgs.insert(tooManyArgs.end(), tooMany.begin(), tooMany.end());
-  const std::string notWritten = "new.bm: Not written, as a BMP file was refused\n";
+  const std::string notWritten = "new.bm: Not written, as a source file was refused\n";
 
   return {
       // info
@@ -319,7 +319,7 @@ TEST_F(CliRefusalFiles, ASourceTheWriterCannotTakeIsRefusedWithTheWritersReason)
   const CliResult result = Run({"create", "-o", "new.bm", "rle.bmp"});
   EXPECT_EQ(result.Status, 1) << Describe(result);
   EXPECT_THAT(result.Err, StartsWith("rle.bmp: "));
-  EXPECT_THAT(result.Err, HasSubstr("\nnew.bm: Not written, as a BMP file was refused\n"));
+  EXPECT_THAT(result.Err, HasSubstr("\nnew.bm: Not written, as a source file was refused\n"));
   EXPECT_FALSE(Exists("new.bm"));
 }
 
@@ -413,7 +413,7 @@ TEST_F(CliBatch, CreateReportsEveryRefusedSourceAndWritesNothing) {
   EXPECT_EQ(result.Err,
             "t.bmp: BMP file is not 256 color!\n"
             "none.bmp: Invalid BMP file!\n"
-            "new.bm: Not written, as a BMP file was refused\n");
+            "new.bm: Not written, as a source file was refused\n");
   EXPECT_FALSE(Exists("new.bm"));
 }
 

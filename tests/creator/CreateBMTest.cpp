@@ -10,6 +10,7 @@
 #include "codec/BMWriter.h"
 #include "codec/Errors.h"
 #include "codec/Messages.h"
+#include "codec/Png.h"
 
 namespace zarn::test {
 namespace {
@@ -123,6 +124,30 @@ TEST_F(CreateBMTest, SixteenBitFromThreeSources) {
             (std::vector<TShowCall>{{out.string(), EBMKind::Colour16, EInfoStyle::Created}}));
   EXPECT_EQ(viewer.Document().Header.ImageCount, 3);
   EXPECT_EQ(viewer.Document().Images[2].Width, 6);
+}
+
+TEST_F(CreateBMTest, PngPixelsLessThanHalfOpaqueTakeTheColourChosenAtCreate) {
+  Choose16Bit();
+  const fs::path png = fs::path(ZARN_PNG_SAMPLES) / "rgba-8bit.png";
+  const fs::path bmp = Bmp24("b.bmp", 2, 2, 2);
+  Add(png);
+  Add(bmp);
+  Spin("SERed")->setValue(16);
+  Spin("SEGreen")->setValue(32);
+  Spin("SEBlue")->setValue(64);
+  const fs::path out = dir.File("alpha.BM");
+  Create(out);
+
+  ASSERT_TRUE(dialogs.Messages.empty());
+  TPngSource source;
+  ASSERT_EQ(LoadPngFile(png, 16, source), std::nullopt);
+  ASSERT_FALSE(source.ClearPixels.empty());
+  PaintClearPixels(source, 16, 32, 64);
+  TLoaded loaded = LoadAll({bmp});
+  const TBitmap* sources[] = {&source.Bitmap, &loaded.Bitmaps[0]};
+  Bytes expected;
+  EncodeBM16(expected, sources, 0, 0, 16, 32, 64);
+  EXPECT_EQ(ReadFileBytes(out), expected);
 }
 
 TEST_F(CreateBMTest, SpinValuesAreTheirTextAndColoursTheirLowEightBits) {

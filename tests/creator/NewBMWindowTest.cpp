@@ -7,7 +7,9 @@
 
 #include "CreatorFixture.h"
 #include "Mainwin/shell/DesignScale.h"
+#include "PictureBytes.h"
 #include "codec/Errors.h"
+#include "codec/Png.h"
 
 namespace zarn::test {
 namespace {
@@ -206,6 +208,10 @@ TEST_F(CreatorTest, RefusedSourcesWarnAndAreNotAdded) {
   bitfields.Height = 2;
   bitfields.Compression = 3;
   bitfields.Pixels = Pattern(12);
+  // A PNG whatever its name (the file is called source.bmp).
+  Bytes RgbPng;
+  std::vector<std::uint8_t> scratch;
+  EncodePng(LoadedBitmap(Bmp24Bytes(2, 2, 1)), RgbPng, scratch);
 
   const TRefusal cases[] = {
       {"truecolour in 8-bit", EBMMode::Bit8, Bmp24Bytes(2, 2, 1), "BMP file is not 256 color!"},
@@ -222,6 +228,9 @@ TEST_F(CreatorTest, RefusedSourcesWarnAndAreNotAdded) {
       {"RLE4 compression", EBMMode::Bit8, MakeBmp(rle4), ""},
       {"bit fields", EBMMode::Bit16, MakeBmp(bitfields), ""},
       {"over the size limit", EBMMode::Bit8, Bmp8Bytes(1001, 1000, 1), ""},
+      {"RGB PNG in 8-bit", EBMMode::Bit8, RgbPng, "PNG file is not 256 color!"},
+      {"cut PNG, 16-bit", EBMMode::Bit16, Slice(RgbPng, 0, RgbPng.size() - 20),
+       "Invalid PNG file!"},
   };
   for (const TRefusal& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -339,7 +348,8 @@ TEST_F(CreatorTest, CancelledOpenDialogChangesNothing) {
   EXPECT_EQ(r.Id, "BMP_Open");
   EXPECT_EQ(r.Mode, EFileDialogMode::Open);
   EXPECT_EQ(r.Title, "Select BMP");
-  EXPECT_EQ(r.Filters, QStringList{"Windows BMP files (*.BMP)"});
+  EXPECT_EQ(r.Filters, QStringList({"BMP and PNG images (*.BMP *.png)", "Windows BMP files (*.BMP)",
+                                    "PNG images (*.png)"}));
   EXPECT_EQ(r.DefaultSuffix, "BMP");
   EXPECT_FALSE(r.PresetName.has_value());
   EXPECT_TRUE(dialogs.Messages.empty());

@@ -19,14 +19,15 @@
 
 #include "FakeDialogs.h"
 #include "GuiPrinters.h"
+#include "Mainwin/MainWindow.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/HelpContext.h"
-#include "Mainwin/MainWindow.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "RecordingHelp.h"
 #include "TestFiles.h"
 #include "codec/Colour.h"
+#include "codec/Png.h"
 
 namespace zarn::test {
 namespace {
@@ -146,8 +147,8 @@ class MainWindowTest : public ::testing::Test {
     dialogs.AnswerFile(Q(path), filterIndex);
     Button("BBLoadPal")->click();
   }
-  void Export(const fs::path& chosen) {
-    dialogs.AnswerFile(Q(chosen));
+  void Export(const fs::path& chosen, int filterIndex = 0) {
+    dialogs.AnswerFile(Q(chosen), filterIndex);
     Button("BBbm2bmp")->click();
   }
 
@@ -555,8 +556,9 @@ TEST_F(MainWindowTest, ExportOfOneImageWritesTheChosenNameExactly) {
   EXPECT_EQ(r.Id, "BMP_Save");
   EXPECT_EQ(r.Mode, EFileDialogMode::Save);
   EXPECT_EQ(r.Title, "Save BMP");
-  EXPECT_EQ(r.Filters, QStringList({"Windows BMP files (*.BMP)"}));
+  EXPECT_EQ(r.Filters, QStringList({"Windows BMP files (*.BMP)", "PNG images (*.png)"}));
   EXPECT_EQ(r.DefaultSuffix, "BMP");
+  EXPECT_EQ(r.FilterSuffixes, QStringList({"BMP", "png"}));
   EXPECT_TRUE(r.ConfirmOverwrite);
   EXPECT_EQ(r.PresetName, QString("WALL.BMP"));  // no export yet: the bare name
 
@@ -564,6 +566,26 @@ TEST_F(MainWindowTest, ExportOfOneImageWritesTheChosenNameExactly) {
   EXPECT_EQ(out.Entries(), std::vector<std::string>{"mine.BMP"});
   EXPECT_EQ(ReadFileBytes(out.File("mine.BMP")), SavedForm(window->Document().Bitmaps[0]));
   EXPECT_EQ(window->Document().ExportDir, out.Path().string() + "/");
+}
+
+TEST_F(MainWindowTest, ExportFormatFollowsTheExtensionElseTheFilterEntry) {
+  Open(WriteBM("WALL.BM", Bm16({{3, 2}, {1, 1}})));
+  const struct {
+    const char* Name;
+    int FilterIndex;
+    bool Png;
+  } cases[] = {{"a.PNG", 0, true}, {"b.bmp", 1, false}, {"c", 1, true}, {"d.tga", 0, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempDir out;
+    Export(out.File(c.Name), c.FilterIndex);
+    EXPECT_TRUE(dialogs.Messages.empty());
+    const Bytes first = ReadFileBytes(out.File(ExportPathFor(c.Name, 0, 2)));
+    EXPECT_EQ(HasPngSignature(first), c.Png);
+    if (!c.Png) {
+      EXPECT_EQ(first, SavedForm(window->Document().Bitmaps[0]));
+    }
+  }
 }
 
 TEST_F(MainWindowTest, ExportOfSeveralImagesNumbersTheFiles) {

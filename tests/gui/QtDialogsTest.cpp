@@ -27,7 +27,14 @@ void AcceptNextFileDialog(const QString& name, int filter = -1) {
   QTimer::singleShot(0, [name, filter] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
-    if (filter >= 0) dialog->selectNameFilter(dialog->nameFilters().at(filter));
+    if (filter >= 0) {
+      // As the user picks the entry: the combo box's activation, not only the selection.
+      auto* combo = dialog->findChild<QComboBox*>("fileTypeCombo");
+      ASSERT_NE(combo, nullptr);
+      combo->setCurrentIndex(filter);
+      emit combo->activated(filter);
+      emit combo->textActivated(combo->itemText(filter));
+    }
     dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
     static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept() checks the name
   });
@@ -80,14 +87,22 @@ TEST(QtDialogsTest, RunsTheDialogAndKeepsNameAndFilterEntry) {
   EXPECT_FALSE(dialogs.RunFileDialog(request).has_value());
 }
 
-TEST(QtDialogsTest, SaveDialogAppendsTheDefaultExtension) {
+TEST(QtDialogsTest, SaveDialogAppendsTheExtensionOfTheSelectedEntry) {
   TempDir dir;
   TQtDialogs dialogs;
   const TFileRequest request = TMainWindow::BMPSaveRequest(Q(dir.File("start.BMP")));
   AcceptNextFileDialog("picture");
-  const auto choice = dialogs.RunFileDialog(request);
+  auto choice = dialogs.RunFileDialog(request);
   ASSERT_TRUE(choice.has_value());
   EXPECT_EQ(choice->Path, Q(dir.File("picture.BMP")));
+
+  AcceptNextFileDialog("picture", 1);
+  choice = dialogs.RunFileDialog(request);
+  ASSERT_TRUE(choice.has_value());
+  EXPECT_EQ(choice->Path, Q(dir.File("picture.png")));
+  EXPECT_EQ(choice->FilterIndex, 1);
+  // The entry chosen last comes back with its extension.
+  EXPECT_EQ(dialogs.Prepare(request).defaultSuffix(), "png");
 }
 
 TEST(QtDialogsTest, MessageBoxesHaveTheirTitlesIconsAndOneOKButton) {

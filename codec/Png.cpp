@@ -1,0 +1,341 @@
+#include "codec/Png.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <csetjmp>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "codec/BMFormat.h"
+#include "codec/ByteSource.h"
+#include "codec/Display.h"
+#include "codec/Errors.h"
+
+namespace zarn {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// The signature and the header chunk: length, type, 13 bytes of fields, CRC.
+static_assert(kPngHeadSize == 8 + 8 + 13 + 4);
+// A source file is read whole; a PNG of the largest image a BM holds is far smaller.
+constexpr std::uint64_t kMaxPngFileBytes = 64u << 20;
+// Chunks other than the header, palette, transparency, image data and end are skipped unread
+// (their text is never inflated); a file made of more of them than this is refused.
+constexpr int kMaxSkippedChunks = 1000;
+// No single chunk is held in memory beyond this; the palette chunk needs 768 bytes.
+constexpr png_alloc_size_t kMaxChunkBytes = 64 << 10;
+constexpr png_uint_32 kMaxCachedChunks = 64;
+// A pixel whose alpha is below this is clear.
+constexpr std::uint8_t kHalfAlpha = 128;
+
+constexpr int kColourGrey = 0;
+constexpr int kColourPalette = 3;
+
+std::uint32_t LoadBE32(const std::uint8_t* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+         std::uint32_t{p[3]};
+}
+
+struct THead {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  int Depth = 0;
+  int ColourType = 0;
+};
+
+// The header fields, or nothing when the start is not a PNG signature and a header chunk with
+// a size libpng would take (1 to 2^31 - 1 each way). The rest is checked by libpng.
+std::optional<THead> ParseHead(std::span<const std::uint8_t> head) {
+  if (head.size() < kPngHeadSize || !HasPngSignature(head)) return std::nullopt;
+  const std::uint8_t* chunk = head.data() + kSignature.size();
+  if (LoadBE32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0) return std::nullopt;
+  const std::uint32_t width = LoadBE32(chunk + 8);
+  const std::uint32_t height = LoadBE32(chunk + 12);
+  constexpr std::uint32_t kLargest = std::numeric_limits<std::int32_t>::max();
+  if (width == 0 || height == 0 || width > kLargest || height > kLargest) return std::nullopt;
+  return THead{static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), chunk[16],
+               chunk[17]};
+}
+
+bool Takes256Colours(const THead& head) {
+  return head.ColourType == kColourPalette || (head.ColourType == kColourGrey && head.Depth == 8);
+}
+
+std::string TooLargeText(const THead& head) {
+  return "PNG image is too large (" + std::to_string(head.Width) + " x " +
+         std::to_string(head.Height) + "; the pixel rows may take at most " +
+         std::to_string(kMaxImageBytes) + " bytes)!";
+}
+
+// ---- libpng's side ------------------------------------------------------------------------
+// libpng reports errors by a long jump back to the setjmp in RunStep. Nothing between the two
+// may own a resource that needs a destructor, so the steps and callbacks below touch only the
+// plain fields of TDecode; everything that allocates happens between the steps.
+
+struct TDecode {
+  png_structp Png = nullptr;
+  png_infop Info = nullptr;
+  std::span<const std::uint8_t> Bytes;
+  std::size_t Position = 0;
+  int SkippedChunks = 0;
+  bool Colour = false;  // decode to blue, green, red, alpha; else to one index per pixel
+  png_bytepp Rows = nullptr;
+
+  TDecode() = default;
+  TDecode(const TDecode&) = delete;
+  TDecode& operator=(const TDecode&) = delete;
+  ~TDecode() { png_destroy_read_struct(&Png, Info ? &Info : nullptr, nullptr); }
+};
+
+void ReadBytes(png_structp png, png_bytep out, png_size_t count) {
+  auto* d = static_cast<TDecode*>(png_get_io_ptr(png));
+  if (count > d->Bytes.size() - d->Position) png_error(png, "file is truncated");
+  std::memcpy(out, d->Bytes.data() + d->Position, count);
+  d->Position += count;
+}
+
+int SkipChunk(png_structp png, png_unknown_chunkp chunk) {
+  auto* d = static_cast<TDecode*>(png_get_user_chunk_ptr(png));
+  if (++d->SkippedChunks > kMaxSkippedChunks) png_error(png, "too many ancillary chunks");
+  // An ancillary chunk (lower-case first letter) is dropped; an unknown critical one would
+  // change how the image is to be read, and libpng refuses it.
+  return (chunk->name[0] & 0x20) != 0 ? 1 : 0;
+}
+
+void OnError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
+void OnWarning(png_structp, png_const_charp) {}
+
+// Reads the header chunks and sets the transformations of the output form.
+void ReadInfoStep(TDecode& d) {
+  png_read_info(d.Png, d.Info);
+  png_set_interlace_handling(d.Png);
+  if (d.Colour) {
+    png_set_expand(d.Png);  // palette to colours, grey below 8 bits widened, tRNS to alpha
+    png_set_scale_16(d.Png);
+    png_set_gray_to_rgb(d.Png);
+    png_set_filler(d.Png, 0xFF, PNG_FILLER_AFTER);  // opaque alpha when the file has none
+    png_set_bgr(d.Png);
+  } else {
+    png_set_packing(d.Png);  // 1, 2 and 4-bit indices to one byte each, values kept
+  }
+  png_read_update_info(d.Png, d.Info);
+}
+
+void ReadImageStep(TDecode& d) {
+  png_read_image(d.Png, d.Rows);
+  png_read_end(d.Png, nullptr);  // a file cut short before its end chunk is damaged
+}
+
+bool RunStep(TDecode& d, void (*step)(TDecode&)) {
+  if (setjmp(png_jmpbuf(d.Png))) return false;
+  step(d);
+  return true;
+}
+
+// The 8-bit source: the file's indices straight into the rows of a 256-colour bitmap.
+bool DecodeIndexed(TDecode& d, const THead& head, TBitmap& bitmap) {
+  if (png_get_rowbytes(d.Png, d.Info) != static_cast<png_size_t>(head.Width)) return false;
+  const auto height = static_cast<std::size_t>(head.Height);
+  const auto rowSize = static_cast<std::size_t>(PaddedRowSize(head.Width, 1));
+  constexpr std::size_t kTableBytes = 4 * kPaletteEntries;
+  const std::size_t pixelsAt = kBmpInfoHeaderSize + kTableBytes;
+
+  std::vector<std::uint8_t>& stored = bitmap.StoredBuffer();
+  stored.assign(pixelsAt + rowSize * height, 0);
+  detail::StoreBmpInfoHeader(stored.data(), head.Width, head.Height, 8,
+                             static_cast<std::uint32_t>(rowSize * height), kPaletteEntries);
+  std::uint8_t* table = stored.data() + kBmpInfoHeaderSize;
+  if (head.ColourType == kColourPalette) {
+    png_colorp colours = nullptr;
+    int count = 0;
+    if (png_get_PLTE(d.Png, d.Info, &colours, &count) == 0) return false;
+    // Entries past the file's palette stay zero, as for a short BMP colour table.
+    for (int i = 0; i < std::min(count, kPaletteEntries); ++i) {
+      table[4 * i] = colours[i].blue;
+      table[4 * i + 1] = colours[i].green;
+      table[4 * i + 2] = colours[i].red;
+    }
+  } else {
+    for (int i = 0; i < kPaletteEntries; ++i) {
+      std::memset(table + 4 * i, i, 3);
+    }
+  }
+  std::vector<png_bytep> rows(height);
+  for (std::size_t y = 0; y < height; ++y) {
+    rows[y] = stored.data() + pixelsAt + (height - 1 - y) * rowSize;  // bottom row first
+  }
+  d.Rows = rows.data();
+  if (!RunStep(d, ReadImageStep)) return false;
+  bitmap.AdoptStoredBuffer();
+  return true;
+}
+
+// The 16-bit source: blue, green, red, alpha per pixel, then into a 24-bit bitmap with the
+// clear pixels noted.
+bool DecodeColour(TDecode& d, const THead& head, TPngSource& source) {
+  const auto width = static_cast<std::size_t>(head.Width);
+  const auto height = static_cast<std::size_t>(head.Height);
+  if (png_get_rowbytes(d.Png, d.Info) != 4 * width || png_get_channels(d.Png, d.Info) != 4) {
+    return false;
+  }
+  std::vector<std::uint8_t> pixels(4 * width * height);
+  std::vector<png_bytep> rows(height);
+  for (std::size_t y = 0; y < height; ++y)
+    rows[y] = pixels.data() + 4 * width * y;
+  d.Rows = rows.data();
+  if (!RunStep(d, ReadImageStep)) return false;
+
+  const auto rowSize = static_cast<std::size_t>(PaddedRowSize(head.Width, 3));
+  std::vector<std::uint8_t>& stored = source.Bitmap.StoredBuffer();
+  stored.assign(kBmpInfoHeaderSize + rowSize * height, 0);
+  detail::StoreBmpInfoHeader(stored.data(), head.Width, head.Height, 24,
+                             static_cast<std::uint32_t>(rowSize * height), 0);
+  source.ClearPixels.clear();
+  for (std::size_t y = 0; y < height; ++y) {
+    const std::uint8_t* src = pixels.data() + 4 * width * y;
+    const std::size_t rowAt = kBmpInfoHeaderSize + (height - 1 - y) * rowSize;
+    std::uint8_t* dst = stored.data() + rowAt;
+    for (std::size_t x = 0; x < width; ++x, src += 4, dst += 3) {
+      dst[0] = src[0];
+      dst[1] = src[1];
+      dst[2] = src[2];
+      if (src[3] < kHalfAlpha) {
+        source.ClearPixels.push_back(static_cast<std::uint32_t>(rowAt + 3 * x));
+      }
+    }
+  }
+  source.Bitmap.AdoptStoredBuffer();
+  return true;
+}
+
+}  // namespace
+
+bool HasPngSignature(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= kSignature.size() &&
+         std::equal(kSignature.begin(), kSignature.end(), bytes.begin());
+}
+
+std::optional<std::string> CheckPngHead(std::span<const std::uint8_t> head, int bitsPerPixel) {
+  const std::optional<THead> parsed = ParseHead(head);
+  if (!parsed) return std::string(kInvalidPNGFile);
+  if (bitsPerPixel == 8 && !Takes256Colours(*parsed)) return std::string(kPNGNot256Colour);
+  return std::nullopt;
+}
+
+std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
+                                           TPngSource& out) {
+  if (auto refusal = CheckPngHead(png, bitsPerPixel)) return refusal;
+  const THead head = *ParseHead(png);
+  const bool colour = bitsPerPixel != 8;
+  if (!ImageWithinLimits(head.Width, head.Height, colour ? 16 : 8)) return TooLargeText(head);
+
+  TDecode d;
+  d.Bytes = png;
+  d.Colour = colour;
+  d.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+  if (d.Png == nullptr) throw std::bad_alloc();
+  d.Info = png_create_info_struct(d.Png);
+  if (d.Info == nullptr) throw std::bad_alloc();
+  png_set_read_fn(d.Png, &d, ReadBytes);
+  const auto side = static_cast<png_uint_32>(kMaxImageBytes);
+  png_set_user_limits(d.Png, side, side);
+  png_set_chunk_cache_max(d.Png, kMaxCachedChunks);
+  png_set_chunk_malloc_max(d.Png, kMaxChunkBytes);
+  png_set_keep_unknown_chunks(d.Png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  png_set_read_user_chunk_fn(d.Png, &d, SkipChunk);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+  png_set_crc_action(d.Png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#endif
+  TPngSource decoded;
+  const bool decodedWell =
+      RunStep(d, ReadInfoStep) &&
+      (colour ? DecodeColour(d, head, decoded) : DecodeIndexed(d, head, decoded.Bitmap));
+  if (!decodedWell) return std::string(kInvalidPNGFile);
+  out = std::move(decoded);
+  return std::nullopt;
+}
+
+std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
+                                       TPngSource& out) {
+  detail::TFileSource source(path);
+  if (!source.IsOpen()) throw CodecError(CannotOpenFileText(path));
+  if (source.Size() > kMaxPngFileBytes) {
+    throw CodecError("PNG file is too large: " + DisplayPath(path));
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.Size()));
+  if (!source.Read(bytes)) throw CodecError(kStreamReadError);
+  return DecodePngSource(bytes, bitsPerPixel, out);
+}
+
+void PaintClearPixels(TPngSource& source, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  std::vector<std::uint8_t>& stored = source.Bitmap.StoredBuffer();
+  for (const std::uint32_t at : source.ClearPixels) {
+    if (std::size_t{at} + 3 > stored.size()) continue;
+    stored[at] = blue;
+    stored[at + 1] = green;
+    stored[at + 2] = red;
+  }
+}
+
+// ---- writing ------------------------------------------------------------------------------
+
+void EncodePng(const TBitmap& bitmap, std::vector<std::uint8_t>& out,
+               std::vector<std::uint8_t>& scratch) {
+  const TPicture picture = bitmap.Picture(scratch);
+  if (picture.Width <= 0 || picture.Height <= 0) {
+    throw CodecError("The image has no pixels; a PNG file cannot hold it");
+  }
+  const std::int64_t strideLimit = std::numeric_limits<png_int_32>::max();
+  if (picture.Stride > strideLimit || picture.Stride < -strideLimit) {
+    throw CodecError("The image is too large for a PNG file");
+  }
+
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(picture.Width);
+  image.height = static_cast<png_uint_32>(picture.Height);
+  image.flags = PNG_IMAGE_FLAG_FAST;
+
+  // The colour table as blue, green, red triples: the fourth byte of a table entry is
+  // reserved, and taking it as alpha would make every colour transparent.
+  std::array<std::uint8_t, 3 * kPaletteEntries> colourMap{};
+  const void* colourMapData = nullptr;
+  if (picture.BitCount == 8) {
+    image.format = PNG_FORMAT_BGR_COLORMAP;
+    image.colormap_entries = kPaletteEntries;
+    for (std::size_t k = 0; k < picture.Colours.size(); ++k) {
+      colourMap[3 * k] = picture.Colours[k].Blue;
+      colourMap[3 * k + 1] = picture.Colours[k].Green;
+      colourMap[3 * k + 2] = picture.Colours[k].Red;
+    }
+    colourMapData = colourMap.data();
+  } else {
+    image.format = PNG_FORMAT_BGR;
+  }
+
+  // libpng takes the lowest address of the rows and a signed stride: a negative stride means
+  // the top row is the last in memory, as in a bottom-up BMP.
+  const std::uint8_t* lowest =
+      picture.Stride >= 0 ? picture.Top : picture.Top + picture.Stride * (picture.Height - 1);
+  const auto stride = static_cast<png_int_32>(picture.Stride);
+
+  // An upper bound of the encoded size, so that one pass always fits.
+  const png_alloc_size_t capacity = PNG_IMAGE_PNG_SIZE_MAX(image);
+  out.resize(capacity);
+  png_alloc_size_t size = capacity;
+  if (png_image_write_to_memory(&image, out.data(), &size, 0, lowest, stride, colourMapData) == 0) {
+    const std::string reason = image.message;
+    png_image_free(&image);
+    out.clear();
+    throw CodecError("Cannot encode the PNG file: " + reason);
+  }
+  out.resize(size);
+}
+
+}  // namespace zarn

@@ -1,0 +1,64 @@
+// PNG files both ways, encoded and decoded by libpng in memory: bitmaps out as PNG, and PNG
+// sources in as the same standard-layout bitmaps that the BM writers take.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "codec/Bitmap.h"
+
+namespace zarn {
+
+inline constexpr const char* kInvalidPNGFile = "Invalid PNG file!";
+inline constexpr const char* kPNGNot256Colour = "PNG file is not 256 color!";
+
+// The bytes CheckPngHead looks at: the signature and the header chunk.
+inline constexpr std::size_t kPngHeadSize = 33;
+
+// True when `bytes` start with the 8-byte PNG signature.
+bool HasPngSignature(std::span<const std::uint8_t> bytes);
+
+// Replaces `out` with a PNG file of the bitmap's true picture: a 256-colour picture becomes a
+// palette PNG whose indices and 256 palette entries are exactly the bitmap's, a 24-bit one an
+// RGB PNG. Chosen for speed over size (no row filters, light compression). `scratch` is the
+// work area of TBitmap::Picture; reusing `out` and `scratch` across calls reuses their memory.
+// Throws CodecError for a picture without pixels (a PNG holds at least one) or one that libpng
+// refuses.
+void EncodePng(const TBitmap& bitmap, std::vector<std::uint8_t>& out,
+               std::vector<std::uint8_t>& scratch);
+
+// A PNG decoded as a source of an image of an 8-bit (bitsPerPixel 8) or 16-bit (16) BM.
+struct TPngSource {
+  // 8 bits: a 256-colour bitmap with the file's indices and its palette padded with zero
+  // entries (grey PNGs: the grey value is the index, the palette the grey ramp). 16 bits: a
+  // 24-bit bitmap.
+  TBitmap Bitmap;
+  // 16 bits: where in Bitmap's stored form each pixel starts whose alpha is below half; these
+  // take the BM's transparent colour (PaintClearPixels).
+  std::vector<std::uint32_t> ClearPixels;
+};
+
+// Checks the signature and the header chunk at the start of a PNG offered as a source:
+// kInvalidPNGFile, kPNGNot256Colour (8 bits: neither a palette PNG nor an 8-bit grey one), or
+// nothing when the file may be decoded.
+std::optional<std::string> CheckPngHead(std::span<const std::uint8_t> head, int bitsPerPixel);
+
+// Decodes a whole PNG into `out`, or returns the warning that refuses it: kInvalidPNGFile for a
+// file that is not a PNG or is damaged (bad CRC, truncated, a bad header), kPNGNot256Colour, or
+// a size refusal when the image is beyond the limits of BM images (checked from the header
+// before anything is allocated). On a refusal `out` is unchanged.
+std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
+                                           TPngSource& out);
+// Reads the file whole and decodes it; throws CodecError "Cannot open file <path>" when it
+// cannot be read.
+std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
+                                       TPngSource& out);
+
+// Gives every clear pixel of a 16-bit source the colour red, green, blue.
+void PaintClearPixels(TPngSource& source, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
+}  // namespace zarn
