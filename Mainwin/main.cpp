@@ -27,7 +27,7 @@ void DescribeCommandLine(QCommandLineParser& parser) {
                      "from BMP files."));
   parser.addHelpOption();
   parser.addVersionOption();
-  parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A BM file to open."),
+  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A BM file to open."),
                                QStringLiteral("[FILE]"));
 }
 
