@@ -273,7 +273,8 @@ void TMainWindow::OpenFromCommandLine(const QString& path) {
 }
 
 void TMainWindow::OpenPath(const std::string& path) {
-  if (!ReadDocument(document_, path)) {
+  // A pipe or a device named on the command line is refused rather than read.
+  if (!IsRegularFile(path) || !ReadDocument(document_, path)) {
     dialogs_.Warning(QString::fromLatin1(kInvalidBMFile));
     return;
   }
@@ -427,7 +428,11 @@ void TMainWindow::dragMoveEvent(QDragMoveEvent* event) {
 
 void TMainWindow::dropEvent(QDropEvent* event) {
   const QString path = DroppedPath(event->mimeData());
-  if (AcceptAsCopy(event, DropActionFor(path) != EDropAction::Refuse)) DropFile(path);
+  if (!AcceptAsCopy(event, DropActionFor(path) != EDropAction::Refuse)) return;
+  // The drop ends first: a box shown while it is under way would hold the file manager that
+  // the file came from until the box is closed.
+  QMetaObject::invokeMethod(
+      this, [this, path] { DropFile(path); }, Qt::QueuedConnection);
 }
 
 void TMainWindow::Overview1Click() {

@@ -26,11 +26,15 @@ bool StartsWith(const std::array<char, 4>& head, std::streamsize got, std::strin
 
 }  // namespace
 
+bool IsRegularFile(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(PathFromUtf8(path), ec);
+}
+
 EFileKind FileKindOf(const std::string& path) {
+  if (!IsRegularFile(path)) return EFileKind::Other;
   const std::filesystem::path file = PathFromUtf8(path);
   std::error_code ec;
-  // Only regular files are opened: reading a pipe or a device could wait for ever.
-  if (!std::filesystem::is_regular_file(file, ec)) return EFileKind::Other;
   const std::uintmax_t size = std::filesystem::file_size(file, ec);
   if (ec) return EFileKind::Other;
 

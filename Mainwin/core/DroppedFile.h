@@ -8,6 +8,10 @@
 
 namespace zarn {
 
+// True for a regular file (after symbolic links). Only those are read: reading a pipe or a
+// device could wait for ever.
+bool IsRegularFile(const std::string& path);
+
 // BM: a regular file that begins with the BM signature "BM ". CMP: a regular file that begins
 // with "CMP " and is long enough to hold the whole palette. Other: anything else, including a
 // file that cannot be read and anything that is not a regular file (a folder, a pipe).

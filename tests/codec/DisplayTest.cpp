@@ -269,15 +269,5 @@ TEST(ScaleToFit, GrowsByRepeatingPixelsAndShrinksByAveraging) {
   EXPECT_EQ(test::PictureBytes(out), (Bytes{124, 0, 124}));
 }
 
-TEST(ScaleToFit, RefusesAnEmptyPictureAndABoxOutOfRange) {
-  TBitmap empty, one, out;
-  BM8ToBitmap(empty, TBMImage{0, 3, {}}, GreyRamp());
-  BM8ToBitmap(one, TBMImage{1, 1, {5}}, GreyRamp());
-  std::vector<std::uint8_t> scratch;
-  EXPECT_THROW(ScaleToFit(empty, 16, out, scratch), CodecError);
-  EXPECT_THROW(ScaleToFit(one, 0, out, scratch), CodecError);
-  EXPECT_THROW(ScaleToFit(one, kMaxFitBox + 1, out, scratch), CodecError);
-}
-
 }  // namespace
 }  // namespace zarn

@@ -19,6 +19,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "FakeDialogs.h"
 #include "GuiPrinters.h"
 #include "Mainwin/MainWindow.h"
@@ -364,10 +366,15 @@ TEST_F(MainWindowTest, RefusedFilesWarnAndLeaveTheWindowClosed) {
     EXPECT_TRUE(BMInfo()->toPlainText().isEmpty());
     EXPECT_TRUE(Image()->Picture().isNull());
   }
-  // A missing file is refused the same way.
-  dialogs.ClearRecords();
-  Open(dir.File("missing.BM"));
-  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage("Invalid BM file!")});
+  // A missing file is refused the same way, and so is a pipe, which is never read (it would
+  // wait for a writer for ever).
+  const fs::path pipe = dir.File("pipe.BM");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const fs::path& path : {dir.File("missing.BM"), pipe}) {
+    dialogs.ClearRecords();
+    Open(path);
+    EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage("Invalid BM file!")});
+  }
 }
 
 TEST_F(MainWindowTest, TwentyOneImagesUseTheWholeSelectorRange) {
@@ -717,6 +724,7 @@ bool DragAndDrop(QWidget* window, const std::vector<fs::path>& paths) {
   QApplication::sendEvent(window, &drop);
   EXPECT_TRUE(drop.isAccepted());
   EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+  QCoreApplication::sendPostedEvents();  // the file is taken once the drop has ended
   return true;
 }
 
