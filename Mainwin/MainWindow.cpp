@@ -273,7 +273,7 @@ void TMainWindow::OpenFromCommandLine(const QString& path) {
 }
 
 void TMainWindow::OpenPath(const std::string& path) {
-  // A pipe or a device named on the command line is refused rather than read.
+  // Only regular files are read: a pipe or a device could keep the window waiting for ever.
   if (!IsRegularFile(path) || !ReadDocument(document_, path)) {
     dialogs_.Warning(QString::fromLatin1(kInvalidBMFile));
     return;
