@@ -485,35 +485,5 @@ TEST(DroppedFile, KindIsTakenFromTheContentNotTheName) {
   EXPECT_EQ(FileKindOf(dir.File("folder.bm").string()), EFileKind::Other);
 }
 
-TEST(DroppedFile, ABMOpensWhenNoneIsOpenAPaletteLoadsWhenOneIsNeeded) {
-  const TViewerState closed = ClosedViewerState();
-  const TViewerState needsPalette = OpenedViewerState(EBMKind::Unpaletted8, 2);
-  const TViewerState paletteLoaded = PaletteLoadedViewerState(2);
-  const TViewerState shown = OpenedViewerState(EBMKind::Paletted8, 2);
-  const struct {
-    const char* Name;
-    TViewerState State;
-    EFileKind Kind;
-    EDropAction Action;
-  } rows[] = {
-      {"BM, none open", closed, EFileKind::BM, EDropAction::OpenBM},
-      {"CMP, none open", closed, EFileKind::CMP, EDropAction::Refuse},
-      {"other, none open", closed, EFileKind::Other, EDropAction::Refuse},
-      {"CMP, palette needed", needsPalette, EFileKind::CMP, EDropAction::PaletteFromCMP},
-      {"BM, palette needed", needsPalette, EFileKind::BM, EDropAction::PaletteFromBM},
-      {"other, palette needed", needsPalette, EFileKind::Other, EDropAction::Refuse},
-      {"CMP, palette loaded", paletteLoaded, EFileKind::CMP, EDropAction::PaletteFromCMP},
-      {"BM, a shown BM open", shown, EFileKind::BM, EDropAction::Refuse},
-      {"CMP, a shown BM open", shown, EFileKind::CMP, EDropAction::Refuse},
-      {"CMP, 16-bit open", OpenedViewerState(EBMKind::Colour16, 1), EFileKind::CMP,
-       EDropAction::Refuse},
-  };
-  for (const auto& r : rows)
-    EXPECT_EQ(DropActionFor(r.State, r.Kind), r.Action) << r.Name;
-  EXPECT_EQ(PaletteFilterFor(EDropAction::PaletteFromCMP), 0);
-  EXPECT_EQ(PaletteFilterFor(EDropAction::PaletteFromBM), 1);
-  EXPECT_EQ(PaletteFilterFor(EDropAction::OpenBM), -1);
-}
-
 }  // namespace
 }  // namespace zarn

@@ -760,6 +760,7 @@ TEST_F(MainWindowTest, DropsOpenABMOrLoadAPaletteByContentAndRefuseAnythingElse)
   EXPECT_EQ(window->ShownState(), PaletteLoadedViewerState(1));
   EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(unpaletted.Images[0], triples));
   EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(bare));
+  EXPECT_TRUE(DragAndDrop(window.get(), {cmp}));  // and again, as Load Palette stays enabled
 
   // A BM that shows by itself open: nothing is taken.
   Action("Close1")->trigger();
