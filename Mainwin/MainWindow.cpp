@@ -4,16 +4,23 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyle>
+#include <QUrl>
 #include <algorithm>
+#include <utility>
 
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/DesignScale.h"
@@ -94,6 +101,7 @@ TMainWindow::TMainWindow(TDialogs& dialogs, THelp& help, QWidget* parent)
   BuildPanel();
   ConnectCommands();
   InstallF1Help(this, help_);
+  setAcceptDrops(true);
 
   const double k = DesignScaleFactor(this);
   const QRect outer = DesignRect(179, 98, 520, 400, k);
@@ -183,6 +191,8 @@ void TMainWindow::BuildPanel() {
   ImageInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   ImageInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Place(ImageInfo, 16, 248, 128, 48);
+  // A file dropped on the memo goes to the window, not into the memo's text.
+  ImageInfo->setAcceptDrops(false);
 
   BBHelp = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
                            QStringLiteral("&Help"), Panel1);
@@ -249,10 +259,24 @@ TViewerState TMainWindow::ShownState() const {
 }
 
 void TMainWindow::OpenBM1Click() {
-  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMOpenRequest());
+  TFileRequest request = BMOpenRequest();
+  request.PresetName = std::exchange(openPreset_, std::nullopt);
+  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(request);
   if (!choice) return;
-  const std::string path = choice->Path.toStdString();
-  if (!ReadDocument(document_, path)) {
+  OpenPath(choice->Path.toStdString());
+}
+
+void TMainWindow::OpenFromCommandLine(const QString& path) {
+  // The caption shows the whole path, as it does for a file chosen in the Open dialog.
+  const QString absolute =
+      QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+  openPreset_ = absolute;
+  RunGuarded(dialogs_, [&] { OpenPath(absolute.toStdString()); });
+}
+
+void TMainWindow::OpenPath(const std::string& path) {
+  // Only regular files are read: a pipe or a device could keep the window waiting for ever.
+  if (!IsRegularFile(path) || !ReadDocument(document_, path)) {
     dialogs_.Warning(QString::fromLatin1(kInvalidBMFile));
     return;
   }
@@ -286,8 +310,12 @@ void TMainWindow::BBLoadPalClick() {
   if (!choice) return;
   // The filter entry, not the file's extension, picks the reader.
   if (choice->FilterIndex != 0 && choice->FilterIndex != 1) return;
+  LoadPalette(choice->Path.toStdString(), choice->FilterIndex);
+}
+
+void TMainWindow::LoadPalette(const std::string& path, int filterIndex) {
   TWarningBoxes warnings(dialogs_);
-  if (!LoadDocumentPalette(document_, choice->Path.toStdString(), choice->FilterIndex, warnings)) {
+  if (!LoadDocumentPalette(document_, path, filterIndex, warnings)) {
     dialogs_.Error(QString::fromLatin1(kErrorRetrievingPalette));
     return;
   }
@@ -351,6 +379,63 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   // The program ends with its main window, whatever other windows (help) are still open.
   QCoreApplication::quit();
+}
+
+EDropAction TMainWindow::DropActionFor(const QString& path) const {
+  if (path.isEmpty()) return EDropAction::Refuse;
+  return zarn::DropActionFor(ShownState(), FileKindOf(path.toStdString()));
+}
+
+void TMainWindow::DropFile(const QString& path) {
+  RunGuarded(dialogs_, [&] {
+    const EDropAction action = DropActionFor(path);
+    const std::string file = QDir::toNativeSeparators(path).toStdString();
+    if (action == EDropAction::OpenBM) OpenPath(file);
+    const int filter = PaletteFilterFor(action);
+    if (filter >= 0) LoadPalette(file, filter);
+  });
+}
+
+QString TMainWindow::DroppedPath(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+  return urls.front().toLocalFile();
+}
+
+namespace {
+
+// Takes a drop as a copy: the source must never delete the file it offered.
+bool AcceptAsCopy(QDropEvent* event, bool accept) {
+  if (!accept) {
+    event->ignore();
+    return false;
+  }
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  return true;
+}
+
+}  // namespace
+
+// The whole window takes the file, so the cursor gives the same answer everywhere over it; a
+// refused file gets no box.
+void TMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  AcceptAsCopy(event, DropActionFor(DroppedPath(event->mimeData())) != EDropAction::Refuse);
+}
+
+void TMainWindow::dragMoveEvent(QDragMoveEvent* event) {
+  // Moves reach the window only after it took the file on entering.
+  AcceptAsCopy(event, true);
+}
+
+void TMainWindow::dropEvent(QDropEvent* event) {
+  const QString path = DroppedPath(event->mimeData());
+  if (!AcceptAsCopy(event, DropActionFor(path) != EDropAction::Refuse)) return;
+  // The drop ends first: a box shown while it is under way would hold the file manager that
+  // the file came from until the box is closed.
+  QMetaObject::invokeMethod(
+      this, [this, path] { DropFile(path); }, Qt::QueuedConnection);
 }
 
 void TMainWindow::Overview1Click() {

@@ -6,14 +6,17 @@
 #include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
+#include <optional>
 #include <string>
 
 #include "Mainwin/core/BMDocument.h"
 #include "Mainwin/core/BMViewer.h"
+#include "Mainwin/core/DroppedFile.h"
 #include "Mainwin/shell/Dialogs.h"
 #include "Mainwin/shell/Help.h"
 
 class QAction;
+class QMimeData;
 
 class QFrame;
 class QLabel;
@@ -55,6 +58,16 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   void About1Click();
   void BBHelpClick();
 
+  // Opens a BM named on the program's command line exactly as "Open BM" opens a chosen file;
+  // the next Open dialog offers that name.
+  void OpenFromCommandLine(const QString& path);
+
+  // Drops: what a dropped file would do now, and doing it (guarded, as a command).
+  EDropAction DropActionFor(const QString& path) const;
+  void DropFile(const QString& path);
+  // The one local file that dropped data names, or an empty text.
+  static QString DroppedPath(const QMimeData* data);
+
   // The enabled states and the image selector as the controls show them now.
   TViewerState ShownState() const;
 
@@ -65,6 +78,9 @@ class TMainWindow : public QMainWindow, public TBMViewer {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenu();
@@ -73,6 +89,8 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   void SetOpenCommands(bool open);  // OpenBM1, NewBM1 and Close1
   void SetSelectorRange(int imageCount);
   void ClearShownImage();
+  void OpenPath(const std::string& path);  // read, then shown or refused with a warning
+  void LoadPalette(const std::string& path, int filterIndex);
 
   TDialogs& dialogs_;
   THelp& help_;
@@ -81,6 +99,8 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   bool imagesDecoded_ = false;
   QPointer<QDialog> newBMWindow_;
   QPointer<QDialog> aboutWindow_;
+  // The name the next Open dialog starts with, after a BM was opened from the command line.
+  std::optional<QString> openPreset_;
 
   QAction* OpenBM1 = nullptr;
   QAction* NewBM1 = nullptr;

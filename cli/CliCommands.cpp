@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -15,8 +16,10 @@
 #include "cli/CliArgs.h"
 #include "codec/AtomicFile.h"
 #include "codec/BMFormat.h"
+#include "codec/Display.h"
 #include "codec/Errors.h"
 #include "codec/Messages.h"
+#include "codec/Png.h"
 
 #ifndef ZARN_VERSION
 #define ZARN_VERSION "0"
@@ -39,6 +42,9 @@ Commands:
   info FILE.bm...                 the properties of each BM and the size of each image
   export FILE.bm... [-o OUT]      every image of each BM as a BMP or PNG file
   create -o OUT.bm FILE...        a new BM from BMP or PNG files
+  thumbnail [--size N] IN.bm OUT.png
+                                  image 0 of a BM as a PNG picture of at most
+                                  N x N pixels, for file managers
 
   zarn-cli COMMAND --help         the options of a command
   zarn-cli --version              the version
@@ -92,6 +98,18 @@ any PNG. PNG pixels less than half opaque take the transparent colour.
                      (default 255,0,255)
   -o OUT.bm          the BM file to write (required)
 The BM is written only when every file is accepted.
+)";
+
+constexpr std::string_view kThumbnailHelp =
+    R"(Usage: zarn-cli thumbnail [--size N] IN.bm OUT.png
+
+Writes image 0 of the BM as a PNG picture scaled to fit in N x N pixels, keeping
+its proportions: enlarged pixel by pixel so that it stays sharp, reduced by
+averaging. An 8-bit BM without a palette of its own is drawn in shades of grey.
+File managers call this through the thumbnailer installed with Zarn.
+
+  --size N   the largest width and height, 1 to 1024 (default 256)
+Nothing is written when the BM is refused.
 )";
 
 // Texts of the refusals that only the command line has; the viewer never gets this far with
@@ -461,6 +479,84 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   return kExitSuccess;
 }
 
+// ---- thumbnail ------------------------------------------------------------------------------
+
+constexpr std::int32_t kDefaultThumbnailSize = 256;
+
+// Image 0 of the BM in `file`, decoded as the viewer shows it (grey for an 8-bit BM without a
+// palette) into `bitmap`; the refusal's text when it cannot be shown.
+std::optional<std::string> DecodeFirstImage(const std::string& file, TBitmap& bitmap) {
+  auto doc = std::make_unique<TBMDocument>();
+  if (!ReadDocument(*doc, file)) return std::string(kInvalidBMFile);
+  const EBMKind kind = KindOf(doc->Header);
+  if (kind == EBMKind::Undecodable) {
+    return "Cannot show a " + std::to_string(doc->Header.BitsPerPixel) +
+           "-bit BM: only 8-bit and 16-bit BMs can be decoded";
+  }
+  if (ImageCountOf(doc->Header) == 0) return std::string(kNoImages);
+  const TBMImage& image = doc->Images[0];
+  if (image.Width <= 0 || image.Height <= 0) return "Image 0 has no pixels";
+  if (kind == EBMKind::Colour16) {
+    BM16ToBitmap(bitmap, image);
+  } else {
+    BM8ToBitmap(bitmap, image, kind == EBMKind::Paletted8 ? doc->Palette : GreyRamp());
+  }
+  return std::nullopt;
+}
+
+// The one place the thumbnail is encoded as PNG.
+void WriteThumbnailPng(const TBitmap& thumbnail, const std::string& target) {
+  std::vector<std::uint8_t> png;
+  std::vector<std::uint8_t> scratch;
+  EncodePng(thumbnail, png, scratch);
+  WriteFileAtomically(PathFromUtf8(target), png, EDurability::Buffered);
+}
+
+int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  static constexpr std::array<TOptionDef, 1> kOptions{{{"--size", "-s", true}}};
+  TParsedArgs parsed;
+  if (const auto error = ParseArgs(args, kOptions, parsed))
+    return UsageError(err, "thumbnail", *error);
+  if (parsed.Help) {
+    out << kThumbnailHelp;
+    return kExitSuccess;
+  }
+  std::int32_t size = kDefaultThumbnailSize;
+  if (const auto text = parsed.Value("--size")) {
+    const auto value = ParseWholeNumber(*text, 1, kMaxFitBox);
+    if (!value) {
+      return UsageError(err, "thumbnail",
+                        "--size must be a whole number from 1 to " + std::to_string(kMaxFitBox));
+    }
+    size = *value;
+  }
+  if (parsed.Files.size() != 2) return UsageError(err, "thumbnail", "give IN.bm and OUT.png");
+  const std::string& file = parsed.Files[0];
+  const std::string& target = parsed.Files[1];
+
+  // A refusal names the BM; a failed write names the PNG file, which is then not there.
+  TBitmap thumbnail;
+  const std::string* blamed = &file;
+  try {
+    TBitmap image;
+    if (const auto refusal = DecodeFirstImage(file, image)) {
+      Report(err, file, *refusal);
+      return kExitRefused;
+    }
+    std::vector<std::uint8_t> scratch;
+    ScaleToFit(image, size, thumbnail, scratch);
+    blamed = &target;
+    WriteThumbnailPng(thumbnail, target);
+  } catch (const std::bad_alloc&) {
+    Report(err, *blamed, kOutOfMemory);
+    return kExitRefused;
+  } catch (const std::exception& e) {
+    Report(err, *blamed, e.what());
+    return kExitRefused;
+  }
+  return kExitSuccess;
+}
+
 int RunCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     err << kMainHelp;
@@ -471,6 +567,7 @@ int RunCommand(std::span<const std::string> args, std::ostream& out, std::ostrea
   if (command == "info") return RunInfo(rest, out, err);
   if (command == "export") return RunExport(rest, out, err);
   if (command == "create") return RunCreate(rest, out, err);
+  if (command == "thumbnail") return RunThumbnail(rest, out, err);
   if (command == "--help" || command == "-h") {
     out << kMainHelp;
     return kExitSuccess;

@@ -1,5 +1,6 @@
 #include "codec/Display.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -89,6 +90,90 @@ void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
     std::memset(d + 3 * width, 0, rowSize - 3 * width);
   }
   bitmap.AdoptStoredBuffer();
+}
+
+TBMPalette GreyRamp() {
+  TBMPalette grey{};
+  for (std::size_t i = 0; i < grey.size(); ++i) {
+    const auto level = static_cast<std::uint8_t>(i);
+    grey[i] = TRGBQuad{level, level, level, 0};
+  }
+  return grey;
+}
+
+TFitSize FitWithin(std::int32_t width, std::int32_t height, std::int32_t box) {
+  // The longer side becomes `box`; the shorter one is scaled by the same factor, rounded.
+  const std::int64_t w = width, h = height, b = box;
+  if (w >= h)
+    return {box, static_cast<std::int32_t>(std::max<std::int64_t>(1, (h * b + w / 2) / w))};
+  return {static_cast<std::int32_t>(std::max<std::int64_t>(1, (w * b + h / 2) / h)), box};
+}
+
+namespace {
+
+// The source pixels [First, Last) that one target pixel covers along one side. Growing, each
+// span is the one source pixel under the target pixel's start; shrinking, every source pixel
+// that starts inside the target pixel.
+struct TSpan {
+  std::size_t First = 0;
+  std::size_t Last = 0;
+};
+
+std::vector<TSpan> SpansAlong(std::int32_t from, std::int32_t to) {
+  std::vector<TSpan> spans(static_cast<std::size_t>(to));
+  const auto n = static_cast<std::uint64_t>(from), m = static_cast<std::uint64_t>(to);
+  for (std::uint64_t i = 0; i < m; ++i) {
+    const auto first = static_cast<std::size_t>(i * n / m);
+    const auto last = std::max(first + 1, static_cast<std::size_t>((i + 1) * n / m));
+    spans[static_cast<std::size_t>(i)] = {first, last};
+  }
+  return spans;
+}
+
+}  // namespace
+
+void ScaleToFit(const TBitmap& source, std::int32_t box, TBitmap& out,
+                std::vector<std::uint8_t>& scratch) {
+  if (box < 1 || box > kMaxFitBox) throw CodecError("Size out of range");
+  const TPicture picture = source.Picture(scratch);
+  if (picture.Width < 1 || picture.Height < 1) throw CodecError("Image has no pixels");
+  const TFitSize size = FitWithin(picture.Width, picture.Height, box);
+  const std::vector<TSpan> columns = SpansAlong(picture.Width, size.Width);
+  const std::vector<TSpan> rows = SpansAlong(picture.Height, size.Height);
+  const auto width = static_cast<std::size_t>(size.Width);
+  const auto rowSize = static_cast<std::size_t>(PaddedRowSize(size.Width, 3));
+
+  std::vector<std::uint8_t>& stored = out.StoredBuffer();
+  stored.assign(kBmpInfoHeaderSize + rowSize * rows.size(), 0);
+  detail::StoreBmpInfoHeader(stored.data(), size.Width, size.Height, 24,
+                             static_cast<std::uint32_t>(rowSize * rows.size()), 0);
+  const bool indexed = picture.BitCount == 8;
+  for (std::size_t y = 0; y < rows.size(); ++y) {
+    // BMP rows are stored bottom row first.
+    std::uint8_t* dst = stored.data() + kBmpInfoHeaderSize + (rows.size() - 1 - y) * rowSize;
+    for (std::size_t x = 0; x < width; ++x) {
+      std::uint64_t sum[3] = {0, 0, 0};
+      for (std::size_t sy = rows[y].First; sy < rows[y].Last; ++sy) {
+        const std::span<const std::uint8_t> row = picture.Row(static_cast<std::int32_t>(sy));
+        for (std::size_t sx = columns[x].First; sx < columns[x].Last; ++sx) {
+          if (indexed) {
+            const TRGBQuad& c = picture.Colours[row[sx]];
+            sum[0] += c.Blue;
+            sum[1] += c.Green;
+            sum[2] += c.Red;
+          } else {
+            for (std::size_t k = 0; k < 3; ++k)
+              sum[k] += row[3 * sx + k];
+          }
+        }
+      }
+      const std::uint64_t count =
+          (rows[y].Last - rows[y].First) * (columns[x].Last - columns[x].First);
+      for (std::size_t k = 0; k < 3; ++k)
+        dst[3 * x + k] = static_cast<std::uint8_t>((sum[k] + count / 2) / count);
+    }
+  }
+  out.AdoptStoredBuffer();
 }
 
 }  // namespace zarn

@@ -251,5 +251,34 @@ TEST_F(CliPng, LargestSixteenBitImageRoundTrips) {
   EXPECT_EQ(DecodePng(Get("big.png")).Rgb, RgbPixels(DisplayBitmap(bm, 0, nullptr)));
 }
 
+// ---- thumbnail ------------------------------------------------------------------------------
+
+TEST_F(CliPng, ThumbnailFitsTheBoxAndGreysAnUnpalettedBM) {
+  const BMFileParts bm = SampleBMs::Unpaletted8();  // image 0 is 6 x 2
+  PutBM("wall.bm", bm);
+  CliResult result = Run({"thumbnail", "--size", "12", "wall.bm", "small.png"});
+  ASSERT_EQ(result.Status, 0) << Describe(result);
+  EXPECT_EQ(result.Out, "");
+  const DecodedPng png = DecodePng(Get("small.png"));
+  ASSERT_EQ(png.Width, 12u);
+  ASSERT_EQ(png.Height, 4u);
+  // Each index becomes its grey, enlarged to 2 x 2 pixels.
+  const Bytes& index = bm.Images[0].Pixels;
+  for (std::size_t y = 0; y < 4; ++y) {
+    for (std::size_t x = 0; x < 12; ++x) {
+      const std::uint8_t grey = index[(y / 2) * 6 + x / 2];
+      const std::size_t at = 3 * (y * 12 + x);
+      EXPECT_EQ(Bytes(png.Rgb.begin() + at, png.Rgb.begin() + at + 3), Bytes(3, grey))
+          << x << ", " << y;
+    }
+  }
+  // Without --size the longer side is 256.
+  result = Run({"thumbnail", "wall.bm", "large.png"});
+  ASSERT_EQ(result.Status, 0) << Describe(result);
+  const DecodedPng large = DecodePng(Get("large.png"));
+  EXPECT_EQ(large.Width, 256u);
+  EXPECT_EQ(large.Height, 85u);
+}
+
 }  // namespace
 }  // namespace zarn::test

@@ -260,6 +260,42 @@ std::vector<RefusalCase> RefusalCases() {
        2,
        Usage("create", "--16bit takes no value")},
       // the program
+      // thumbnail: nothing written for a BM that cannot be shown
+      {"ThumbnailNotABM",
+       {{"bad.bm", notBM}},
+       {"thumbnail", "bad.bm", "t.png"},
+       1,
+       "bad.bm: Invalid BM file!\n"},
+      {"ThumbnailOtherDepth",
+       {{"deep.bm", MakeBM(SampleBMs::Deep())}},
+       {"thumbnail", "deep.bm", "t.png"},
+       1,
+       "deep.bm: Cannot show a 24-bit BM: only 8-bit and 16-bit BMs can be decoded\n"},
+      {"ThumbnailNoImages",
+       {{"none.bm", MakeBM(SampleBMs::Empty8())}},
+       {"thumbnail", "none.bm", "t.png"},
+       1,
+       "none.bm: The BM holds no image to export\n"},
+      {"ThumbnailEmptyImage",
+       {{"zero.bm", MakeBM(ZeroWidth16())}},
+       {"thumbnail", "zero.bm", "t.png"},
+       1,
+       "zero.bm: Image 0 has no pixels\n"},
+      {"ThumbnailIntoMissingFolder",
+       {{"w16.bm", w16}},
+       {"thumbnail", "w16.bm", "missing/t.png"},
+       1,
+       "missing/t.png: Cannot create file missing/t.png\n"},
+      {"ThumbnailSizeTooLarge",
+       {{"w16.bm", w16}},
+       {"thumbnail", "--size", "1025", "w16.bm", "t.png"},
+       2,
+       Usage("thumbnail", "--size must be a whole number from 1 to 1024")},
+      {"ThumbnailOutputMissing",
+       {{"w16.bm", w16}},
+       {"thumbnail", "w16.bm"},
+       2,
+       Usage("thumbnail", "give IN.bm and OUT.png")},
       {"UnknownCommand",
        {},
        {"convert", "a.bm"},
@@ -435,7 +471,8 @@ TEST_P(CliUsage, HelpOfEveryCommandGoesToStandardOutput) {
   EXPECT_TRUE(Tree().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryCommand, CliUsage, ::testing::Values("info", "export", "create"));
+INSTANTIATE_TEST_SUITE_P(EveryCommand, CliUsage,
+                         ::testing::Values("info", "export", "create", "thumbnail"));
 
 TEST(CliUsageProgram, HelpAndVersion) {
   TempDir work;

@@ -204,5 +204,70 @@ TEST(BMToBitmap, ImagesTheDisplaysCannotHoldAreRefused) {
   }
 }
 
+// ---- Scaled to fit a square (thumbnails) ---------------------------------------------------
+
+TEST(FitWithin, TheLongerSideBecomesTheBox) {
+  struct Row {
+    std::int32_t W, H, Box;
+    TFitSize Expected;
+  };
+  const Row rows[] = {
+      {64, 64, 256, {256, 256}}, {6, 2, 256, {256, 85}}, {2, 6, 12, {4, 12}},
+      {1000, 1, 100, {100, 1}},  {300, 1, 1, {1, 1}},    {640, 480, 128, {128, 96}},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(FitWithin(r.W, r.H, r.Box), r.Expected) << r.W << " x " << r.H << " in " << r.Box;
+}
+
+// Grey levels of a 24-bit picture, rows top to bottom; every pixel must be grey.
+Bytes GreyLevels(const TBitmap& bitmap) {
+  const Bytes bgr = test::PictureBytes(bitmap);
+  Bytes out;
+  for (std::size_t i = 0; i + 2 < bgr.size(); i += 3) {
+    EXPECT_TRUE(bgr[i] == bgr[i + 1] && bgr[i + 1] == bgr[i + 2]) << "pixel " << i / 3;
+    out.push_back(bgr[i]);
+  }
+  return out;
+}
+
+TEST(ScaleToFit, GrowsByRepeatingPixelsAndShrinksByAveraging) {
+  struct Row {
+    const char* Name;
+    TBMImage Image;
+    std::int32_t Box;
+    std::int32_t W, H;
+    Bytes Levels;
+  };
+  const Row rows[] = {
+      {"doubled", {2, 1, {0, 255}}, 4, 4, 2, {0, 0, 255, 255, 0, 0, 255, 255}},
+      {"tripled, tall",
+       {1, 2, {9, 90}},
+       6,
+       3,
+       6,
+       Bytes{9, 9, 9, 9, 9, 9, 9, 9, 9, 90, 90, 90, 90, 90, 90, 90, 90, 90}},
+      {"halved", {4, 2, {0, 10, 20, 30, 40, 50, 60, 70}}, 2, 2, 1, {25, 45}},
+      {"uneven", {3, 1, {0, 10, 21}}, 2, 2, 1, {0, 16}},
+      {"same size", {2, 2, {1, 2, 3, 4}}, 2, 2, 2, {1, 2, 3, 4}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.Name);
+    TBitmap source, out;
+    BM8ToBitmap(source, r.Image, GreyRamp());
+    std::vector<std::uint8_t> scratch;
+    ScaleToFit(source, r.Box, out, scratch);
+    EXPECT_EQ(out.Width(), r.W);
+    EXPECT_EQ(out.Height(), r.H);
+    EXPECT_EQ(out.Layout().BitCount, 24);
+    EXPECT_EQ(GreyLevels(out), r.Levels);
+  }
+  // Colours are averaged channel by channel: pure red and pure blue make purple.
+  TBitmap colour, out;
+  BM16ToBitmap(colour, TBMImage{2, 1, {0x00, 0xF8, 0x1F, 0x00}});
+  std::vector<std::uint8_t> scratch;
+  ScaleToFit(colour, 1, out, scratch);
+  EXPECT_EQ(test::PictureBytes(out), (Bytes{124, 0, 124}));
+}
+
 }  // namespace
 }  // namespace zarn

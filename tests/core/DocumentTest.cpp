@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Mainwin/core/BMDocument.h"
+#include "Mainwin/core/DroppedFile.h"
 #include "PictureBytes.h"
 #include "RecordingSink.h"
 #include "TestFiles.h"
@@ -455,6 +456,33 @@ TEST_F(DocumentTest, FailedExportStopsThereAndKeepsExportDir) {
               "Cannot create file " + (dir.File("plain") / "WALL_0.BMP").string());
   }
   EXPECT_EQ(doc.ExportDir, "/previous/");
+}
+
+// ---- Dropped files ---------------------------------------------------------------------------
+
+TEST(DroppedFile, KindIsTakenFromTheContentNotTheName) {
+  test::TempDir dir;
+  const Bytes cmp = test::MakeCMP(test::TestTriples());
+  const struct {
+    const char* Name;
+    Bytes Content;
+    EFileKind Kind;
+  } rows[] = {
+      {"wall.txt", BM8(1, false), EFileKind::BM},
+      {"header-only.bm", Bytes{'B', 'M', ' '}, EFileKind::BM},
+      {"level.bm", cmp, EFileKind::CMP},
+      {"short.cmp", Bytes(cmp.begin(), cmp.end() - 1), EFileKind::Other},
+      {"bmp.bm", test::StandardBmp24(1, 1, Bytes(3, 0)), EFileKind::Other},
+      {"two.bm", Bytes{'B', 'M'}, EFileKind::Other},
+      {"empty.cmp", Bytes{}, EFileKind::Other},
+  };
+  for (const auto& r : rows) {
+    test::WriteFileBytes(dir.File(r.Name), r.Content);
+    EXPECT_EQ(FileKindOf(dir.File(r.Name).string()), r.Kind) << r.Name;
+  }
+  EXPECT_EQ(FileKindOf(dir.File("missing.bm").string()), EFileKind::Other);
+  std::filesystem::create_directory(dir.File("folder.bm"));
+  EXPECT_EQ(FileKindOf(dir.File("folder.bm").string()), EFileKind::Other);
 }
 
 }  // namespace

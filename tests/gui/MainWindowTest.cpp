@@ -8,14 +8,18 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <filesystem>
 #include <memory>
+
+#include <sys/stat.h>
 
 #include "FakeDialogs.h"
 #include "GuiPrinters.h"
@@ -363,10 +367,15 @@ TEST_F(MainWindowTest, RefusedFilesWarnAndLeaveTheWindowClosed) {
     EXPECT_TRUE(BMInfo()->toPlainText().isEmpty());
     EXPECT_TRUE(Image()->Picture().isNull());
   }
-  // A missing file is refused the same way.
-  dialogs.ClearRecords();
-  Open(dir.File("missing.BM"));
-  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage("Invalid BM file!")});
+  // A missing file is refused the same way, and so is a pipe, which is never read (it would
+  // wait for a writer for ever).
+  const fs::path pipe = dir.File("pipe.BM");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const fs::path& path : {dir.File("missing.BM"), pipe}) {
+    dialogs.ClearRecords();
+    Open(path);
+    EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage("Invalid BM file!")});
+  }
 }
 
 TEST_F(MainWindowTest, TwentyOneImagesUseTheWholeSelectorRange) {
@@ -681,6 +690,109 @@ TEST_F(MainWindowTest, ReadDocumentShownForTheCreatorUsesItsOwnFirstLine) {
 }
 
 // ---- Help, New BM, About ---------------------------------------------------------------------
+
+// ---- Opening from outside: the command line and drops ---------------------------------------
+
+TEST_F(MainWindowTest, CommandLineOpensAsOpenBMDoesAndTheOpenDialogOffersTheName) {
+  const fs::path path = WriteBM("WALL.BM", Bm16({{3, 2}}));
+  // A name relative to the working folder is shown whole, as the Open dialog gives it.
+  const fs::path old = fs::current_path();
+  fs::current_path(dir.Path());
+  window->OpenFromCommandLine(QStringLiteral("./WALL.BM"));
+  fs::current_path(old);
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(path));
+  EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Colour16, 1));
+  EXPECT_EQ(Image()->ImageSize(), QSize(3, 2));
+  EXPECT_EQ(Lines(BMInfo()).at(0), "16-bit BM");
+
+  // A refused file: the same warning, the window stays closed, and the next Open dialog (only
+  // that one) starts with the refused name.
+  Action("Close1")->trigger();
+  const fs::path bad = Write("bad.BM", Bytes(20, std::uint8_t{0x78}));
+  window->OpenFromCommandLine(Q(bad));
+  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage("Invalid BM file!")});
+  EXPECT_EQ(window->windowTitle(), "Zarn");
+  EXPECT_TRUE(window->ShownState().OpenBM);
+  EXPECT_FALSE(window->ShownState().Close);
+  dialogs.ClearRecords();
+  dialogs.AnswerCancel();
+  dialogs.AnswerCancel();
+  Action("OpenBM1")->trigger();
+  Action("OpenBM1")->trigger();
+  ASSERT_EQ(dialogs.Requests.size(), 2u);
+  EXPECT_EQ(dialogs.Requests[0].PresetName, Q(bad));
+  EXPECT_FALSE(dialogs.Requests[1].PresetName.has_value());
+}
+
+// Drags `paths` over the window and drops them there when the window takes them; returns
+// whether it took them.
+bool DragAndDrop(QWidget* window, const std::vector<fs::path>& paths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const fs::path& p : paths)
+    urls << QUrl::fromLocalFile(Q(p));
+  data.setUrls(urls);
+  const QPoint at = window->rect().center();
+  // A file manager offers to move as well: the window must only ever copy.
+  const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+  QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+  enter.setDropAction(Qt::MoveAction);
+  QApplication::sendEvent(window, &enter);
+  if (!enter.isAccepted()) return false;
+  EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+  QDropEvent drop(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
+  drop.setDropAction(Qt::MoveAction);
+  QApplication::sendEvent(window, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+  QCoreApplication::sendPostedEvents();  // the file is taken once the drop has ended
+  return true;
+}
+
+TEST_F(MainWindowTest, DropsOpenABMOrLoadAPaletteByContentAndRefuseAnythingElse) {
+  const BMFileParts unpaletted = Bm8({{3, 2}}, false);
+  const Bytes triples = TestTriples(40);
+  const fs::path bare = WriteBM("bare.BM", unpaletted);
+  const fs::path shown = WriteBM("shown.BM", Bm8({{2, 2}}, true));
+  const fs::path cmp = Write("colours.dat", MakeCMP(triples));  // a CMP by its content
+  const fs::path text = Write("notes.BM", Bytes(20, std::uint8_t{0x78}));
+
+  // None open: only a BM is taken, and it opens.
+  EXPECT_FALSE(DragAndDrop(window.get(), {cmp}));
+  EXPECT_FALSE(DragAndDrop(window.get(), {text}));
+  EXPECT_FALSE(DragAndDrop(window.get(), {bare, shown}));
+  EXPECT_FALSE(DragAndDrop(window.get(), {dir.File("missing.BM")}));
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(window->ShownState(), ClosedViewerState());
+  ASSERT_TRUE(DragAndDrop(window.get(), {bare}));
+  EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(bare));
+  EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Unpaletted8, 1));
+
+  // An 8-bit BM without palette open: a CMP or a BM gives its palette, with Load Palette's boxes.
+  EXPECT_FALSE(DragAndDrop(window.get(), {text}));
+  ASSERT_TRUE(DragAndDrop(window.get(), {bare}));
+  EXPECT_EQ(dialogs.Messages,
+            (std::vector<TRecordedMessage>{WarningMessage("BM doesn't contain a Palette!"),
+                                           ErrorMessage("Error retrieving Palette!")}));
+  EXPECT_TRUE(Image()->Picture().isNull());
+  dialogs.ClearRecords();
+  ASSERT_TRUE(DragAndDrop(window.get(), {cmp}));
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(window->ShownState(), PaletteLoadedViewerState(1));
+  EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(unpaletted.Images[0], triples));
+  EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(bare));
+  EXPECT_TRUE(DragAndDrop(window.get(), {cmp}));  // and again, as Load Palette stays enabled
+
+  // A BM that shows by itself open: nothing is taken.
+  Action("Close1")->trigger();
+  Open(shown);
+  EXPECT_FALSE(DragAndDrop(window.get(), {bare}));
+  EXPECT_FALSE(DragAndDrop(window.get(), {cmp}));
+  EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(shown));
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(dialogs.UnexpectedFileDialogs, 0);
+}
 
 TEST_F(MainWindowTest, HelpCommandsMakeTheirRequests) {
   Button("BBHelp")->click();

@@ -1,0 +1,76 @@
+#include "Mainwin/core/DroppedFile.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+
+#include "codec/BMFormat.h"
+#include "codec/Errors.h"
+
+namespace zarn {
+
+namespace {
+
+constexpr std::string_view kBMSignature = "BM ";
+constexpr std::string_view kCMPMagic = "CMP ";
+// A CMP file is read up to the end of its palette: the 64-byte header, then 256 triples.
+constexpr std::uintmax_t kCMPReadSize = kCMPHeaderSize + kPaletteTrailerSize;
+
+bool StartsWith(const std::array<char, 4>& head, std::streamsize got, std::string_view magic) {
+  return got >= static_cast<std::streamsize>(magic.size()) &&
+         std::equal(magic.begin(), magic.end(), head.begin());
+}
+
+}  // namespace
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(PathFromUtf8(path), ec);
+}
+
+EFileKind FileKindOf(const std::string& path) {
+  if (!IsRegularFile(path)) return EFileKind::Other;
+  const std::filesystem::path file = PathFromUtf8(path);
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec) return EFileKind::Other;
+
+  std::ifstream in(file, std::ios::binary);
+  std::array<char, 4> head{};
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  const std::streamsize got = in.gcount();
+  if (StartsWith(head, got, kBMSignature)) return EFileKind::BM;
+  if (StartsWith(head, got, kCMPMagic) && size >= kCMPReadSize) return EFileKind::CMP;
+  return EFileKind::Other;
+}
+
+EDropAction DropActionFor(const TViewerState& state, EFileKind kind) {
+  // "Open BM" is enabled exactly while no BM is open.
+  if (state.OpenBM) return kind == EFileKind::BM ? EDropAction::OpenBM : EDropAction::Refuse;
+  if (!state.LoadPalette) return EDropAction::Refuse;
+  switch (kind) {
+    case EFileKind::CMP:
+      return EDropAction::PaletteFromCMP;
+    case EFileKind::BM:
+      return EDropAction::PaletteFromBM;
+    case EFileKind::Other:
+      break;
+  }
+  return EDropAction::Refuse;
+}
+
+int PaletteFilterFor(EDropAction action) {
+  switch (action) {
+    case EDropAction::PaletteFromCMP:
+      return 0;
+    case EDropAction::PaletteFromBM:
+      return 1;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace zarn
