@@ -16,6 +16,7 @@
 
 class QLabel;
 class QListWidget;
+class QSplitter;
 class QTextBrowser;
 class QWidget;
 
@@ -61,6 +62,7 @@ class THelpWindow : public QObject, public THelp {
     QString Name;
     QString Title;
     int Context = 0;
+    QString Html;  // the topic's part of the file, from its heading to the next topic's
   };
   // The topics of a help file's HTML, in file order.
   static std::vector<TTopic> ParseTopics(const QString& html);
@@ -75,6 +77,7 @@ class THelpWindow : public QObject, public THelp {
   QString helpFile_;
   QPointer<QWidget> owner_;
   QPointer<QWidget> window_;
+  QSplitter* splitter_ = nullptr;
   QTextBrowser* browser_ = nullptr;
   QListWidget* topics_ = nullptr;
   QLabel* status_ = nullptr;

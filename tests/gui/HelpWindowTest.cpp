@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTextBrowser>
+#include <QUrl>
 #include <set>
 
 #include "GuiPrinters.h"
@@ -109,6 +110,13 @@ TEST_F(HelpWindowShowTest, OverviewOpensTheContentsThenJumps) {
   EXPECT_FALSE(help.RunMacro("CloseWindow()"));
   EXPECT_FALSE(help.JumpToTopic("NoSuchTopic"));
   EXPECT_EQ(help.CurrentTopic(), "Export");
+
+  // A link shows its topic alone and moves the list's highlight with it.
+  emit help.Browser()->anchorClicked(QUrl("#LoadPalette"));
+  EXPECT_EQ(help.CurrentTopic(), "LoadPalette");
+  EXPECT_EQ(help.Topics()->currentItem()->data(Qt::UserRole).toString(), "LoadPalette");
+  EXPECT_TRUE(help.Browser()->toPlainText().startsWith("Loading a palette"));
+  EXPECT_FALSE(help.Browser()->toPlainText().contains("Exporting images to BMP"));
 }
 
 TEST_F(HelpWindowShowTest, ContentsShowsTheTopicsList) {
