@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include "Mainwin/shell/DesignScale.h"
+#include "Mainwin/shell/Program.h"
 
 // The artwork lives in this static library's resources; make sure it is registered.
 static void InitAboutResources() {
@@ -43,11 +44,6 @@ QLabel* AddBoxLabel(QWidget* parent, const char* name, const QString& text, int 
 
 }  // namespace
 
-QIcon ProgramIcon() {
-  InitAboutResources();
-  return QIcon(QStringLiteral(":/about/zarn.png"));
-}
-
 TAboutWindow::TAboutWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
@@ -65,7 +61,7 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   auto* strip = new QLabel(this);
   strip->setObjectName(QStringLiteral("Image1"));
   strip->setPixmap(QPixmap(QStringLiteral(":/about/strip.png")));
-  strip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  strip->setScaledContents(true);  // drawn to its box at every screen resolution
   Place(strip, 0, 0, 50, 260);
 
   QLabel* title = AddLabel(this, "Label1", QStringLiteral("Zarn"), kBlue);
@@ -79,7 +75,7 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   auto* picture = new QLabel(this);
   picture->setObjectName(QStringLiteral("Image2"));
   picture->setPixmap(QPixmap(QStringLiteral(":/about/picture.png")));
-  picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  picture->setScaledContents(true);
   Place(picture, 192, 8, 32, 32);
 
   QLabel* version = AddLabel(this, "Label2", QStringLiteral("Version 1.2"), kAqua);

@@ -157,7 +157,8 @@ def strip():
 
 
 def main():
-    write_png_rgba(os.path.join(HERE, "zarn.png"), 64, 64, program_icon(64))
+    shell = os.path.join(os.path.dirname(HERE), "Mainwin", "shell")
+    write_png_rgba(os.path.join(shell, "zarn.png"), 64, 64, program_icon(64))
     write_png_rgba(os.path.join(HERE, "picture.png"), 32, 32, picture_icon())
     w, h, palette, indices = strip()
     write_png_indexed(os.path.join(HERE, "strip.png"), w, h, palette, indices)

@@ -42,7 +42,19 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   TBMDocument& Document() override { return document_; }
   void ShowReadDocument(const std::string& path, EBMKind kind, EInfoStyle style) override;
 
-  // The commands, each run guarded by its control; public so that tests can run them.
+  // The enabled states and the image selector as the controls show them now.
+  TViewerState ShownState() const;
+
+  // The three file dialogs of the window.
+  static TFileRequest BMOpenRequest();
+  static TFileRequest PalOpenRequest();
+  static TFileRequest BMPSaveRequest(const QString& presetName, int imageCount);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // The commands, each run guarded by its control.
   void OpenBM1Click();
   void NewBM1Click();
   void Close1Click();
@@ -55,23 +67,12 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   void About1Click();
   void BBHelpClick();
 
-  // The enabled states and the image selector as the controls show them now.
-  TViewerState ShownState() const;
-
-  // The three file dialogs of the window.
-  static TFileRequest BMOpenRequest();
-  static TFileRequest PalOpenRequest();
-  static TFileRequest BMPSaveRequest(const QString& presetName);
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
   void BuildMenu();
   void BuildPanel();
   void ConnectCommands();
-  void SetOpenCommands(bool open);  // OpenBM1, NewBM1 and Close1
-  void SetSelectorRange(int imageCount);
+  // Sets every command's enabled state and the image selector's range and value: the one place
+  // where the window takes on a viewer state.
+  void ApplyState(const TViewerState& state);
   void ClearShownImage();
 
   TDialogs& dialogs_;

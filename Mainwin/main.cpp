@@ -5,8 +5,9 @@
 
 #include "About/AboutWindow.h"
 #include "Bmp2Bm/NewBMWindow.h"
-#include "Mainwin/shell/HelpWindow.h"
 #include "Mainwin/MainWindow.h"
+#include "Mainwin/shell/HelpWindow.h"
+#include "Mainwin/shell/Program.h"
 #include "Mainwin/shell/QtDialogs.h"
 
 int main(int argc, char* argv[]) {

@@ -20,6 +20,7 @@ class TQtDialogs : public TDialogs {
   void Warning(const QString& text) override;
   void Error(const QString& text) override;
   void ProgramError(const QString& text) override;
+  bool Confirm(const QString& title, const QString& text) override;
 
   // The persistent dialog of a request id, made and set up for `request` (tests drive it
   // with open() instead of exec()).
@@ -41,6 +42,7 @@ class TQtDialogs : public TDialogs {
   void ShowBox(QMessageBox::Icon icon, const QString& title, const QString& text);
 
   std::map<QString, TPersistent> dialogs_;
+  QString lastFolder_;  // the folder of the file chosen last in any dialog
 };
 
 }  // namespace zarn
