@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "Mainwin/shell/BitmapImage.h"
@@ -107,6 +108,30 @@ QFont PanelFont(const QWidget* window) {
                                       {QStringLiteral("Transparent colour (0-255) :"), 142, 0},
                                   });
 }
+
+// Shows each entry's path so that its file name stays whole: when the path is too long for
+// the list, its folder part is shortened in the middle.
+class TPathDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QString path = option->text;
+    const QFontMetrics& metrics = option->fontMetrics;
+    const int room = option->rect.width() - 8;  // the style's text margins
+    if (metrics.horizontalAdvance(path) <= room) return;
+    const qsizetype nameStart = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
+    const QString name = path.mid(nameStart);
+    const int folderRoom = room - metrics.horizontalAdvance(name);
+    if (nameStart > 0 && folderRoom > 2 * metrics.horizontalAdvance(QChar(0x2026))) {
+      option->text = metrics.elidedText(path.left(nameStart), Qt::ElideMiddle, folderRoom) + name;
+    } else {
+      option->text = metrics.elidedText(path, Qt::ElideLeft, room);
+    }
+  }
+};
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
   auto* label = new QLabel(text, parent);
@@ -226,7 +251,7 @@ void TNewBMWindow::BuildControls() {
   FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
   FileList->setUniformItemSizes(true);
   // Long paths keep their file name in view; the whole path is the entry's tooltip.
-  FileList->setTextElideMode(Qt::ElideMiddle);
+  FileList->setItemDelegate(new TPathDelegate(FileList));
   FileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   FileList->setToolTip(QStringLiteral("Right-click here"));
   FileList->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -128,6 +128,7 @@ void THelpWindow::EnsureWindow() {
 
   const QSize size = DesignSize(window, 640, 480);
   window->resize(size);
+  splitter->setSizes({DesignSize(window, 170, 1).width(), size.width()});
   window_ = window;
 }
 
