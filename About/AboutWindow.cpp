@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <algorithm>
 
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/Program.h"
@@ -39,6 +40,9 @@ QLabel* AddBoxLabel(QWidget* parent, const char* name, const QString& text, int 
   label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   label->setWordWrap(true);
   Place(label, left, top, width, height);
+  // A substitute font's lines can be taller than the design's: the box grows downwards rather
+  // than cut the last line.
+  label->resize(label->width(), std::max(label->height(), label->heightForWidth(label->width())));
   return label;
 }
 
