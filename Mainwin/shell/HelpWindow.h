@@ -46,7 +46,6 @@ class THelpWindow : public QObject, public THelp {
   void ShowContents() override;
 
   // The viewer's own commands, as the requests above use them.
-  bool OpenAtContents();                  // opens the help file at its contents topic
   bool RunMacro(const QString& macro);    // runs a help macro; JumpID is the one known
   bool JumpToTopic(const QString& name);  // shows the topic with this name
 
@@ -68,6 +67,7 @@ class THelpWindow : public QObject, public THelp {
   static std::vector<TTopic> ParseTopics(const QString& html);
 
  private:
+  bool OpenAtContents();  // opens the help file at its contents topic
   void EnsureWindow();
   bool Load();  // reads the help file unless it is read; false shows the missing-file text
   void Present();

@@ -25,15 +25,15 @@ class TQtDialogs : public TDialogs {
   // The persistent dialog of a request id, made and set up for `request` (tests drive it
   // with open() instead of exec()).
   QFileDialog& Prepare(const TFileRequest& request);
-  // What a prepared dialog returned after it was accepted: records the name and filter entry
-  // that the next run offers again.
-  TFileChoice Finish(const TFileRequest& request);
 
   // Builds the message box that Warning, Error and ProgramError run (tests inspect it).
   static std::unique_ptr<QMessageBox> MakeMessageBox(QMessageBox::Icon icon, const QString& title,
                                                      const QString& text);
 
  private:
+  // What a prepared dialog returned after it was accepted: records the name and filter entry
+  // that the next run offers again.
+  TFileChoice Finish(const TFileRequest& request);
   struct TPersistent {
     std::unique_ptr<QFileDialog> Dialog;
     QString LastPath;     // the name chosen last, offered again
