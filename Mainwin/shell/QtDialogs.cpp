@@ -38,16 +38,16 @@ QString MatchSuffixAnyCase(const QDir& folder, const QString& base, const QStrin
   return {};
 }
 
-// The extensions an open dialog tries for a name typed without one: the default, then those
-// of the selected filter ("Desc (*.BM *.CMP)").
+// The extensions an open dialog tries for a name typed without one: those of the selected
+// filter ("Desc (*.BM *.CMP)"), which say what the user is looking for, then the default.
 QStringList SuffixesToTry(const QFileDialog& dialog) {
   QStringList suffixes;
-  if (!dialog.defaultSuffix().isEmpty()) suffixes << dialog.defaultSuffix();
   static const QRegularExpression pattern(QStringLiteral(R"(\*\.(\w+))"));
-  for (auto it = pattern.globalMatch(dialog.selectedNameFilter()); it.hasNext();) {
-    const QString suffix = it.next().captured(1);
-    if (!suffixes.contains(suffix, Qt::CaseInsensitive)) suffixes << suffix;
-  }
+  for (auto it = pattern.globalMatch(dialog.selectedNameFilter()); it.hasNext();)
+    suffixes << it.next().captured(1);
+  if (!dialog.defaultSuffix().isEmpty() &&
+      !suffixes.contains(dialog.defaultSuffix(), Qt::CaseInsensitive))
+    suffixes << dialog.defaultSuffix();
   return suffixes;
 }
 

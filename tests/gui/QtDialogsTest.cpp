@@ -95,7 +95,7 @@ TEST(QtDialogsTest, SaveDialogAppendsTheDefaultExtension) {
 
 TEST(QtDialogsTest, OpenTakesANameWithoutExtensionInAnyCaseAndEveryDialogFollowsTheUser) {
   TempDir dir;
-  for (const char* name : {"wall.bm", "level.cmp", "pal.Bm", "pal.CMP.txt"})
+  for (const char* name : {"wall.bm", "level.cmp", "pal.Bm", "pal.cmp.txt", "level.bm"})
     WriteFileBytes(dir.File(name), Bytes{1});
   TQtDialogs dialogs;
   const TFileRequest bmOpen = TMainWindow::BMOpenRequest();
@@ -109,7 +109,8 @@ TEST(QtDialogsTest, OpenTakesANameWithoutExtensionInAnyCaseAndEveryDialogFollows
   } const rows[] = {
       {&bmOpen, "wall", -1, "wall.bm"},
       {&palOpen, "level", 0, "level.cmp"},
-      {&palOpen, "pal", 1, "pal.Bm"},  // the BM entry's extension when no CMP file matches
+      {&palOpen, "pal", 1, "pal.Bm"},
+      {&palOpen, "level", 1, "level.bm"},  // the selected entry's extension first
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Typed);
