@@ -140,7 +140,6 @@ bool THelpWindow::Load() {
     topics_->clear();
     browser_->setHtml(MissingFileHtml(helpFile_));
     SetStatus(QString());
-    currentTopic_.clear();
     return false;
   }
   const QString html = QString::fromUtf8(file.readAll());
@@ -173,13 +172,8 @@ void THelpWindow::SetStatus(const QString& text) {
   status_->setText(text);
 }
 
-QString THelpWindow::StatusText() const {
-  return status_ ? status_->text() : QString();
-}
-
 void THelpWindow::ShowTopicAt(const TTopic& topic) {
   browser_->setHtml(topic.Html);
-  currentTopic_ = topic.Name;
   for (int i = 0; i < topics_->count(); ++i) {
     if (topics_->item(i)->data(Qt::UserRole).toString() == topic.Name) {
       topics_->setCurrentRow(i);

@@ -38,7 +38,6 @@ class THelpWindow : public QObject, public THelp {
 
   // Fixed once at start-up; the owner is the window the help window stays with.
   void SetHelpFile(const QString& path) { helpFile_ = path; }
-  const QString& HelpFile() const { return helpFile_; }
   void SetOwner(QWidget* owner) { owner_ = owner; }
 
   void ShowContext(int context) override;
@@ -49,13 +48,9 @@ class THelpWindow : public QObject, public THelp {
   bool RunMacro(const QString& macro);    // runs a help macro; JumpID is the one known
   bool JumpToTopic(const QString& name);  // shows the topic with this name
 
-  // For tests and for the window itself.
+  // The help window once a request has made it: its topic list "HelpTopics", the topic text
+  // "HelpText" and the status line "HelpStatus".
   QWidget* Window() const { return window_; }
-  QTextBrowser* Browser() const { return browser_; }
-  QListWidget* Topics() const { return topics_; }
-  QString StatusText() const;
-  const QString& CurrentTopic() const { return currentTopic_; }
-  bool Loaded() const { return loaded_; }
 
   struct TTopic {
     QString Name;
@@ -83,7 +78,6 @@ class THelpWindow : public QObject, public THelp {
   QLabel* status_ = nullptr;
   bool loaded_ = false;
   std::vector<TTopic> topicList_;
-  QString currentTopic_;
 };
 
 }  // namespace zarn
