@@ -6,8 +6,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <algorithm>
 
 #include "Mainwin/shell/DesignScale.h"
+#include "Mainwin/shell/Program.h"
 
 // The artwork lives in this static library's resources; make sure it is registered.
 static void InitAboutResources() {
@@ -38,15 +40,13 @@ QLabel* AddBoxLabel(QWidget* parent, const char* name, const QString& text, int 
   label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   label->setWordWrap(true);
   Place(label, left, top, width, height);
+  // A substitute font's lines can be taller than the design's: the box grows downwards rather
+  // than cut the last line.
+  label->resize(label->width(), std::max(label->height(), label->heightForWidth(label->width())));
   return label;
 }
 
 }  // namespace
-
-QIcon ProgramIcon() {
-  InitAboutResources();
-  return QIcon(QStringLiteral(":/about/zarn.png"));
-}
 
 TAboutWindow::TAboutWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -65,7 +65,7 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   auto* strip = new QLabel(this);
   strip->setObjectName(QStringLiteral("Image1"));
   strip->setPixmap(QPixmap(QStringLiteral(":/about/strip.png")));
-  strip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  strip->setScaledContents(true);  // drawn to its box at every screen resolution
   Place(strip, 0, 0, 50, 260);
 
   QLabel* title = AddLabel(this, "Label1", QStringLiteral("Zarn"), kBlue);
@@ -79,7 +79,7 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   auto* picture = new QLabel(this);
   picture->setObjectName(QStringLiteral("Image2"));
   picture->setPixmap(QPixmap(QStringLiteral(":/about/picture.png")));
-  picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  picture->setScaledContents(true);
   Place(picture, 192, 8, 32, 32);
 
   QLabel* version = AddLabel(this, "Label2", QStringLiteral("Version 1.2"), kAqua);

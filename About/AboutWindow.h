@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QIcon>
 
 namespace zarn {
 
@@ -18,8 +17,5 @@ class TAboutWindow : public QDialog {
   // Only OK (or Enter, its default button) closes the window; Escape does not.
   void keyPressEvent(QKeyEvent* event) override;
 };
-
-// The program icon, for every window of the program.
-QIcon ProgramIcon();
 
 }  // namespace zarn

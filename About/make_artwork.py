@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Draws the About window's artwork and the program icon and writes them as PNG files.
 
-Run from anywhere: writes strip.png (50 x 260, 256 colours), picture.png (32 x 32) and
-zarn.png (64 x 64, the program icon), and the icon's larger sizes for desktops zarn-128.png and
-zarn-256.png next to this script. Plain Python, no imaging library:
+Run from anywhere: writes strip.png (50 x 260, 256 colours) and picture.png (32 x 32) next to
+this script, and the program icon zarn.png (64 x 64) with its larger sizes for desktops,
+zarn-128.png and zarn-256.png, into Mainwin/shell. Plain Python, no imaging library:
 shapes are sampled 4 x 4 per pixel and the PNG files are written with zlib.
 """
 import math
@@ -158,9 +158,10 @@ def strip():
 
 
 def main():
-    write_png_rgba(os.path.join(HERE, "zarn.png"), 64, 64, program_icon(64))
+    shell = os.path.join(os.path.dirname(HERE), "Mainwin", "shell")
+    write_png_rgba(os.path.join(shell, "zarn.png"), 64, 64, program_icon(64))
     for size in (128, 256):
-        write_png_rgba(os.path.join(HERE, "zarn-%d.png" % size), size, size, program_icon(size))
+        write_png_rgba(os.path.join(shell, "zarn-%d.png" % size), size, size, program_icon(size))
     write_png_rgba(os.path.join(HERE, "picture.png"), 32, 32, picture_icon())
     w, h, palette, indices = strip()
     write_png_indexed(os.path.join(HERE, "strip.png"), w, h, palette, indices)

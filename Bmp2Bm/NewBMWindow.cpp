@@ -19,9 +19,11 @@
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "Mainwin/shell/BitmapImage.h"
+#include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/Guard.h"
 #include "Mainwin/shell/HelpContext.h"
@@ -33,12 +35,8 @@ namespace zarn {
 
 namespace {
 
-// The design's outer size includes a frame of 4 pixels on each side and a title bar of 19
-// pixels, which the window system adds around the client area.
 constexpr int kDesignOuterWidth = 560;
 constexpr int kDesignOuterHeight = 440;
-constexpr int kDesignFrameWidth = 8;
-constexpr int kDesignFrameHeight = 27;
 constexpr int kDesignPanelWidth = 224;
 constexpr int kDesignEntryHeight = 13;
 constexpr int kGlyphSize = 18;
@@ -94,43 +92,46 @@ QIcon CreateBMIcon() {
   return icon;
 }
 
-// The captions of the panel have only the room the design gives them next to their neighbours.
-// A font wider than the design's narrow 8-point one would make them overlap: the window's font
-// is then narrowed (by stretch first, then by size) until every caption fits its room.
-QFont FittedFont(const QWidget* window) {
-  const double k = DesignScaleFactor(window);
+// The captions of the panel that have the least room beside their neighbours.
+QFont PanelFont(const QWidget* window) {
   const QStyle* style = window->style();
   const int radio = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
                     style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing) + 2;
   const int check = style->pixelMetric(QStyle::PM_IndicatorWidth) +
                     style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 2;
-  struct TRoom {
-    const char* Caption;
-    int DesignWidth;  // from the caption's left edge to its neighbour
-    int Indicator;    // taken by a radio or check indicator
-  };
-  const TRoom rooms[] = {
-      {kRB8bitCaption, 192, radio},   {kRB16bitCaption, 192, radio},
-      {"Include Palette", 97, check}, {"X-Offset :", 46, 0},
-      {"Y-Offset :", 46, 0},          {"Transparent colour (0-255) :", 142, 0},
-  };
-  const auto fits = [&](const QFont& font) {
-    const QFontMetrics metrics(font);
-    for (const TRoom& r : rooms) {
-      if (metrics.horizontalAdvance(QLatin1String(r.Caption)) >
-          ScaleDesign(r.DesignWidth, k) - r.Indicator) {
-        return false;
-      }
-    }
-    return true;
-  };
-  QFont font = DesignFont(window);
-  for (int stretch = 95; stretch >= 70 && !fits(font); stretch -= 5)
-    font.setStretch(stretch);
-  while (!fits(font) && font.pixelSize() > 8)
-    font.setPixelSize(font.pixelSize() - 1);
-  return font;
+  return FittedDesignFont(window, {
+                                      {QLatin1String(kRB8bitCaption), 192, radio},
+                                      {QLatin1String(kRB16bitCaption), 192, radio},
+                                      {QStringLiteral("Include Palette"), 97, check},
+                                      {QStringLiteral("X-Offset :"), 46, 0},
+                                      {QStringLiteral("Y-Offset :"), 46, 0},
+                                      {QStringLiteral("Transparent colour (0-255) :"), 142, 0},
+                                  });
 }
+
+// Shows each entry's path so that its file name stays whole: when the path is too long for
+// the list, its folder part is shortened in the middle.
+class TPathDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QString path = option->text;
+    const QFontMetrics& metrics = option->fontMetrics;
+    const int room = option->rect.width() - 8;  // the style's text margins
+    if (metrics.horizontalAdvance(path) <= room) return;
+    const qsizetype nameStart = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
+    const QString name = path.mid(nameStart);
+    const int folderRoom = room - metrics.horizontalAdvance(name);
+    if (nameStart > 0 && folderRoom > 2 * metrics.horizontalAdvance(QChar(0x2026))) {
+      option->text = metrics.elidedText(path.left(nameStart), Qt::ElideMiddle, folderRoom) + name;
+    } else {
+      option->text = metrics.elidedText(path, Qt::ElideLeft, room);
+    }
+  }
+};
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
   auto* label = new QLabel(text, parent);
@@ -148,12 +149,6 @@ TSpinEdit* MakeSpinEdit(QWidget* parent, const char* name, int maximum, int valu
   edit->setValue(value);
   Place(edit, left, top, width, 22);
   return edit;
-}
-
-QAction* MakeAction(QMenu* menu, const char* name, const QString& caption) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(QLatin1String(name));
-  return action;
 }
 
 // Paths reach the codec as UTF-8.
@@ -186,7 +181,7 @@ TNewBMWindow::TNewBMWindow(TBMViewer& viewer, TDialogs& dialogs, THelp& help, QW
     : QDialog(parent), viewer_(viewer), dialogs_(dialogs), help_(help) {
   setObjectName(QStringLiteral("NewBMWindow"));
   setWindowTitle(QStringLiteral("Create New BM"));
-  setFont(FittedFont(this));
+  setFont(PanelFont(this));
   setSizeGripEnabled(false);
   SetHelpContext(this, kHelpNewBM);
 
@@ -195,8 +190,7 @@ TNewBMWindow::TNewBMWindow(TBMViewer& viewer, TDialogs& dialogs, THelp& help, QW
   InstallF1Help(this, help_);
 
   // Centred on the screen, not over the main window.
-  resize(DesignSize(this, kDesignOuterWidth - kDesignFrameWidth,
-                    kDesignOuterHeight - kDesignFrameHeight));
+  resize(DesignClientSize(this, kDesignOuterWidth, kDesignOuterHeight));
   if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
     const QSize outer = DesignSize(this, kDesignOuterWidth, kDesignOuterHeight);
     const QPoint centre = s->availableGeometry().center();
@@ -258,6 +252,9 @@ void TNewBMWindow::BuildControls() {
   FileList->setObjectName(QStringLiteral("FileList"));
   FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
   FileList->setUniformItemSizes(true);
+  // Long paths keep their file name in view; the whole path is the entry's tooltip.
+  FileList->setItemDelegate(new TPathDelegate(FileList));
+  FileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   FileList->setToolTip(QStringLiteral("Right-click here"));
   FileList->setContextMenuPolicy(Qt::CustomContextMenu);
   listViewport_ = FileList->viewport();
@@ -279,17 +276,15 @@ void TNewBMWindow::BuildControls() {
                             QStringLiteral("Cancel"), Panel1);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
   Place(BitBtn2, 112, 344, 96, 25);
-  BBHelp = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
-                           QStringLiteral("&Help"), Panel1);
-  BBHelp->setObjectName(QStringLiteral("BBHelp"));
+  BBHelp = MakeHelpButton(Panel1);
   Place(BBHelp, 64, 376, 96, 25);
 
   BMPmenu = new QMenu(this);
   BMPmenu->setObjectName(QStringLiteral("BMPmenu"));
-  Add1 = MakeAction(BMPmenu, "Add1", QStringLiteral("&Add"));
-  Insert1 = MakeAction(BMPmenu, "Insert1", QStringLiteral("&Insert"));
-  Remove1 = MakeAction(BMPmenu, "Remove1", QStringLiteral("&Remove"));
-  Clear1 = MakeAction(BMPmenu, "Clear1", QStringLiteral("&Clear"));
+  Add1 = AddNamedAction(BMPmenu, "Add1", QStringLiteral("&Add"));
+  Insert1 = AddNamedAction(BMPmenu, "Insert1", QStringLiteral("&Insert"));
+  Remove1 = AddNamedAction(BMPmenu, "Remove1", QStringLiteral("&Remove"));
+  Clear1 = AddNamedAction(BMPmenu, "Clear1", QStringLiteral("&Clear"));
 
   // Tab order of the panel's controls.
   QWidget* const chain[] = {BBOk,   BitBtn2,  RB8bit, RB16bit, FileList, BBHelp,     SEXoff,
@@ -313,7 +308,9 @@ void TNewBMWindow::ConnectCommands() {
   connect(Clear1, &QAction::triggered, this, Guarded(dialogs_, [this] { Clear1Click(); }));
   connect(FileList, &QListWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { BMPmenu->popup(FileList->viewport()->mapToGlobal(at)); });
-  connect(FileList, &QListWidget::itemSelectionChanged, this,
+  // The preview follows the current entry on every change of it: a click, the arrow keys, a
+  // press-and-drag over several entries, a right click.
+  connect(FileList, &QListWidget::currentItemChanged, this,
           Guarded(dialogs_, [this] { FileListClick(); }));
   // A click that leaves the selection as it was still shows the clicked entry.
   connect(FileList, &QListWidget::itemClicked, this,
@@ -331,13 +328,21 @@ void TNewBMWindow::showEvent(QShowEvent* event) {
 }
 
 bool TNewBMWindow::eventFilter(QObject* watched, QEvent* event) {
-  // The right button only opens BMPmenu: it neither selects an entry nor makes it current, so
-  // the menu's commands work on the entry the user chose before.
+  // A right click on an entry makes it the current entry, and selects it unless it is selected
+  // already, so that BMPmenu's commands act on the entry the user pointed at. On empty space it
+  // leaves the list as it is. Either way the menu follows (customContextMenuRequested).
   const QEvent::Type type = event->type();
   if (watched == listViewport_ &&
       (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
        type == QEvent::MouseButtonDblClick) &&
       static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    if (type == QEvent::MouseButtonPress) {
+      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      if (QListWidgetItem* item = FileList->itemAt(at)) {
+        FileList->setCurrentItem(item, item->isSelected() ? QItemSelectionModel::NoUpdate
+                                                          : QItemSelectionModel::ClearAndSelect);
+      }
+    }
     return true;
   }
   return QDialog::eventFilter(watched, event);
@@ -413,11 +418,10 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
   }
   PaintTransparent(source, Options());
   auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
+  entry->setToolTip(choice->Path);
   // Entries are 13 design pixels high, or as high as the font needs.
-  const QFontMetrics metrics = FileList->fontMetrics();
-  entry->setSizeHint(
-      QSize(metrics.horizontalAdvance(entry->text()) + 8,
-            std::max(DesignSize(this, 0, kDesignEntryHeight).height(), metrics.height())));
+  entry->setSizeHint(QSize(-1, std::max(DesignSize(this, 0, kDesignEntryHeight).height(),
+                                        FileList->fontMetrics().height())));
   return entry;
 }
 

@@ -51,19 +51,6 @@ class TNewBMWindow : public QDialog {
   TNewBMWindow(TBMViewer& viewer, TDialogs& dialogs, THelp& help, QWidget* parent = nullptr);
   ~TNewBMWindow() override;
 
-  // The handlers, each run by its control as the user works the window (guarded there).
-  // They are public so that tests can drive the window without a display.
-  void FormShow();
-  void RB8bitClick();
-  void RB16bitClick();
-  void Add1Click();
-  void Insert1Click();
-  void Remove1Click();
-  void Clear1Click();
-  void FileListClick();
-  void BBHelpClick();
-  void BBOkClick();
-
   // The kind of BM the radio buttons choose.
   EBMMode Mode() const;
   // The options as the controls show them now (each spin edit's value read from its text).
@@ -80,6 +67,18 @@ class TNewBMWindow : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The handlers, each run by its control as the user works the window (guarded there).
+  void FormShow();
+  void RB8bitClick();
+  void RB16bitClick();
+  void Add1Click();
+  void Insert1Click();
+  void Remove1Click();
+  void Clear1Click();
+  void FileListClick();
+  void BBHelpClick();
+  void BBOkClick();
+
   void BuildControls();
   void ConnectCommands();
   // Derives the enabled states from the list: the mode choices only while it is empty,

@@ -23,9 +23,11 @@
 #include <utility>
 
 #include "Mainwin/shell/BitmapImage.h"
+#include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/Guard.h"
 #include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/Program.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/Messages.h"
 
@@ -48,20 +50,26 @@ void AppendLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
     memo->appendPlainText(QString::fromStdString(line));
 }
 
-QAction* AddAction(QMenu* menu, const char* name, const QString& caption) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(QLatin1String(name));
-  return action;
-}
-
 void AddSeparator(QMenu* menu, const char* name) {
   menu->addSeparator()->setObjectName(QLatin1String(name));
 }
 
-// The outer size of the design includes a frame of 4 pixels on each side and a title bar of
-// 19 pixels, which the window system adds around the client area.
-constexpr int kDesignFrameWidth = 8;
-constexpr int kDesignFrameHeight = 27;
+// The panel's captions that have the least room: the information lines in their memo, the
+// selector's label beside it, the buttons' captions with some room inside their buttons.
+QFont PanelFont(const QWidget* window) {
+  const QStyle* style = window->style();
+  const int memoFrame = style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+  constexpr int kMemoMargin = 4;  // QTextDocument's document margin
+  const int memo = 2 * (memoFrame + kMemoMargin) + 2;
+  const int button = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin) + memoFrame) + 8;
+  return FittedDesignFont(window, {
+                                      {QStringLiteral("Palette Included : Yes"), 128, memo},
+                                      {QStringLiteral("Palette Included : N/A"), 128, memo},
+                                      {QStringLiteral("Image :"), 40, 2},
+                                      {QStringLiteral("Load Palette"), 75, button},
+                                      {QStringLiteral("BM => BMP"), 75, button},
+                                  });
+}
 
 }  // namespace
 
@@ -79,14 +87,16 @@ TFileRequest TMainWindow::PalOpenRequest() {
                          QStringLiteral("CMP"));
 }
 
-TFileRequest TMainWindow::BMPSaveRequest(const QString& presetName) {
+TFileRequest TMainWindow::BMPSaveRequest(const QString& presetName, int imageCount) {
   TFileRequest r = MakeFileRequest(
       QStringLiteral("BMP_Save"), EFileDialogMode::Save, QStringLiteral("Save BMP"),
       {QStringLiteral("Windows BMP files (*.BMP)"), QStringLiteral("PNG images (*.png)")},
       QStringLiteral("BMP"));
   r.FilterSuffixes = {QStringLiteral("BMP"), QStringLiteral("png")};
   r.PresetName = presetName;
-  r.ConfirmOverwrite = true;
+  // Several images are written under numbered names, never under the chosen one: the export
+  // asks about those itself.
+  r.ConfirmOverwrite = imageCount <= 1;
   return r;
 }
 
@@ -94,11 +104,12 @@ TMainWindow::TMainWindow(TDialogs& dialogs, THelp& help, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), help_(help) {
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QLatin1String(kProgramTitle));
-  setFont(DesignFont(this));
+  setFont(PanelFont(this));
   SetHelpContext(this, kHelpMainWindow);
 
   BuildMenu();
   BuildPanel();
+  ApplyState(ClosedViewerState());
   ConnectCommands();
   InstallF1Help(this, help_);
   setAcceptDrops(true);
@@ -106,7 +117,7 @@ TMainWindow::TMainWindow(TDialogs& dialogs, THelp& help, QWidget* parent)
   const double k = DesignScaleFactor(this);
   const QRect outer = DesignRect(179, 98, 520, 400, k);
   move(outer.topLeft());
-  resize(DesignSize(this, 520 - kDesignFrameWidth, 400 - kDesignFrameHeight));
+  resize(DesignClientSize(this, 520, 400));
 }
 
 TMainWindow::~TMainWindow() = default;
@@ -116,18 +127,17 @@ void TMainWindow::BuildMenu() {
   bar->setObjectName(QStringLiteral("Menu"));
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("FileMenu"));
-  OpenBM1 = AddAction(file, "OpenBM1", QStringLiteral("&Open BM"));
-  NewBM1 = AddAction(file, "NewBM1", QStringLiteral("&New BM"));
-  Close1 = AddAction(file, "Close1", QStringLiteral("&Close BM"));
+  OpenBM1 = AddNamedAction(file, "OpenBM1", QStringLiteral("&Open BM"));
+  NewBM1 = AddNamedAction(file, "NewBM1", QStringLiteral("&New BM"));
+  Close1 = AddNamedAction(file, "Close1", QStringLiteral("&Close BM"));
   AddSeparator(file, "N1");
-  Exit = AddAction(file, "Exit", QStringLiteral("E&xit"));
+  Exit = AddNamedAction(file, "Exit", QStringLiteral("E&xit"));
   QMenu* helpMenu = bar->addMenu(QStringLiteral("&Help"));
   helpMenu->setObjectName(QStringLiteral("Help1"));
-  Overview1 = AddAction(helpMenu, "Overview1", QStringLiteral("&Overview"));
-  Contents1 = AddAction(helpMenu, "Contents1", QStringLiteral("&Contents"));
+  Overview1 = AddNamedAction(helpMenu, "Overview1", QStringLiteral("&Overview"));
+  Contents1 = AddNamedAction(helpMenu, "Contents1", QStringLiteral("&Contents"));
   AddSeparator(helpMenu, "N2");
-  About1 = AddAction(helpMenu, "About1", QStringLiteral("&About"));
-  Close1->setEnabled(false);
+  About1 = AddNamedAction(helpMenu, "About1", QStringLiteral("&About"));
 }
 
 void TMainWindow::BuildPanel() {
@@ -163,6 +173,7 @@ void TMainWindow::BuildPanel() {
   BMInfo->setReadOnly(true);
   BMInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   BMInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  BMInfo->setTabChangesFocus(true);
   Place(BMInfo, 16, 104, 128, 96);
 
   BBbm2bmp = new QPushButton(QStringLiteral("BM => BMP"), Panel1);
@@ -190,13 +201,14 @@ void TMainWindow::BuildPanel() {
   ImageInfo->setObjectName(QStringLiteral("ImageInfo"));
   ImageInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   ImageInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ImageInfo->setTabChangesFocus(true);
   Place(ImageInfo, 16, 248, 128, 48);
   // A file dropped on the memo goes to the window, not into the memo's text.
   ImageInfo->setAcceptDrops(false);
 
-  BBHelp = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
-                           QStringLiteral("&Help"), Panel1);
-  BBHelp->setObjectName(QStringLiteral("BBHelp"));
+  BBHelp = MakeHelpButton(Panel1);
+  // Alt+H opens the Help menu; the button answers to a click, F1, Tab and the space bar.
+  BBHelp->setShortcut(QKeySequence());
   Place(BBHelp, 40, 312, 80, 25);
 
   // The panel's controls, in tab order; the image area takes no focus.
@@ -206,10 +218,6 @@ void TMainWindow::BuildPanel() {
   setTabOrder(SEImageNum, ImageInfo);
   setTabOrder(ImageInfo, BBHelp);
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
-
-  BBbm2bmp->setEnabled(false);
-  BBLoadPal->setEnabled(false);
-  SEImageNum->setEnabled(false);
 }
 
 void TMainWindow::ConnectCommands() {
@@ -227,16 +235,15 @@ void TMainWindow::ConnectCommands() {
           Guarded(dialogs_, [this] { SEImageNumChange(); }));
 }
 
-void TMainWindow::SetOpenCommands(bool open) {
-  OpenBM1->setEnabled(!open);
-  NewBM1->setEnabled(!open);
-  Close1->setEnabled(open);
-}
-
-void TMainWindow::SetSelectorRange(int imageCount) {
-  // A BM without images gets the range 0 to 0 rather than the empty range 0 to -1.
-  SEImageNum->setRange(0, std::max(0, imageCount - 1));
-  SEImageNum->setValue(0);
+void TMainWindow::ApplyState(const TViewerState& state) {
+  OpenBM1->setEnabled(state.OpenBM);
+  NewBM1->setEnabled(state.NewBM);
+  Close1->setEnabled(state.Close);
+  BBLoadPal->setEnabled(state.LoadPalette);
+  BBbm2bmp->setEnabled(state.Export);
+  SEImageNum->setEnabled(state.ImageSelector);
+  SEImageNum->setRange(state.SelectorMin, state.SelectorMax);
+  SEImageNum->setValue(state.SelectorValue);
 }
 
 void TMainWindow::ClearShownImage() {
@@ -284,23 +291,21 @@ void TMainWindow::OpenPath(const std::string& path) {
 }
 
 void TMainWindow::ShowReadDocument(const std::string& path, EBMKind kind, EInfoStyle style) {
-  const std::int32_t count = ImageCountOf(document_.Header);
-  const TViewerState opened = OpenedViewerState(kind, count);
+  const TViewerState opened = OpenedViewerState(kind, ImageCountOf(document_.Header));
+  // Until every image is decoded, neither the selector nor the export is offered: a decoding
+  // error ends the command with the BM open and only Close BM to go on with.
+  TViewerState decoding = opened;
+  decoding.ImageSelector = false;
+  decoding.Export = false;
   imagesDecoded_ = false;
-  SetOpenCommands(true);
-  SetSelectorRange(count);
+  ApplyState(decoding);
 
   DecodeForKind(document_, kind);
-  if (kind == EBMKind::Paletted8 || kind == EBMKind::Colour16) {
-    imagesDecoded_ = true;
-    SEImageNum->setEnabled(opened.ImageSelector);
-    BBbm2bmp->setEnabled(opened.Export);
-    SEImageNumChange();
-  } else if (kind == EBMKind::Unpaletted8) {
-    BBLoadPal->setEnabled(true);
-  }
+  imagesDecoded_ = kind == EBMKind::Paletted8 || kind == EBMKind::Colour16;
+  ApplyState(opened);
+  if (imagesDecoded_) SEImageNumChange();
 
-  setWindowTitle(QString::fromStdString(CaptionFor(path)));
+  setWindowTitle(CaptionFor(QString::fromStdString(path)));
   AppendLines(BMInfo, InfoLines(document_.Header, style));
   document_.BaseName = FileNamePart(path);
 }
@@ -322,12 +327,7 @@ void TMainWindow::LoadPalette(const std::string& path, int filterIndex) {
   imagesDecoded_ = false;
   DecodeDocument8(document_);
   imagesDecoded_ = true;
-
-  const std::int32_t count = ImageCountOf(document_.Header);
-  const TViewerState loaded = PaletteLoadedViewerState(count);
-  SEImageNum->setEnabled(loaded.ImageSelector);
-  BBbm2bmp->setEnabled(loaded.Export);
-  SetSelectorRange(count);
+  ApplyState(PaletteLoadedViewerState(ImageCountOf(document_.Header)));
   SEImageNumChange();
 }
 
@@ -349,10 +349,16 @@ void TMainWindow::SEImageNumChange() {
 void TMainWindow::BBbm2bmpClick() {
   const QString preset =
       QString::fromStdString(DefaultExportName(document_.ExportDir, document_.BaseName));
-  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMPSaveRequest(preset));
+  const int count = ImageCountOf(document_.Header);
+  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMPSaveRequest(preset, count));
   if (!choice) return;
-  const std::string path = choice->Path.toStdString();
-  ExportDocument(document_, path, EDurability::Synced, ExportFormatFor(path, choice->FilterIndex));
+  const std::string chosen = choice->Path.toStdString();
+  const std::vector<std::string> existing = ExistingExportFiles(chosen, count);
+  if (!existing.empty() && !dialogs_.Confirm(QStringLiteral("Save BMP"),
+                                             QString::fromStdString(ReplaceQuestion(existing))))
+    return;
+  ExportDocument(document_, chosen, EDurability::Synced,
+                 ExportFormatFor(chosen, choice->FilterIndex));
 }
 
 void TMainWindow::Close1Click() {
@@ -361,10 +367,12 @@ void TMainWindow::Close1Click() {
   ImageInfo->clear();
   Image->SetImageSize(0, 0);
   imagesDecoded_ = false;
-  SetOpenCommands(false);
-  BBbm2bmp->setEnabled(false);
-  BBLoadPal->setEnabled(false);
-  SEImageNum->setEnabled(false);
+  // The selector keeps its range and value while it is disabled.
+  TViewerState closed = ClosedViewerState();
+  closed.SelectorMin = SEImageNum->minimum();
+  closed.SelectorMax = SEImageNum->maximum();
+  closed.SelectorValue = SEImageNum->value();
+  ApplyState(closed);
 }
 
 void TMainWindow::NewBM1Click() {

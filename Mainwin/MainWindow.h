@@ -45,7 +45,26 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   TBMDocument& Document() override { return document_; }
   void ShowReadDocument(const std::string& path, EBMKind kind, EInfoStyle style) override;
 
-  // The commands, each run guarded by its control; public so that tests can run them.
+  // The enabled states and the image selector as the controls show them now.
+  TViewerState ShownState() const;
+
+  // The three file dialogs of the window.
+  static TFileRequest BMOpenRequest();
+  static TFileRequest PalOpenRequest();
+  static TFileRequest BMPSaveRequest(const QString& presetName, int imageCount);
+
+  // Opens a BM named on the program's command line exactly as "Open BM" opens a chosen file;
+  // the next Open dialog offers that name.
+  void OpenFromCommandLine(const QString& path);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // The commands, each run guarded by its control.
   void OpenBM1Click();
   void NewBM1Click();
   void Close1Click();
@@ -58,36 +77,18 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   void About1Click();
   void BBHelpClick();
 
-  // Opens a BM named on the program's command line exactly as "Open BM" opens a chosen file;
-  // the next Open dialog offers that name.
-  void OpenFromCommandLine(const QString& path);
-
   // Drops: what a dropped file would do now, and doing it (guarded, as a command).
   EDropAction DropActionFor(const QString& path) const;
   void DropFile(const QString& path);
   // The one local file that dropped data names, or an empty text.
   static QString DroppedPath(const QMimeData* data);
 
-  // The enabled states and the image selector as the controls show them now.
-  TViewerState ShownState() const;
-
-  // The three file dialogs of the window.
-  static TFileRequest BMOpenRequest();
-  static TFileRequest PalOpenRequest();
-  static TFileRequest BMPSaveRequest(const QString& presetName);
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-
- private:
   void BuildMenu();
   void BuildPanel();
   void ConnectCommands();
-  void SetOpenCommands(bool open);  // OpenBM1, NewBM1 and Close1
-  void SetSelectorRange(int imageCount);
+  // Sets every command's enabled state and the image selector's range and value: the one place
+  // where the window takes on a viewer state.
+  void ApplyState(const TViewerState& state);
   void ClearShownImage();
   void OpenPath(const std::string& path);  // read, then shown or refused with a warning
   void LoadPalette(const std::string& path, int filterIndex);

@@ -13,6 +13,7 @@
 #include "Bmp2Bm/NewBMWindow.h"
 #include "Mainwin/MainWindow.h"
 #include "Mainwin/shell/HelpWindow.h"
+#include "Mainwin/shell/Program.h"
 #include "Mainwin/shell/QtDialogs.h"
 
 #ifndef ZARN_VERSION

@@ -111,10 +111,6 @@ std::vector<std::string> ImageSizeLines(std::int32_t width, std::int32_t height)
   return {"Width : " + std::to_string(width), "Height : " + std::to_string(height)};
 }
 
-std::string CaptionFor(const std::string& path) {
-  return std::string(kProgramTitle) + " : " + path;
-}
-
 bool IsPathSeparator(char c) {
 #if defined(_WIN32)
   return c == '\\' || c == ':' || c == '/';
@@ -172,6 +168,26 @@ EExportFormat ExportFormatFor(const std::string& chosen, int filterIndex) {
   if (extension == ".png") return EExportFormat::Png;
   if (extension == ".bmp") return EExportFormat::Bmp;
   return filterIndex == 1 ? EExportFormat::Png : EExportFormat::Bmp;
+}
+
+std::vector<std::string> ExistingExportFiles(const std::string& chosen, int count) {
+  std::vector<std::string> existing;
+  if (count <= 1) return existing;
+  for (int i = 0; i < count; ++i) {
+    std::string path = ExportPathFor(chosen, i, count);
+    std::error_code ec;
+    if (std::filesystem::exists(PathFromUtf8(path), ec)) existing.push_back(std::move(path));
+  }
+  return existing;
+}
+
+std::string ReplaceQuestion(const std::vector<std::string>& existing) {
+  if (existing.empty()) return {};
+  const std::string first = FileNamePart(existing.front());
+  const std::size_t more = existing.size() - 1;
+  if (more == 0) return first + " already exists. Replace it?";
+  return first + " and " + std::to_string(more) + (more == 1 ? " more file" : " more files") +
+         " already exist. Replace them?";
 }
 
 void ExportDocument(TBMDocument& doc, const std::string& chosen, EDurability durability,

@@ -18,7 +18,6 @@
 namespace zarn {
 
 inline constexpr const char* kErrorRetrievingPalette = "Error retrieving Palette!";
-inline constexpr const char* kProgramTitle = "Zarn";
 
 struct TBMDocument {
   TBMHeader Header{};
@@ -84,8 +83,6 @@ std::string PaletteText(EBMKind kind);  // "Yes", "No", "N/A" or empty
 std::vector<std::string> InfoLines(const TBMHeader& header, EInfoStyle style);
 // "Width : 64" and "Height : 32".
 std::vector<std::string> ImageSizeLines(std::int32_t width, std::int32_t height);
-// "Zarn : <path>".
-std::string CaptionFor(const std::string& path);
 
 // Path pieces. A separator is "/" here; a Windows build also takes "\" and ":".
 bool IsPathSeparator(char c);
@@ -100,6 +97,13 @@ std::string DefaultExportName(const std::string& exportDir, const std::string& b
 // chosen path itself for one image, otherwise "_<index>" before the first "." of the file-name
 // part (at its end when it has none).
 std::string ExportPathFor(const std::string& chosen, int index, int count);
+
+// The numbered files of an export of `count` images to `chosen` that exist already: nothing for
+// one image, whose name the save dialog itself asks about.
+std::vector<std::string> ExistingExportFiles(const std::string& chosen, int count);
+// The question before those files are replaced: "WALL_0.BMP already exists. Replace it?" or
+// "WALL_0.BMP and 2 more files already exist. Replace them?"; file names without their folder.
+std::string ReplaceQuestion(const std::vector<std::string>& existing);
 
 // The extension of a path's file-name part, "." included, in ASCII lower case; empty without one.
 std::string LowerExtension(std::string_view path);

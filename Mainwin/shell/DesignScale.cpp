@@ -1,6 +1,7 @@
 #include "Mainwin/shell/DesignScale.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -41,6 +42,26 @@ QFont DesignFont(const QWidget* widget, int designPixelHeight) {
   QFont font = QApplication::font();
   font.setPixelSize(std::max(1, ScaleDesign(designPixelHeight, DesignScaleFactor(widget))));
   return font;
+}
+
+QFont FittedDesignFont(const QWidget* window, const std::vector<TCaptionRoom>& rooms) {
+  const double k = DesignScaleFactor(window);
+  const auto fits = [&](const QFont& font) {
+    const QFontMetrics metrics(font);
+    return std::all_of(rooms.begin(), rooms.end(), [&](const TCaptionRoom& r) {
+      return metrics.horizontalAdvance(r.Caption) <= ScaleDesign(r.DesignWidth, k) - r.Reserved;
+    });
+  };
+  QFont font = DesignFont(window);
+  for (int stretch = 95; stretch >= 70 && !fits(font); stretch -= 5)
+    font.setStretch(stretch);
+  while (!fits(font) && font.pixelSize() > 8)
+    font.setPixelSize(font.pixelSize() - 1);
+  return font;
+}
+
+QSize DesignClientSize(const QWidget* window, int outerWidth, int outerHeight) {
+  return DesignSize(window, outerWidth - kDesignFrameWidth, outerHeight - kDesignFrameHeight);
 }
 
 }  // namespace zarn

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QRect>
 #include <QSize>
+#include <QString>
+#include <vector>
 
 class QWidget;
 
@@ -36,5 +38,25 @@ inline constexpr int kDesignTextHeight = 11;
 
 // The windows' font: the application's family at `designPixelHeight` pixels of the design.
 QFont DesignFont(const QWidget* widget, int designPixelHeight = kDesignTextHeight);
+
+// A caption and the room the design gives it: `DesignWidth` design pixels from the caption's
+// left edge to its neighbour or its box's edge, less `Reserved` logical pixels that the control
+// itself takes there (an indicator, a frame, margins).
+struct TCaptionRoom {
+  QString Caption;
+  int DesignWidth = 0;
+  int Reserved = 0;
+};
+// The font of a window: the design font, narrowed (by stretch first, then by size) until every
+// caption fits its room. The design's 8-point face is narrower than the common sans-serif faces
+// that stand in for it; this keeps captions inside the boxes they were laid out for.
+QFont FittedDesignFont(const QWidget* window, const std::vector<TCaptionRoom>& rooms);
+
+// The outer sizes of the design include a frame of 4 pixels on each side and a title bar of 19
+// pixels, which the window system adds around the client area.
+inline constexpr int kDesignFrameWidth = 8;
+inline constexpr int kDesignFrameHeight = 27;
+// The client size of a window whose outer size in the design is `outerWidth` x `outerHeight`.
+QSize DesignClientSize(const QWidget* window, int outerWidth, int outerHeight);
 
 }  // namespace zarn

@@ -50,6 +50,8 @@ class TDialogs {
   virtual void Warning(const QString& text) = 0;
   // Error box: title "Error", stop icon, one OK button.
   virtual void Error(const QString& text) = 0;
+  // Question box: `title`, question icon, Yes and No buttons, No the default. True for Yes.
+  virtual bool Confirm(const QString& title, const QString& text) = 0;
   // The program-wide error box for an error a command raised: the text followed by ".",
   // title "Zarn", error icon, one OK button.
   virtual void ProgramError(const QString& text) = 0;

@@ -9,15 +9,18 @@
 namespace zarn {
 
 namespace {
+
 constexpr const char* kHelpContextProperty = "zarnHelpContext";
+
+// The context of `widget` itself (0 when it has none).
+int OwnHelpContext(const QWidget* widget) {
+  return widget ? widget->property(kHelpContextProperty).toInt() : 0;
 }
+
+}  // namespace
 
 void SetHelpContext(QWidget* widget, int context) {
   widget->setProperty(kHelpContextProperty, context);
-}
-
-int OwnHelpContext(const QWidget* widget) {
-  return widget ? widget->property(kHelpContextProperty).toInt() : 0;
 }
 
 int HelpContextOf(const QWidget* widget) {

@@ -9,8 +9,6 @@ namespace zarn {
 class THelp;
 
 void SetHelpContext(QWidget* widget, int context);
-// The context of `widget` itself (0 when it has none).
-int OwnHelpContext(const QWidget* widget);
 // The first non-zero context of `widget` and its parents, up to and including its window.
 int HelpContextOf(const QWidget* widget);
 

@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -61,10 +63,12 @@ std::vector<THelpWindow::TTopic> THelpWindow::ParseTopics(const QString& html) {
   static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
 
   std::vector<TTopic> topics;
+  std::vector<qsizetype> starts;
   for (auto it = heading.globalMatch(html); it.hasNext();) {
     const auto m = it.next();
     const auto id = idAttr.match(m.captured(1));
     if (!id.hasMatch() || id.captured(1).isEmpty()) continue;
+    starts.push_back(m.capturedStart());
     TTopic topic;
     topic.Name = id.captured(1);
     QString title = m.captured(2);
@@ -73,6 +77,14 @@ std::vector<THelpWindow::TTopic> THelpWindow::ParseTopics(const QString& html) {
     if (const auto ctx = contextAttr.match(m.captured(1)); ctx.hasMatch())
       topic.Context = ctx.captured(1).toInt();
     topics.push_back(std::move(topic));
+  }
+  // Each topic's text runs from its heading to the next topic's, or to the end of the body.
+  qsizetype end = html.lastIndexOf(QLatin1String("</body"), -1, Qt::CaseInsensitive);
+  if (end < 0) end = html.size();
+  for (std::size_t i = topics.size(); i > 0; --i) {
+    const qsizetype start = starts[i - 1];
+    topics[i - 1].Html = html.mid(start, std::max<qsizetype>(0, end - start));
+    end = start;
   }
   return topics;
 }
@@ -88,12 +100,13 @@ void THelpWindow::EnsureWindow() {
   window->setAttribute(Qt::WA_DeleteOnClose, false);
 
   auto* splitter = new QSplitter(window);
+  splitter_ = splitter;
   topics_ = new QListWidget(splitter);
   topics_->setObjectName(QStringLiteral("HelpTopics"));
   browser_ = new QTextBrowser(splitter);
   browser_->setObjectName(QStringLiteral("HelpText"));
-  browser_->setOpenLinks(true);
-  browser_->setOpenExternalLinks(false);
+  // Links between topics are followed here, so that each topic is shown on its own.
+  browser_->setOpenLinks(false);
   splitter->setStretchFactor(0, 0);
   splitter->setStretchFactor(1, 1);
   status_ = new QLabel(window);
@@ -108,8 +121,10 @@ void THelpWindow::EnsureWindow() {
   connect(topics_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { JumpToTopic(item->data(Qt::UserRole).toString()); });
   connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-    if (url.scheme().isEmpty() && url.path().isEmpty()) currentTopic_ = url.fragment();
+    if (url.scheme().isEmpty() && url.path().isEmpty()) JumpToTopic(url.fragment());
   });
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+  connect(escape, &QShortcut::activated, window, &QWidget::close);
 
   const QSize size = DesignSize(window, 640, 480);
   window->resize(size);
@@ -125,7 +140,6 @@ bool THelpWindow::Load() {
     topics_->clear();
     browser_->setHtml(MissingFileHtml(helpFile_));
     SetStatus(QString());
-    currentTopic_.clear();
     return false;
   }
   const QString html = QString::fromUtf8(file.readAll());
@@ -136,6 +150,10 @@ bool THelpWindow::Load() {
     auto* item = new QListWidgetItem(topic.Title, topics_);
     item->setData(Qt::UserRole, topic.Name);
   }
+  // The list as wide as its longest title.
+  const int listWidth = topics_->sizeHintForColumn(0) + 2 * topics_->frameWidth() +
+                        topics_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8;
+  splitter_->setSizes({listWidth, std::max(1, window_->width() - listWidth)});
   loaded_ = true;
   return true;
 }
@@ -154,13 +172,8 @@ void THelpWindow::SetStatus(const QString& text) {
   status_->setText(text);
 }
 
-QString THelpWindow::StatusText() const {
-  return status_ ? status_->text() : QString();
-}
-
 void THelpWindow::ShowTopicAt(const TTopic& topic) {
-  browser_->scrollToAnchor(topic.Name);
-  currentTopic_ = topic.Name;
+  browser_->setHtml(topic.Html);
   for (int i = 0; i < topics_->count(); ++i) {
     if (topics_->item(i)->data(Qt::UserRole).toString() == topic.Name) {
       topics_->setCurrentRow(i);

@@ -16,6 +16,7 @@
 
 class QLabel;
 class QListWidget;
+class QSplitter;
 class QTextBrowser;
 class QWidget;
 
@@ -37,7 +38,6 @@ class THelpWindow : public QObject, public THelp {
 
   // Fixed once at start-up; the owner is the window the help window stays with.
   void SetHelpFile(const QString& path) { helpFile_ = path; }
-  const QString& HelpFile() const { return helpFile_; }
   void SetOwner(QWidget* owner) { owner_ = owner; }
 
   void ShowContext(int context) override;
@@ -45,27 +45,24 @@ class THelpWindow : public QObject, public THelp {
   void ShowContents() override;
 
   // The viewer's own commands, as the requests above use them.
-  bool OpenAtContents();                  // opens the help file at its contents topic
   bool RunMacro(const QString& macro);    // runs a help macro; JumpID is the one known
   bool JumpToTopic(const QString& name);  // shows the topic with this name
 
-  // For tests and for the window itself.
+  // The help window once a request has made it: its topic list "HelpTopics", the topic text
+  // "HelpText" and the status line "HelpStatus".
   QWidget* Window() const { return window_; }
-  QTextBrowser* Browser() const { return browser_; }
-  QListWidget* Topics() const { return topics_; }
-  QString StatusText() const;
-  const QString& CurrentTopic() const { return currentTopic_; }
-  bool Loaded() const { return loaded_; }
 
   struct TTopic {
     QString Name;
     QString Title;
     int Context = 0;
+    QString Html;  // the topic's part of the file, from its heading to the next topic's
   };
   // The topics of a help file's HTML, in file order.
   static std::vector<TTopic> ParseTopics(const QString& html);
 
  private:
+  bool OpenAtContents();  // opens the help file at its contents topic
   void EnsureWindow();
   bool Load();  // reads the help file unless it is read; false shows the missing-file text
   void Present();
@@ -75,12 +72,12 @@ class THelpWindow : public QObject, public THelp {
   QString helpFile_;
   QPointer<QWidget> owner_;
   QPointer<QWidget> window_;
+  QSplitter* splitter_ = nullptr;
   QTextBrowser* browser_ = nullptr;
   QListWidget* topics_ = nullptr;
   QLabel* status_ = nullptr;
   bool loaded_ = false;
   std::vector<TTopic> topicList_;
-  QString currentTopic_;
 };
 
 }  // namespace zarn

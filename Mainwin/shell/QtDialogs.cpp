@@ -3,8 +3,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QWidget>
 #include <QWindow>
+
+#include "Mainwin/shell/Program.h"
 
 namespace zarn {
 
@@ -20,7 +24,61 @@ void StayAboveActiveWindow(QWidget& dialog) {
   if (QWindow* window = dialog.windowHandle()) window->setTransientParent(active->windowHandle());
 }
 
+// In `folder`, the file named `base` with one of `suffixes` in any letter case: the name
+// exactly as typed wins, then the first match; empty when there is none.
+QString MatchSuffixAnyCase(const QDir& folder, const QString& base, const QStringList& suffixes) {
+  const QStringList files = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+  for (const QString& suffix : suffixes) {
+    const QString wanted = base + u'.' + suffix;
+    if (files.contains(wanted)) return wanted;
+    for (const QString& file : files) {
+      if (file.compare(wanted, Qt::CaseInsensitive) == 0 && file.startsWith(base)) return file;
+    }
+  }
+  return {};
+}
+
+// The extensions an open dialog tries for a name typed without one: those of the selected
+// filter ("Desc (*.BM *.CMP)"), which say what the user is looking for, then the default.
+QStringList SuffixesToTry(const QFileDialog& dialog) {
+  QStringList suffixes;
+  static const QRegularExpression pattern(QStringLiteral(R"(\*\.(\w+))"));
+  for (auto it = pattern.globalMatch(dialog.selectedNameFilter()); it.hasNext();)
+    suffixes << it.next().captured(1);
+  if (!dialog.defaultSuffix().isEmpty() &&
+      !suffixes.contains(dialog.defaultSuffix(), Qt::CaseInsensitive))
+    suffixes << dialog.defaultSuffix();
+  return suffixes;
+}
+
 }  // namespace
+
+// Qt's file dialog with two checks of the name it is given. An open dialog takes a name typed
+// without extension as the existing file with the default (or the filter's) extension in any
+// letter case: `wall` finds wall.bm as well as wall.BM. A save dialog refuses a name in a folder
+// that does not exist, as the open dialog does, rather than failing when the file is written.
+class TFileDialog : public QFileDialog {
+ public:
+  void accept() override {
+    QLineEdit* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QString typed = edit ? edit->text().trimmed() : QString();
+    if (!typed.isEmpty() && !typed.startsWith(u'"')) {
+      const QFileInfo info(QDir(directory()).filePath(typed));
+      if (acceptMode() == AcceptOpen && info.suffix().isEmpty() && !info.exists()) {
+        const QString found = MatchSuffixAnyCase(info.dir(), info.fileName(), SuffixesToTry(*this));
+        if (!found.isEmpty()) edit->setText(info.dir().filePath(found));
+      } else if (acceptMode() == AcceptSave && !info.dir().exists()) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(),
+                        QStringLiteral("%1\nThe folder does not exist.\nPlease check the name.")
+                            .arg(QDir::toNativeSeparators(info.absolutePath())),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+      }
+    }
+    QFileDialog::accept();
+  }
+};
 
 TQtDialogs::TQtDialogs() = default;
 TQtDialogs::~TQtDialogs() = default;
@@ -28,7 +86,7 @@ TQtDialogs::~TQtDialogs() = default;
 QFileDialog& TQtDialogs::Prepare(const TFileRequest& request) {
   TPersistent& entry = dialogs_[request.Id];
   if (!entry.Dialog) {
-    entry.Dialog = std::make_unique<QFileDialog>();
+    entry.Dialog = std::make_unique<TFileDialog>();
     entry.Dialog->setObjectName(request.Id);
     entry.Dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     entry.Dialog->setViewMode(QFileDialog::Detail);
@@ -59,10 +117,12 @@ QFileDialog& TQtDialogs::Prepare(const TFileRequest& request) {
       dialog.setDefaultSuffix(request.FilterSuffixes.at(entry.FilterIndex));
   }
 
+  // Every dialog opens where the user last chose a file, in any dialog, unless the name it
+  // starts with carries a folder of its own.
+  if (!lastFolder_.isEmpty() && QDir(lastFolder_).exists()) dialog.setDirectory(lastFolder_);
   const QString name = request.PresetName.value_or(entry.LastPath);
   if (!name.isEmpty()) {
     const QFileInfo info(name);
-    // A bare name keeps the dialog in its current folder; a path moves it there.
     if (info.fileName() != name && info.dir().exists()) dialog.setDirectory(info.absolutePath());
     dialog.selectFile(info.fileName());
   }
@@ -78,6 +138,7 @@ TFileChoice TQtDialogs::Finish(const TFileRequest& request) {
   choice.Path = QDir::toNativeSeparators(dialog.selectedFiles().value(0));
   choice.FilterIndex = static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter()));
   entry.LastPath = choice.Path;
+  lastFolder_ = QFileInfo(dialog.selectedFiles().value(0)).absolutePath();
   if (choice.FilterIndex >= 0) entry.FilterIndex = choice.FilterIndex;
   return choice;
 }
@@ -91,9 +152,21 @@ std::optional<TFileChoice> TQtDialogs::RunFileDialog(const TFileRequest& request
   return Finish(request);
 }
 
+namespace {
+
+// The text as a message box shows it: a long path may break after each of its separators (a
+// zero-width space there), so that the whole text is visible however long the path is.
+QString WrappableText(QString text) {
+  text.replace(u'/', QStringLiteral("/\u200B"));
+  text.replace(u'\\', QStringLiteral("\\\u200B"));
+  return text;
+}
+
+}  // namespace
+
 std::unique_ptr<QMessageBox> TQtDialogs::MakeMessageBox(QMessageBox::Icon icon,
                                                         const QString& title, const QString& text) {
-  auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::Ok);
+  auto box = std::make_unique<QMessageBox>(icon, title, WrappableText(text), QMessageBox::Ok);
   box->setTextFormat(Qt::PlainText);
   box->setDefaultButton(QMessageBox::Ok);
   box->setEscapeButton(QMessageBox::Ok);
@@ -116,7 +189,16 @@ void TQtDialogs::Error(const QString& text) {
 }
 
 void TQtDialogs::ProgramError(const QString& text) {
-  ShowBox(QMessageBox::Critical, QStringLiteral("Zarn"), text + u'.');
+  ShowBox(QMessageBox::Critical, QLatin1String(kProgramTitle), text + u'.');
+}
+
+bool TQtDialogs::Confirm(const QString& title, const QString& text) {
+  auto box = MakeMessageBox(QMessageBox::Question, title, text);
+  box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  box->setDefaultButton(QMessageBox::No);
+  box->setEscapeButton(QMessageBox::No);
+  StayAboveActiveWindow(*box);
+  return box->exec() == QMessageBox::Yes;
 }
 
 }  // namespace zarn

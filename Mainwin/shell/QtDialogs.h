@@ -20,19 +20,20 @@ class TQtDialogs : public TDialogs {
   void Warning(const QString& text) override;
   void Error(const QString& text) override;
   void ProgramError(const QString& text) override;
+  bool Confirm(const QString& title, const QString& text) override;
 
   // The persistent dialog of a request id, made and set up for `request` (tests drive it
   // with open() instead of exec()).
   QFileDialog& Prepare(const TFileRequest& request);
-  // What a prepared dialog returned after it was accepted: records the name and filter entry
-  // that the next run offers again.
-  TFileChoice Finish(const TFileRequest& request);
 
   // Builds the message box that Warning, Error and ProgramError run (tests inspect it).
   static std::unique_ptr<QMessageBox> MakeMessageBox(QMessageBox::Icon icon, const QString& title,
                                                      const QString& text);
 
  private:
+  // What a prepared dialog returned after it was accepted: records the name and filter entry
+  // that the next run offers again.
+  TFileChoice Finish(const TFileRequest& request);
   struct TPersistent {
     std::unique_ptr<QFileDialog> Dialog;
     QString LastPath;            // the name chosen last, offered again
@@ -42,6 +43,7 @@ class TQtDialogs : public TDialogs {
   void ShowBox(QMessageBox::Icon icon, const QString& title, const QString& text);
 
   std::map<QString, TPersistent> dialogs_;
+  QString lastFolder_;  // the folder of the file chosen last in any dialog
 };
 
 }  // namespace zarn

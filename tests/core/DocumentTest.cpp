@@ -98,10 +98,9 @@ TEST(InfoLines, OpenedAndCreatedStyles) {
   }
 }
 
-TEST(Texts, ImageSizeAndCaption) {
+TEST(Texts, ImageSize) {
   EXPECT_EQ(ImageSizeLines(64, 32), (std::vector<std::string>{"Width : 64", "Height : 32"}));
   EXPECT_EQ(ImageSizeLines(0, 0), (std::vector<std::string>{"Width : 0", "Height : 0"}));
-  EXPECT_EQ(CaptionFor("/data/WALL.BM"), "Zarn : /data/WALL.BM");
 }
 
 // ---- Path pieces and export names ----------------------------------------------------------

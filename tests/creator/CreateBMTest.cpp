@@ -164,7 +164,7 @@ TEST_F(CreateBMTest, SpinValuesAreTheirTextAndColoursTheirLowEightBits) {
   EXPECT_EQ(options.Blue, 17);
   const fs::path out = dir.File("typed.BM");
   dialogs.AnswerFile(Q(out));
-  window->BBOkClick();
+  Button("BBOk")->click();
   Bytes expected;
   EncodeBM16(expected, LoadAll({a}).Pointers(), 0, 0, 300 & 0xFF, 0, 17);
   EXPECT_EQ(ReadFileBytes(out), expected);

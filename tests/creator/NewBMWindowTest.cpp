@@ -439,25 +439,39 @@ TEST_F(CreatorTest, CtrlClickMakesAnUnselectedEntryCurrentForRemove) {
   EXPECT_EQ(SelectedEntries(), QStringList{Q(a)});
 }
 
-TEST_F(CreatorTest, RightClickOpensTheMenuWithoutTouchingSelectionOrCurrentEntry) {
-  const fs::path a = Bmp8("a.bmp"), b = Bmp8("b.bmp"), c = Bmp8("c.bmp");
+TEST_F(CreatorTest, RightClickMakesThePointedEntryCurrentBeforeTheMenuOpens) {
+  const fs::path a = Bmp8("a.bmp"), b = Bmp8("b.bmp"), c = Bmp8("c.bmp", 5, 4, 3);
   for (const fs::path& p : {a, b, c})
     Add(p);
   ClickEntry(0);
   ClickEntry(1, Qt::ControlModifier);
   QListWidget* list = List();
-  const QPoint onC = list->visualItemRect(list->item(2)).center();
-  QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, onC);
+  const auto rightClick = [list](QPoint at) {
+    QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, at);
+  };
+  const auto centre = [list](int row) { return list->visualItemRect(list->item(row)).center(); };
+  // On a selected entry: it becomes current, the selection stays.
+  rightClick(centre(0));
   EXPECT_EQ(SelectedEntries(), QStringList({Q(a), Q(b)}));
-  EXPECT_EQ(CurrentEntry(), Q(b));
+  EXPECT_EQ(CurrentEntry(), Q(a));
+  // On an unselected entry: it alone is selected, current and previewed.
+  rightClick(centre(2));
+  EXPECT_EQ(SelectedEntries(), QStringList{Q(c)});
+  EXPECT_EQ(CurrentEntry(), Q(c));
+  EXPECT_EQ(Preview()->ImageSize(), QSize(5, 4));
+  // On empty space: the list stays as it is.
+  rightClick(QPoint(4, list->viewport()->height() - 4));
+  EXPECT_EQ(SelectedEntries(), QStringList{Q(c)});
+  EXPECT_EQ(CurrentEntry(), Q(c));
 
   QMenu* menu = Child<QMenu>("BMPmenu");
+  const QPoint onC = centre(2);
   QContextMenuEvent request(QContextMenuEvent::Mouse, onC, list->viewport()->mapToGlobal(onC));
   QApplication::sendEvent(list->viewport(), &request);
   EXPECT_TRUE(menu->isVisible());
   menu->close();
   Action("Remove1")->trigger();
-  EXPECT_EQ(Entries(), QStringList({Q(a), Q(c)}));
+  EXPECT_EQ(Entries(), QStringList({Q(a), Q(b)}));
 }
 
 TEST_F(CreatorTest, EmptyingTheListReturnsToTheEmptyStateAndKeepsThePreview) {
@@ -498,8 +512,20 @@ TEST_F(CreatorTest, PreviewShowsTheCurrentEntryAtNaturalSize) {
   expected.LoadFromBmpFile(small);
   EXPECT_EQ(Preview()->Picture(), BitmapToImage(expected));
 
-  // The keyboard changes the selection too.
+  // The keyboard changes the current entry too.
   QTest::keyClick(List(), Qt::Key_Down);
+  EXPECT_EQ(CurrentEntry(), Q(wide));
+  EXPECT_EQ(Preview()->ImageSize(), QSize(700, 5));
+  // So does a press on one entry dragged onto the next: the preview ends on the entry Remove
+  // would take.
+  QListWidget* list = List();
+  const QPoint first = list->visualItemRect(list->item(0)).center();
+  const QPoint second = list->visualItemRect(list->item(1)).center();
+  ClickEntry(0);
+  ASSERT_EQ(Preview()->ImageSize(), QSize(2, 3));
+  QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+  QTest::mouseMove(list->viewport(), second);
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, second);
   EXPECT_EQ(CurrentEntry(), Q(wide));
   EXPECT_EQ(Preview()->ImageSize(), QSize(700, 5));
   // Larger than the view: the scroll box scrolls.

@@ -29,7 +29,7 @@ inline void PrintTo(const TViewerState& s, std::ostream* os) {
 }
 namespace test {
 inline void PrintTo(const TRecordedMessage& m, std::ostream* os) {
-  const char* kinds[] = {"Warning", "Error", "ProgramError"};
+  const char* kinds[] = {"Warning", "Error", "ProgramError", "Question"};
   *os << kinds[static_cast<int>(m.Kind)] << "(\"" << m.Text.toStdString() << "\")";
 }
 inline void PrintTo(const THelpRequest& r, std::ostream* os) {

@@ -3,9 +3,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTextBrowser>
+#include <QUrl>
 #include <set>
 
 #include "GuiPrinters.h"
@@ -80,6 +82,21 @@ TEST(HelpWindowTest, StartupPathIsTheWorkingDirectoryAndTheFileName) {
             QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + "Zarn.hlp");
 }
 
+// What the help window shows: the topic highlighted in its list, its text, its status line.
+QListWidget* TopicList(const THelpWindow& help) {
+  return help.Window()->findChild<QListWidget*>("HelpTopics");
+}
+QString ShownTopic(const THelpWindow& help) {
+  const QListWidgetItem* item = TopicList(help)->currentItem();
+  return item ? item->data(Qt::UserRole).toString() : QString();
+}
+QString ShownText(const THelpWindow& help) {
+  return help.Window()->findChild<QTextBrowser*>("HelpText")->toPlainText();
+}
+QString StatusLine(const THelpWindow& help) {
+  return help.Window()->findChild<QLabel*>("HelpStatus")->text();
+}
+
 class HelpWindowShowTest : public ::testing::Test {
  protected:
   void SetUp() override { help.SetHelpFile(ShippedHelpFile()); }
@@ -91,30 +108,35 @@ TEST_F(HelpWindowShowTest, ContextRequestsShowTheirTopics) {
       {1, "MainWindow"}, {2, "LoadPalette"}, {3, "Export"}, {4, "NewBM"}};
   for (const auto& [context, topic] : cases) {
     help.ShowContext(context);
-    EXPECT_EQ(help.CurrentTopic(), topic);
     ASSERT_NE(help.Window(), nullptr);
     EXPECT_TRUE(help.Window()->isVisible());
-    EXPECT_EQ(help.Topics()->currentItem()->data(Qt::UserRole).toString(), topic);
+    EXPECT_EQ(ShownTopic(help), topic);
   }
   help.ShowContext(99);
-  EXPECT_TRUE(help.StatusText().contains("99"));
+  EXPECT_TRUE(StatusLine(help).contains("99"));
 }
 
 TEST_F(HelpWindowShowTest, OverviewOpensTheContentsThenJumps) {
   help.ShowTopic("Overview");
-  EXPECT_EQ(help.CurrentTopic(), "Overview");
-  EXPECT_TRUE(help.Browser()->toPlainText().contains("Jedi Knight"));
+  EXPECT_EQ(ShownTopic(help), "Overview");
+  EXPECT_TRUE(ShownText(help).contains("Jedi Knight"));
   EXPECT_TRUE(help.RunMacro("JumpID(\"\",\"Export\")"));
-  EXPECT_EQ(help.CurrentTopic(), "Export");
+  EXPECT_EQ(ShownTopic(help), "Export");
   EXPECT_FALSE(help.RunMacro("CloseWindow()"));
   EXPECT_FALSE(help.JumpToTopic("NoSuchTopic"));
-  EXPECT_EQ(help.CurrentTopic(), "Export");
+  EXPECT_EQ(ShownTopic(help), "Export");
+
+  // A link shows its topic alone and moves the list's highlight with it.
+  emit help.Window()->findChild<QTextBrowser*>("HelpText")->anchorClicked(QUrl("#LoadPalette"));
+  EXPECT_EQ(ShownTopic(help), "LoadPalette");
+  EXPECT_TRUE(ShownText(help).startsWith("Loading a palette"));
+  EXPECT_FALSE(ShownText(help).contains("Exporting images to BMP"));
 }
 
 TEST_F(HelpWindowShowTest, ContentsShowsTheTopicsList) {
   help.ShowContents();
-  EXPECT_EQ(help.CurrentTopic(), "Contents");
-  EXPECT_GE(help.Topics()->count(), 6);
+  EXPECT_EQ(ShownTopic(help), "Contents");
+  EXPECT_GE(TopicList(help)->count(), 6);
 }
 
 TEST(HelpWindowMissingTest, AMissingFileIsReportedInTheHelpWindow) {
@@ -125,16 +147,15 @@ TEST(HelpWindowMissingTest, AMissingFileIsReportedInTheHelpWindow) {
   help.ShowTopic("Overview");  // the contents request fails, so no jump is tried
   ASSERT_NE(help.Window(), nullptr);
   EXPECT_TRUE(help.Window()->isVisible());
-  EXPECT_TRUE(help.Browser()->toPlainText().contains(path));
-  EXPECT_FALSE(help.Loaded());
+  EXPECT_TRUE(ShownText(help).contains(path));
+  EXPECT_EQ(TopicList(help)->count(), 0);
   help.ShowContext(1);
-  EXPECT_TRUE(help.Browser()->toPlainText().contains("could not be opened"));
+  EXPECT_TRUE(ShownText(help).contains("could not be opened"));
 
   // Once the file is there, the next request reads it.
   QFile::copy(ShippedHelpFile(), path);
   help.ShowContext(2);
-  EXPECT_TRUE(help.Loaded());
-  EXPECT_EQ(help.CurrentTopic(), "LoadPalette");
+  EXPECT_EQ(ShownTopic(help), "LoadPalette");
 }
 
 }  // namespace

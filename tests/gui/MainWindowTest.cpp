@@ -231,6 +231,14 @@ TEST_F(MainWindowTest, TabOrderFollowsThePanel) {
     }
     EXPECT_EQ(next->objectName(), order[i + 1]) << "after " << order[i];
   }
+  // The memos pass Tab on rather than take it as a character.
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  ImageInfo()->setFocus();
+  QTest::keyClick(ImageInfo(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Button("BBHelp"));
+  EXPECT_TRUE(ImageInfo()->toPlainText().isEmpty());
 }
 
 // ---- Open BM ---------------------------------------------------------------------------------
@@ -625,18 +633,43 @@ TEST_F(MainWindowTest, ExportOfSeveralImagesNumbersTheFiles) {
   EXPECT_EQ(dialogs.Requests.back().PresetName, Q(dotted / "wall.BMP"));
 }
 
+TEST_F(MainWindowTest, ExportOverExistingNumberedFilesAsksOnceAboutThem) {
+  Open(WriteBM("WALL.BM", Bm8({{2, 2}, {2, 2}, {2, 2}}, true)));
+  TempDir out;
+  WriteFileBytes(out.File("WALL_0.BMP"), Bytes{1});
+  WriteFileBytes(out.File("WALL_2.BMP"), Bytes{2});
+  dialogs.ClearRecords();
+  dialogs.AnswerQuestion(false);
+  Export(out.File("WALL.BMP"));
+  // The dialog does not ask about WALL.BMP, which is not written.
+  EXPECT_FALSE(dialogs.Requests.at(0).ConfirmOverwrite);
+  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{QuestionMessage(
+                                  "WALL_0.BMP and 1 more file already exist. Replace them?")});
+  EXPECT_EQ(dialogs.QuestionTitles, std::vector<QString>{"Save BMP"});
+  // No: nothing written.
+  EXPECT_EQ(ReadFileBytes(out.File("WALL_0.BMP")), Bytes{1});
+  EXPECT_FALSE(fs::exists(out.File("WALL_1.BMP")));
+  EXPECT_TRUE(window->Document().ExportDir.empty());
+
+  dialogs.AnswerQuestion(true);
+  Export(out.File("WALL.BMP"));
+  EXPECT_EQ(out.Entries(), (std::vector<std::string>{"WALL_0.BMP", "WALL_1.BMP", "WALL_2.BMP"}));
+  EXPECT_EQ(ReadFileBytes(out.File("WALL_0.BMP")), SavedForm(window->Document().Bitmaps[0]));
+}
+
 TEST_F(MainWindowTest, ExportErrorEndsAtThatImageInTheErrorBox) {
   Open(WriteBM("W.BM", Bm8({{2, 2}, {2, 2}, {2, 2}}, true)));
   TempDir out;
   // A folder where image 1's file should go cannot be replaced by a file.
   fs::create_directory(out.File("W_1.BMP"));
   dialogs.ClearRecords();
+  dialogs.AnswerQuestion(true);  // replace W_1.BMP
   Export(out.File("W.BMP"));
 
-  ASSERT_EQ(dialogs.Messages.size(), 1u);
-  EXPECT_EQ(dialogs.Messages[0].Kind, EMessageKind::ProgramError);
-  EXPECT_TRUE(dialogs.Messages[0].Text.startsWith("Cannot create file " + Q(out.File("W_1.BMP"))))
-      << dialogs.Messages[0].Text.toStdString();
+  ASSERT_EQ(dialogs.Messages.size(), 2u);
+  EXPECT_EQ(dialogs.Messages[1].Kind, EMessageKind::ProgramError);
+  EXPECT_TRUE(dialogs.Messages[1].Text.startsWith("Cannot create file " + Q(out.File("W_1.BMP"))))
+      << dialogs.Messages[1].Text.toStdString();
   EXPECT_TRUE(fs::exists(out.File("W_0.BMP")));
   EXPECT_FALSE(fs::exists(out.File("W_2.BMP")));
   EXPECT_TRUE(window->Document().ExportDir.empty());

@@ -3,8 +3,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -58,7 +61,7 @@ TEST(QtDialogsTest, SetsUpEachDialogAsRequested) {
   EXPECT_EQ(d.defaultSuffix(), "CMP");
   EXPECT_TRUE(d.testOption(QFileDialog::DontUseNativeDialog));
 
-  QFileDialog& s = dialogs.Prepare(TMainWindow::BMPSaveRequest("WALL.BMP"));
+  QFileDialog& s = dialogs.Prepare(TMainWindow::BMPSaveRequest("WALL.BMP", 1));
   EXPECT_NE(&s, &d);
   EXPECT_EQ(s.acceptMode(), QFileDialog::AcceptSave);
   EXPECT_FALSE(s.testOption(QFileDialog::DontConfirmOverwrite));
@@ -90,7 +93,7 @@ TEST(QtDialogsTest, RunsTheDialogAndKeepsNameAndFilterEntry) {
 TEST(QtDialogsTest, SaveDialogAppendsTheExtensionOfTheSelectedEntry) {
   TempDir dir;
   TQtDialogs dialogs;
-  const TFileRequest request = TMainWindow::BMPSaveRequest(Q(dir.File("start.BMP")));
+  const TFileRequest request = TMainWindow::BMPSaveRequest(Q(dir.File("start.BMP")), 1);
   AcceptNextFileDialog("picture");
   auto choice = dialogs.RunFileDialog(request);
   ASSERT_TRUE(choice.has_value());
@@ -103,6 +106,61 @@ TEST(QtDialogsTest, SaveDialogAppendsTheExtensionOfTheSelectedEntry) {
   EXPECT_EQ(choice->FilterIndex, 1);
   // The entry chosen last comes back with its extension.
   EXPECT_EQ(dialogs.Prepare(request).defaultSuffix(), "png");
+}
+
+TEST(QtDialogsTest, OpenTakesANameWithoutExtensionInAnyCaseAndEveryDialogFollowsTheUser) {
+  TempDir dir;
+  for (const char* name : {"wall.bm", "level.cmp", "pal.Bm", "pal.cmp.txt", "level.bm"})
+    WriteFileBytes(dir.File(name), Bytes{1});
+  TQtDialogs dialogs;
+  const TFileRequest bmOpen = TMainWindow::BMOpenRequest();
+  const TFileRequest palOpen = TMainWindow::PalOpenRequest();
+  dialogs.Prepare(bmOpen).setDirectory(Q(dir.Path()));
+  struct {
+    const TFileRequest* Request;
+    const char* Typed;
+    int Filter;
+    const char* Chosen;
+  } const rows[] = {
+      {&bmOpen, "wall", -1, "wall.bm"},
+      {&palOpen, "level", 0, "level.cmp"},
+      {&palOpen, "pal", 1, "pal.Bm"},
+      {&palOpen, "level", 1, "level.bm"},  // the selected entry's extension first
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Typed);
+    AcceptNextFileDialog(row.Typed, row.Filter);
+    // The palette dialog opens in the folder of the BM chosen before.
+    const auto choice = dialogs.RunFileDialog(*row.Request);
+    ASSERT_TRUE(choice.has_value());
+    EXPECT_EQ(choice->Path, Q(dir.File(row.Chosen)));
+  }
+  EXPECT_EQ(dialogs.Prepare(TMainWindow::BMPSaveRequest("WALL.BMP", 1)).directory(),
+            QDir(Q(dir.Path())));
+}
+
+TEST(QtDialogsTest, SaveRefusesAFolderThatDoesNotExistInTheDialog) {
+  TempDir dir;
+  TQtDialogs dialogs;
+  QString boxText;
+  bool stayedOpen = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(Q(dir.File("missing") / "x.BMP"));
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      boxText = box->text();
+      box->accept();
+    });
+    static_cast<QDialog*>(dialog)->accept();
+    stayedOpen = dialog->isVisible();
+    dialog->reject();
+  });
+  EXPECT_FALSE(dialogs.RunFileDialog(TMainWindow::BMPSaveRequest("x.BMP", 1)).has_value());
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_TRUE(boxText.startsWith(Q(dir.File("missing")))) << boxText.toStdString();
 }
 
 TEST(QtDialogsTest, MessageBoxesHaveTheirTitlesIconsAndOneOKButton) {
@@ -121,22 +179,28 @@ TEST(QtDialogsTest, MessageBoxesHaveTheirTitlesIconsAndOneOKButton) {
   }
 }
 
-TEST(QtDialogsTest, ProgramErrorBoxEndsTheTextWithAFullStop) {
+TEST(QtDialogsTest, ProgramErrorBoxEndsTheTextWithAFullStopAndShowsALongPathWhole) {
+  const QString path = "/nowhere" + QString("/a-rather-long-folder-name").repeated(12) + "/W.BMP";
   TQtDialogs dialogs;
   QString title, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
+  int width = 0, screenWidth = 0;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
     title = box->windowTitle();
     text = box->text();
     icon = box->icon();
+    width = box->width();
+    screenWidth = box->screen()->availableGeometry().width();
     QTest::keyClick(box, Qt::Key_Escape);
   });
-  dialogs.ProgramError("Cannot create file /nowhere/W.BMP");
+  dialogs.ProgramError("Cannot create file " + path);
   EXPECT_EQ(title, "Zarn");
-  EXPECT_EQ(text, "Cannot create file /nowhere/W.BMP.");
+  // The path may break after its separators, which are marked with zero-width spaces.
+  EXPECT_EQ(text.remove(QChar(0x200B)), "Cannot create file " + path + ".");
   EXPECT_EQ(icon, QMessageBox::Critical);
+  EXPECT_LE(width, screenWidth);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/Program.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "PictureBytes.h"
 #include "RecordingHelp.h"
@@ -271,6 +272,7 @@ TEST(AboutWindowTest, ShowsItsFixedContentAndClosesWithOK) {
   EXPECT_EQ(label("Image1")->pixmap().size(), QSize(50, 260));
   EXPECT_EQ(label("Image2")->pixmap().size(), QSize(32, 32));
   EXPECT_EQ(ProgramIcon().availableSizes().value(0), QSize(64, 64));
+  EXPECT_EQ(CaptionFor("/data/WALL.BM"), "Zarn : /data/WALL.BM");
 
   auto* ok = about.findChild<QPushButton*>("BitBtn1");
   ASSERT_NE(ok, nullptr);

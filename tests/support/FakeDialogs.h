@@ -14,7 +14,7 @@
 
 namespace zarn::test {
 
-enum class EMessageKind { Warning, Error, ProgramError };
+enum class EMessageKind { Warning, Error, ProgramError, Question };
 
 struct TRecordedMessage {
   EMessageKind Kind;
@@ -32,7 +32,9 @@ class TFakeDialogs : public TDialogs {
     AnswerFile(QString::fromStdString(path), filterIndex);
   }
   void AnswerCancel() { answers_.push_back(std::nullopt); }
-  bool AllAnswersUsed() const { return answers_.empty(); }
+  // The answer to the next question box; an unexpected question is answered No.
+  void AnswerQuestion(bool yes) { questionAnswers_.push_back(yes); }
+  bool AllAnswersUsed() const { return answers_.empty() && questionAnswers_.empty(); }
 
   std::optional<TFileChoice> RunFileDialog(const TFileRequest& request) override {
     Requests.push_back(request);
@@ -49,20 +51,31 @@ class TFakeDialogs : public TDialogs {
   void ProgramError(const QString& text) override {
     Messages.push_back({EMessageKind::ProgramError, text});
   }
+  bool Confirm(const QString& title, const QString& text) override {
+    Messages.push_back({EMessageKind::Question, text});
+    QuestionTitles.push_back(title);
+    if (questionAnswers_.empty()) return false;
+    const bool yes = questionAnswers_.front();
+    questionAnswers_.pop_front();
+    return yes;
+  }
 
   // Forgets what was recorded (not the queued answers).
   void ClearRecords() {
     Requests.clear();
     Messages.clear();
+    QuestionTitles.clear();
     UnexpectedFileDialogs = 0;
   }
 
   std::vector<TFileRequest> Requests;
   std::vector<TRecordedMessage> Messages;
+  std::vector<QString> QuestionTitles;
   int UnexpectedFileDialogs = 0;
 
  private:
   std::deque<std::optional<TFileChoice>> answers_;
+  std::deque<bool> questionAnswers_;
 };
 
 inline TRecordedMessage WarningMessage(const QString& text) {
@@ -70,6 +83,9 @@ inline TRecordedMessage WarningMessage(const QString& text) {
 }
 inline TRecordedMessage ErrorMessage(const QString& text) {
   return {EMessageKind::Error, text};
+}
+inline TRecordedMessage QuestionMessage(const QString& text) {
+  return {EMessageKind::Question, text};
 }
 inline TRecordedMessage ProgramErrorMessage(const QString& text) {
   return {EMessageKind::ProgramError, text};
