@@ -221,7 +221,7 @@ void TNewBMWindow::BuildControls() {
 
   BMPDisp = new TImageView;
   BMPDisp->setObjectName(QStringLiteral("BMPDisp"));
-  ScrollBox1 = MakeImageScrollBox(BMPDisp, this);
+  ScrollBox1 = new TImageBox(BMPDisp, this);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
   layout->addWidget(ScrollBox1, 1);
@@ -357,6 +357,7 @@ void TNewBMWindow::FormShow() {
   UpdateListState();
   BMPDisp->SetImageSize(0, 0);
   BMPDisp->SetPicture(QImage());
+  ScrollBox1->ActualSize();
 }
 
 void TNewBMWindow::RB8bitClick() {

@@ -23,11 +23,11 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QScrollArea;
 class QShowEvent;
 
 namespace zarn {
 
+class TImageBox;
 class TImageView;
 class TSpinEdit;
 
@@ -116,7 +116,7 @@ class TNewBMWindow : public QDialog {
   QPushButton* BBOk = nullptr;
   QPushButton* BitBtn2 = nullptr;
   QPushButton* BBHelp = nullptr;
-  QScrollArea* ScrollBox1 = nullptr;
+  TImageBox* ScrollBox1 = nullptr;
   TImageView* BMPDisp = nullptr;
   QMenu* BMPmenu = nullptr;
   QAction* Add1 = nullptr;

@@ -20,10 +20,10 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
-class QScrollArea;
 
 namespace zarn {
 
+class TImageBox;
 class TImageView;
 class TSpinEdit;
 
@@ -69,6 +69,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
  private:
   void BuildMenu();
   void BuildPanel();
+  void BuildViewMenu();  // needs the image area
   void ConnectCommands();
   void SetOpenCommands(bool open);  // OpenBM1, NewBM1 and Close1
   void SetSelectorRange(int imageCount);
@@ -96,7 +97,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   TSpinEdit* SEImageNum = nullptr;
   QPlainTextEdit* ImageInfo = nullptr;
   QPushButton* BBHelp = nullptr;
-  QScrollArea* ScrollBox1 = nullptr;
+  TImageBox* ScrollBox1 = nullptr;
   TImageView* Image = nullptr;
 };
 

@@ -214,13 +214,26 @@ TEST(BitmapImageTest, UnshowableLayoutThrowsTheCodecError) {
   EXPECT_THROW(BitmapToImage(bitmap), CodecError);
 }
 
-TEST(ImageViewTest, ShowsACopyAtTheSizeItIsGiven) {
+TEST(ImageViewTest, ShowsACopyAtTheSizeItIsGivenTimesTheZoom) {
   TImageView view;
   const TBitmap bitmap = LoadedBitmap(StandardBmp24(4, 3, Pattern(36)));
   view.ShowBitmap(bitmap);
   EXPECT_EQ(view.ImageSize(), QSize(4, 3));
   EXPECT_EQ(view.size(), QSize(4, 3));
   EXPECT_EQ(view.Picture().size(), QSize(4, 3));
+
+  // Zoomed, the size in image pixels stays; each image pixel is drawn as a square block.
+  const QImage picture = view.Picture();
+  view.SetZoom(200);
+  EXPECT_EQ(view.ImageSize(), QSize(4, 3));
+  EXPECT_EQ(view.size(), QSize(8, 6));
+  const QImage drawn = view.grab().toImage();
+  for (const QPoint p : {QPoint(0, 0), QPoint(3, 2), QPoint(1, 1)})
+    for (const QPoint d : {QPoint(0, 0), QPoint(1, 1)})
+      EXPECT_EQ(drawn.pixel(p * 2 + d), picture.pixel(p)) << p.x() << "," << p.y();
+  view.SetZoom(25);
+  EXPECT_EQ(view.size(), QSize(1, 1));
+
   view.SetImageSize(0, 0);
   EXPECT_EQ(view.size(), QSize(0, 0));
   EXPECT_FALSE(view.Picture().isNull());  // hidden by its size, not forgotten
