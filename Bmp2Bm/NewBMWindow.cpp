@@ -268,17 +268,16 @@ void TNewBMWindow::BuildControls() {
   Label2->setWordWrap(true);
   Place(Label2, 56, 308, 113, 29);
 
-  BBOk = new QPushButton(CreateBMIcon(), QStringLiteral("Create BM"), Panel1);
+  // The buttons' glyphs come with the first showing (LoadGlyphs).
+  BBOk = new QPushButton(QStringLiteral("Create BM"), Panel1);
   BBOk->setObjectName(QStringLiteral("BBOk"));
   BBOk->setIconSize(QSize(kGlyphSize, kGlyphSize));
   BBOk->setDefault(true);
   Place(BBOk, 12, 344, 96, 25);
-  BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                            QStringLiteral("Cancel"), Panel1);
+  BitBtn2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
   Place(BitBtn2, 112, 344, 96, 25);
-  BBHelp = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
-                           QStringLiteral("&Help"), Panel1);
+  BBHelp = new QPushButton(QStringLiteral("&Help"), Panel1);
   BBHelp->setObjectName(QStringLiteral("BBHelp"));
   Place(BBHelp, 64, 376, 96, 25);
 
@@ -321,7 +320,17 @@ void TNewBMWindow::ConnectCommands() {
   connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
 }
 
+void TNewBMWindow::LoadGlyphs() {
+  BBOk->setIcon(CreateBMIcon());
+  BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+  BBHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+  glyphsLoaded_ = true;
+}
+
 void TNewBMWindow::showEvent(QShowEvent* event) {
+  // The glyphs are painted and looked up in the icon theme only when the window is first
+  // shown, so that they cost nothing at program start.
+  if (!glyphsLoaded_) LoadGlyphs();
   QDialog::showEvent(event);
   // Each showing by the program starts afresh; the window system's re-showing (a restore
   // from minimised) does not.

@@ -79,6 +79,7 @@ class TNewBMWindow : public QDialog {
 
  private:
   void BuildControls();
+  void LoadGlyphs();
   void ConnectCommands();
   // Derives the enabled states from the list: the mode choices only while it is empty,
   // Insert, Remove, Clear and Create BM only while it is not.
@@ -127,6 +128,7 @@ class TNewBMWindow : public QDialog {
   // Set while the window changes the list itself, so that only the user's changes of the
   // selection update the preview.
   bool listChanging_ = false;
+  bool glyphsLoaded_ = false;
 };
 
 }  // namespace zarn

@@ -210,10 +210,14 @@ void TMainWindow::BuildPanel() {
   ImageInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Place(ImageInfo, 16, 248, 128, 48);
 
-  BBHelp = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
-                           QStringLiteral("&Help"), Panel1);
+  BBHelp = new QPushButton(QStringLiteral("&Help"), Panel1);
   BBHelp->setObjectName(QStringLiteral("BBHelp"));
   Place(BBHelp, 40, 312, 80, 25);
+  // The help glyph comes from the icon theme, whose first look-up costs more than the rest of
+  // the window together; it is fetched once the event loop runs, after the window is up.
+  QMetaObject::invokeMethod(
+      BBHelp, [this] { BBHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton)); },
+      Qt::QueuedConnection);
 
   // The panel's controls, in tab order; the image area takes no focus.
   setTabOrder(BMInfo, BBbm2bmp);
