@@ -62,19 +62,15 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   setAutoFillBackground(true);
   setFixedSize(DesignSize(this, 232, 261));
 
-  // The pictures and the OK glyph are loaded when the window is first shown (LoadArtwork).
+  // The pictures, the title face and the OK glyph come when the window is first shown
+  // (LoadArtwork).
   auto* strip = new QLabel(this);
   strip->setObjectName(QStringLiteral("Image1"));
   strip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Place(strip, 0, 0, 50, 260);
 
   QLabel* title = AddLabel(this, "Label1", QStringLiteral("Zarn"), kBlue);
-  QFont titleFont = DesignFont(this, 32);
-  titleFont.setBold(true);
-  titleFont.setItalic(true);
-  title->setFont(titleFont);
-  title->adjustSize();
-  PlaceAt(title, 64, 8);
+  PlaceAt(title, 64, 8);  // its bold italic face comes with the artwork
 
   auto* picture = new QLabel(this);
   picture->setObjectName(QStringLiteral("Image2"));
@@ -100,6 +96,12 @@ TAboutWindow::TAboutWindow(QWidget* parent)
 }
 
 void TAboutWindow::LoadArtwork() {
+  auto* title = findChild<QLabel*>(QStringLiteral("Label1"));
+  QFont titleFont = DesignFont(this, 32);
+  titleFont.setBold(true);
+  titleFont.setItalic(true);
+  title->setFont(titleFont);
+  title->adjustSize();
   findChild<QLabel*>(QStringLiteral("Image1"))
       ->setPixmap(QPixmap(QStringLiteral(":/about/strip.png")));
   findChild<QLabel*>(QStringLiteral("Image2"))
@@ -110,8 +112,8 @@ void TAboutWindow::LoadArtwork() {
 }
 
 void TAboutWindow::showEvent(QShowEvent* event) {
-  // Decoding the pictures and looking up the glyph waits until the window is first shown, so
-  // that it costs nothing at program start.
+  // Loading the title's face, decoding the pictures and looking up the glyph wait until the
+  // window is first shown, so that they cost nothing at program start.
   if (!artworkLoaded_) LoadArtwork();
   QDialog::showEvent(event);
   // Centred on the screen, not on the window that opened it.

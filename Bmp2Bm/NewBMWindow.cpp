@@ -184,7 +184,6 @@ TNewBMWindow::TNewBMWindow(TBMViewer& viewer, TDialogs& dialogs, THelp& help, QW
     : QDialog(parent), viewer_(viewer), dialogs_(dialogs), help_(help) {
   setObjectName(QStringLiteral("NewBMWindow"));
   setWindowTitle(QStringLiteral("Create New BM"));
-  setFont(FittedFont(this));
   setSizeGripEnabled(false);
   SetHelpContext(this, kHelpNewBM);
 
@@ -268,7 +267,7 @@ void TNewBMWindow::BuildControls() {
   Label2->setWordWrap(true);
   Place(Label2, 56, 308, 113, 29);
 
-  // The buttons' glyphs come with the first showing (LoadGlyphs).
+  // The buttons' glyphs come with the first showing (FitFontAndGlyphs).
   BBOk = new QPushButton(QStringLiteral("Create BM"), Panel1);
   BBOk->setObjectName(QStringLiteral("BBOk"));
   BBOk->setIconSize(QSize(kGlyphSize, kGlyphSize));
@@ -320,17 +319,21 @@ void TNewBMWindow::ConnectCommands() {
   connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
 }
 
-void TNewBMWindow::LoadGlyphs() {
+void TNewBMWindow::FitFontAndGlyphs() {
+  setFont(FittedFont(this));
+  for (QLabel* label : {Label1, Label3, Label4, Label5, LabelRed, LabelGreen, LabelBlue})
+    label->adjustSize();
   BBOk->setIcon(CreateBMIcon());
   BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
   BBHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
-  glyphsLoaded_ = true;
+  fitted_ = true;
 }
 
 void TNewBMWindow::showEvent(QShowEvent* event) {
-  // The glyphs are painted and looked up in the icon theme only when the window is first
-  // shown, so that they cost nothing at program start.
-  if (!glyphsLoaded_) LoadGlyphs();
+  // Fitting the font (which loads narrower faces), painting the glyphs and looking them up in
+  // the icon theme wait until the window is first shown, so that they cost nothing at program
+  // start.
+  if (!fitted_) FitFontAndGlyphs();
   QDialog::showEvent(event);
   // Each showing by the program starts afresh; the window system's re-showing (a restore
   // from minimised) does not.

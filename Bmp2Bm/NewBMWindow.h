@@ -79,7 +79,8 @@ class TNewBMWindow : public QDialog {
 
  private:
   void BuildControls();
-  void LoadGlyphs();
+  // The window's font narrowed until every caption fits, and the buttons' glyphs.
+  void FitFontAndGlyphs();
   void ConnectCommands();
   // Derives the enabled states from the list: the mode choices only while it is empty,
   // Insert, Remove, Clear and Create BM only while it is not.
@@ -128,7 +129,7 @@ class TNewBMWindow : public QDialog {
   // Set while the window changes the list itself, so that only the user's changes of the
   // selection update the preview.
   bool listChanging_ = false;
-  bool glyphsLoaded_ = false;
+  bool fitted_ = false;
 };
 
 }  // namespace zarn
