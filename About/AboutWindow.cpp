@@ -62,23 +62,20 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   setAutoFillBackground(true);
   setFixedSize(DesignSize(this, 232, 261));
 
+  // The pictures, the title face and the OK glyph come when the window is first shown
+  // (LoadArtwork).
   auto* strip = new QLabel(this);
   strip->setObjectName(QStringLiteral("Image1"));
-  strip->setPixmap(QPixmap(QStringLiteral(":/about/strip.png")));
+  strip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   strip->setScaledContents(true);  // drawn to its box at every screen resolution
   Place(strip, 0, 0, 50, 260);
 
   QLabel* title = AddLabel(this, "Label1", QStringLiteral("Zarn"), kBlue);
-  QFont titleFont = DesignFont(this, 32);
-  titleFont.setBold(true);
-  titleFont.setItalic(true);
-  title->setFont(titleFont);
-  title->adjustSize();
-  PlaceAt(title, 64, 8);
+  PlaceAt(title, 64, 8);  // its bold italic face comes with the artwork
 
   auto* picture = new QLabel(this);
   picture->setObjectName(QStringLiteral("Image2"));
-  picture->setPixmap(QPixmap(QStringLiteral(":/about/picture.png")));
+  picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   picture->setScaledContents(true);
   Place(picture, 192, 8, 32, 32);
 
@@ -91,8 +88,7 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   AddBoxLabel(this, "Label5", QStringLiteral("The Zarn workshop\nzarn.example.org"), 52, 168, 137,
               33);
 
-  auto* ok =
-      new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("BitBtn1"));
   ok->setDefault(true);
   ok->setAutoDefault(true);
@@ -101,7 +97,26 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+void TAboutWindow::LoadArtwork() {
+  auto* title = findChild<QLabel*>(QStringLiteral("Label1"));
+  QFont titleFont = DesignFont(this, 32);
+  titleFont.setBold(true);
+  titleFont.setItalic(true);
+  title->setFont(titleFont);
+  title->adjustSize();
+  findChild<QLabel*>(QStringLiteral("Image1"))
+      ->setPixmap(QPixmap(QStringLiteral(":/about/strip.png")));
+  findChild<QLabel*>(QStringLiteral("Image2"))
+      ->setPixmap(QPixmap(QStringLiteral(":/about/picture.png")));
+  findChild<QPushButton*>(QStringLiteral("BitBtn1"))
+      ->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+  artworkLoaded_ = true;
+}
+
 void TAboutWindow::showEvent(QShowEvent* event) {
+  // Loading the title's face, decoding the pictures and looking up the glyph wait until the
+  // window is first shown, so that they cost nothing at program start.
+  if (!artworkLoaded_) LoadArtwork();
   QDialog::showEvent(event);
   // Centred on the screen, not on the window that opened it.
   if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {

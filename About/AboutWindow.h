@@ -16,6 +16,10 @@ class TAboutWindow : public QDialog {
   void showEvent(QShowEvent* event) override;
   // Only OK (or Enter, its default button) closes the window; Escape does not.
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void LoadArtwork();
+  bool artworkLoaded_ = false;
 };
 
 }  // namespace zarn

@@ -181,7 +181,6 @@ TNewBMWindow::TNewBMWindow(TBMViewer& viewer, TDialogs& dialogs, THelp& help, QW
     : QDialog(parent), viewer_(viewer), dialogs_(dialogs), help_(help) {
   setObjectName(QStringLiteral("NewBMWindow"));
   setWindowTitle(QStringLiteral("Create New BM"));
-  setFont(PanelFont(this));
   setSizeGripEnabled(false);
   SetHelpContext(this, kHelpNewBM);
 
@@ -217,7 +216,7 @@ void TNewBMWindow::BuildControls() {
 
   BMPDisp = new TImageView;
   BMPDisp->setObjectName(QStringLiteral("BMPDisp"));
-  ScrollBox1 = MakeImageScrollBox(BMPDisp, this);
+  ScrollBox1 = new TImageBox(BMPDisp, this);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
   layout->addWidget(ScrollBox1, 1);
@@ -267,13 +266,13 @@ void TNewBMWindow::BuildControls() {
   Label2->setWordWrap(true);
   Place(Label2, 56, 308, 113, 29);
 
-  BBOk = new QPushButton(CreateBMIcon(), QStringLiteral("Create BM"), Panel1);
+  // The buttons' glyphs come with the first showing (FitFontAndGlyphs).
+  BBOk = new QPushButton(QStringLiteral("Create BM"), Panel1);
   BBOk->setObjectName(QStringLiteral("BBOk"));
   BBOk->setIconSize(QSize(kGlyphSize, kGlyphSize));
   BBOk->setDefault(true);
   Place(BBOk, 12, 344, 96, 25);
-  BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                            QStringLiteral("Cancel"), Panel1);
+  BitBtn2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
   Place(BitBtn2, 112, 344, 96, 25);
   BBHelp = MakeHelpButton(Panel1);
@@ -320,7 +319,21 @@ void TNewBMWindow::ConnectCommands() {
   connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
 }
 
+void TNewBMWindow::FitFontAndGlyphs() {
+  setFont(PanelFont(this));
+  for (QLabel* label : {Label1, Label3, Label4, Label5, LabelRed, LabelGreen, LabelBlue})
+    label->adjustSize();
+  BBOk->setIcon(CreateBMIcon());
+  BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+  BBHelp->setIcon(HelpGlyph(this));
+  fitted_ = true;
+}
+
 void TNewBMWindow::showEvent(QShowEvent* event) {
+  // Fitting the font (which loads narrower faces), painting the glyphs and looking them up in
+  // the icon theme wait until the window is first shown, so that they cost nothing at program
+  // start.
+  if (!fitted_) FitFontAndGlyphs();
   QDialog::showEvent(event);
   // Each showing by the program starts afresh; the window system's re-showing (a restore
   // from minimised) does not.
@@ -364,6 +377,7 @@ void TNewBMWindow::FormShow() {
   UpdateListState();
   BMPDisp->SetImageSize(0, 0);
   BMPDisp->SetPicture(QImage());
+  ScrollBox1->ActualSize();
 }
 
 void TNewBMWindow::RB8bitClick() {

@@ -23,11 +23,11 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QScrollArea;
 class QShowEvent;
 
 namespace zarn {
 
+class TImageBox;
 class TImageView;
 class TSpinEdit;
 
@@ -80,6 +80,8 @@ class TNewBMWindow : public QDialog {
   void BBOkClick();
 
   void BuildControls();
+  // The window's font narrowed until every caption fits, and the buttons' glyphs.
+  void FitFontAndGlyphs();
   void ConnectCommands();
   // Derives the enabled states from the list: the mode choices only while it is empty,
   // Insert, Remove, Clear and Create BM only while it is not.
@@ -117,7 +119,7 @@ class TNewBMWindow : public QDialog {
   QPushButton* BBOk = nullptr;
   QPushButton* BitBtn2 = nullptr;
   QPushButton* BBHelp = nullptr;
-  QScrollArea* ScrollBox1 = nullptr;
+  TImageBox* ScrollBox1 = nullptr;
   TImageView* BMPDisp = nullptr;
   QMenu* BMPmenu = nullptr;
   QAction* Add1 = nullptr;
@@ -128,6 +130,7 @@ class TNewBMWindow : public QDialog {
   // Set while the window changes the list itself, so that only the user's changes of the
   // selection update the preview.
   bool listChanging_ = false;
+  bool fitted_ = false;
 };
 
 }  // namespace zarn

@@ -1,6 +1,7 @@
 #include "Mainwin/MainWindow.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
@@ -109,6 +110,7 @@ TMainWindow::TMainWindow(TDialogs& dialogs, THelp& help, QWidget* parent)
 
   BuildMenu();
   BuildPanel();
+  BuildViewMenu();
   ApplyState(ClosedViewerState());
   ConnectCommands();
   InstallF1Help(this, help_);
@@ -140,6 +142,32 @@ void TMainWindow::BuildMenu() {
   About1 = AddNamedAction(helpMenu, "About1", QStringLiteral("&About"));
 }
 
+void TMainWindow::BuildViewMenu() {
+  // Between File and Help: the image area's zoom commands, then every step, the current one
+  // checked.
+  QMenu* view = new QMenu(QStringLiteral("&View"), this);
+  view->setObjectName(QStringLiteral("ViewMenu"));
+  menuBar()->insertMenu(menuBar()->actions().at(1), view);
+  view->addAction(ScrollBox1->ZoomInAction());
+  view->addAction(ScrollBox1->ZoomOutAction());
+  view->addAction(ScrollBox1->ActualSizeAction());
+  AddSeparator(view, "N3");
+  auto* steps = new QActionGroup(view);
+  for (const int step : kZoomSteps) {
+    QAction* action = view->addAction(QStringLiteral("%1 %").arg(step));
+    action->setObjectName(QStringLiteral("Zoom%1").arg(step));
+    action->setCheckable(true);
+    action->setChecked(step == ScrollBox1->Zoom());
+    action->setData(step);
+    steps->addAction(action);
+    connect(action, &QAction::triggered, this, [this, step] { ScrollBox1->SetZoom(step); });
+  }
+  connect(ScrollBox1, &TImageBox::ZoomChanged, steps, [steps](int percent) {
+    for (QAction* action : steps->actions())
+      if (action->data().toInt() == percent) action->setChecked(true);
+  });
+}
+
 void TMainWindow::BuildPanel() {
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
@@ -158,7 +186,7 @@ void TMainWindow::BuildPanel() {
   Image->setObjectName(QStringLiteral("Image"));
   const QSize initial = DesignSize(this, 105, 105);
   Image->SetImageSize(initial.width(), initial.height());
-  ScrollBox1 = MakeImageScrollBox(Image, client);
+  ScrollBox1 = new TImageBox(Image, client);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   layout->addWidget(ScrollBox1, 1);
   setCentralWidget(client);
@@ -210,6 +238,10 @@ void TMainWindow::BuildPanel() {
   // Alt+H opens the Help menu; the button answers to a click, F1, Tab and the space bar.
   BBHelp->setShortcut(QKeySequence());
   Place(BBHelp, 40, 312, 80, 25);
+  // The help glyph comes from the icon theme, whose first look-up costs more than the rest of
+  // the window together; it is fetched once the event loop runs, after the window is up.
+  QMetaObject::invokeMethod(
+      BBHelp, [this] { BBHelp->setIcon(HelpGlyph(this)); }, Qt::QueuedConnection);
 
   // The panel's controls, in tab order; the image area takes no focus.
   setTabOrder(BMInfo, BBbm2bmp);
@@ -366,6 +398,7 @@ void TMainWindow::Close1Click() {
   BMInfo->clear();
   ImageInfo->clear();
   Image->SetImageSize(0, 0);
+  ScrollBox1->ActualSize();
   imagesDecoded_ = false;
   // The selector keeps its range and value while it is disabled.
   TViewerState closed = ClosedViewerState();

@@ -23,10 +23,10 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
-class QScrollArea;
 
 namespace zarn {
 
+class TImageBox;
 class TImageView;
 class TSpinEdit;
 
@@ -85,6 +85,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
 
   void BuildMenu();
   void BuildPanel();
+  void BuildViewMenu();  // needs the image area
   void ConnectCommands();
   // Sets every command's enabled state and the image selector's range and value: the one place
   // where the window takes on a viewer state.
@@ -117,7 +118,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   TSpinEdit* SEImageNum = nullptr;
   QPlainTextEdit* ImageInfo = nullptr;
   QPushButton* BBHelp = nullptr;
-  QScrollArea* ScrollBox1 = nullptr;
+  TImageBox* ScrollBox1 = nullptr;
   TImageView* Image = nullptr;
 };
 

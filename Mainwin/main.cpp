@@ -61,8 +61,8 @@ int main(int argc, char* argv[]) {
     return 0;
   }
 
-  // Whole device pixel ratios draw images one image pixel per device pixel; the rest of the
-  // screen's scale goes into the DPI, which the layout scales by.
+  // Whole device pixel ratios draw each image pixel as a whole square of device pixels at every
+  // zoom step; the rest of the screen's scale goes into the DPI, which the layout scales by.
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
       Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
   // Qt's own file dialogs on every desktop, so that they behave the same everywhere.

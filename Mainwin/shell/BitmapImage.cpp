@@ -1,8 +1,11 @@
 #include "Mainwin/shell/BitmapImage.h"
 
-#include <QEvent>
+#include <QAction>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -49,12 +52,17 @@ void TImageView::SetImageSize(int width, int height) {
   ApplySize();
 }
 
+void TImageView::SetZoom(int percent) {
+  if (percent <= 0 || percent == zoom_) return;
+  zoom_ = percent;
+  ApplySize();
+  update();
+}
+
 void TImageView::ApplySize() {
-  // The view's logical size covers imageSize_ device pixels, so the picture is not enlarged on
-  // screens with a device pixel ratio above 1.
-  const double ratio = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
-  setFixedSize(static_cast<int>(std::ceil(imageSize_.width() / ratio)),
-               static_cast<int>(std::ceil(imageSize_.height() / ratio)));
+  // Logical pixels, whatever the screen's device pixel ratio: at 100 % an image pixel covers a
+  // logical pixel, so a picture looks the same size on every screen.
+  setFixedSize(ZoomedLength(imageSize_.width(), zoom_), ZoomedLength(imageSize_.height(), zoom_));
 }
 
 void TImageView::SetPicture(const QImage& image) {
@@ -68,33 +76,133 @@ void TImageView::ShowBitmap(const TBitmap& bitmap) {
   SetPicture(image);
 }
 
-void TImageView::paintEvent(QPaintEvent* /*event*/) {
+void TImageView::paintEvent(QPaintEvent* event) {
   if (picture_.isNull()) return;
-  QImage shown = picture_;
-  shown.setDevicePixelRatio(devicePixelRatioF());
+  // Only the image pixels under the exposed area are drawn, so a large zoom costs no more than
+  // the part of the screen it covers.
+  const double scale = zoom_ / 100.0;
+  const QRect exposed = event->rect();
+  const auto first = [scale](int at, int limit) {
+    return std::clamp(static_cast<int>(std::floor(at / scale)), 0, limit);
+  };
+  const auto past = [scale](int at, int limit) {
+    return std::clamp(static_cast<int>(std::ceil((at + 1) / scale)), 0, limit);
+  };
+  const int x0 = first(exposed.left(), picture_.width());
+  const int x1 = past(exposed.right(), picture_.width());
+  const int y0 = first(exposed.top(), picture_.height());
+  const int y1 = past(exposed.bottom(), picture_.height());
+  if (x1 <= x0 || y1 <= y0) return;
   QPainter painter(this);
-  painter.drawImage(QPointF(0, 0), shown);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);  // nearest neighbour
+  painter.drawImage(QRectF(x0 * scale, y0 * scale, (x1 - x0) * scale, (y1 - y0) * scale), picture_,
+                    QRect(x0, y0, x1 - x0, y1 - y0));
 }
 
-void TImageView::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::ScreenChangeInternal) ApplySize();
+namespace {
+
+QAction* MakeZoomAction(QWidget* owner, const char* name, const QString& caption,
+                        const QList<QKeySequence>& keys) {
+  auto* action = new QAction(caption, owner);
+  action->setObjectName(QLatin1String(name));
+  action->setShortcuts(keys);
+  action->setShortcutContext(Qt::WindowShortcut);
+  owner->addAction(action);
+  return action;
 }
 
-QScrollArea* MakeImageScrollBox(TImageView* view, QWidget* parent) {
-  auto* box = new QScrollArea(parent);
-  QPalette palette = box->palette();
+}  // namespace
+
+TImageBox::TImageBox(TImageView* view, QWidget* parent) : QScrollArea(parent), view_(view) {
+  QPalette palette = this->palette();
   palette.setColor(QPalette::Window, Qt::black);
   palette.setColor(QPalette::Base, Qt::black);
-  box->setPalette(palette);
-  box->setBackgroundRole(QPalette::Window);
-  box->setAutoFillBackground(true);
-  box->viewport()->setPalette(palette);
-  box->viewport()->setAutoFillBackground(true);
-  box->setWidgetResizable(false);
-  box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  box->setWidget(view);
-  return box;
+  setPalette(palette);
+  setBackgroundRole(QPalette::Window);
+  setAutoFillBackground(true);
+  viewport()->setPalette(palette);
+  viewport()->setAutoFillBackground(true);
+  setWidgetResizable(false);
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  setWidget(view);
+  view_->SetZoom(zoom_.Percent());
+
+  // Ctrl+= too, for keyboards where "+" needs Shift.
+  zoomIn_ = MakeZoomAction(
+      this, "ZoomIn1", QStringLiteral("Zoom &In"),
+      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  zoomOut_ = MakeZoomAction(this, "ZoomOut1", QStringLiteral("Zoom &Out"),
+                            {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+  actualSize_ = MakeZoomAction(this, "ActualSize1", QStringLiteral("&Actual Size"),
+                               {QKeySequence(Qt::CTRL | Qt::Key_0)});
+  connect(zoomIn_, &QAction::triggered, this, &TImageBox::ZoomIn);
+  connect(zoomOut_, &QAction::triggered, this, &TImageBox::ZoomOut);
+  connect(actualSize_, &QAction::triggered, this, &TImageBox::ActualSize);
+  UpdateActions();
+}
+
+void TImageBox::ZoomIn() {
+  const TZoomAnchor anchor = CentreAnchor();
+  if (zoom_.ZoomIn()) ApplyZoom(anchor);
+}
+
+void TImageBox::ZoomOut() {
+  const TZoomAnchor anchor = CentreAnchor();
+  if (zoom_.ZoomOut()) ApplyZoom(anchor);
+}
+
+void TImageBox::ActualSize() {
+  const TZoomAnchor anchor = CentreAnchor();
+  if (zoom_.Reset()) ApplyZoom(anchor);
+}
+
+void TImageBox::SetZoom(int percent) {
+  const TZoomAnchor anchor = CentreAnchor();
+  if (zoom_.Set(percent)) ApplyZoom(anchor);
+}
+
+void TImageBox::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    QScrollArea::wheelEvent(event);
+    return;
+  }
+  // The image point under the pointer stays under it.
+  const QPoint angle = event->angleDelta();
+  const QPointF at = event->position();
+  const TZoomAnchor anchor{ImagePointAt(at), at};
+  if (zoom_.Wheel(angle.y() != 0 ? angle.y() : angle.x())) ApplyZoom(anchor);
+  event->accept();
+}
+
+QPointF TImageBox::ImagePointAt(QPointF at) const {
+  const double scale = view_->Zoom() / 100.0;
+  const QSize size = view_->ImageSize();
+  const QPointF point((at.x() + horizontalScrollBar()->value()) / scale,
+                      (at.y() + verticalScrollBar()->value()) / scale);
+  return {std::clamp(point.x(), 0.0, double(size.width())),
+          std::clamp(point.y(), 0.0, double(size.height()))};
+}
+
+TImageBox::TZoomAnchor TImageBox::CentreAnchor() const {
+  // The middle of the part of the picture in sight goes to the middle of the box, so that a
+  // small picture that outgrows the box shows its middle rather than a corner.
+  const QRect shown = viewport()->rect() & view_->geometry();
+  if (shown.isEmpty()) return {};
+  return {ImagePointAt(QRectF(shown).center()), QRectF(viewport()->rect()).center()};
+}
+
+void TImageBox::ApplyZoom(const TZoomAnchor& anchor) {
+  view_->SetZoom(zoom_.Percent());
+  const double scale = zoom_.Percent() / 100.0;
+  horizontalScrollBar()->setValue(qRound(anchor.ImagePoint.x() * scale - anchor.At.x()));
+  verticalScrollBar()->setValue(qRound(anchor.ImagePoint.y() * scale - anchor.At.y()));
+  UpdateActions();
+  emit ZoomChanged(zoom_.Percent());
+}
+
+void TImageBox::UpdateActions() {
+  zoomIn_->setEnabled(zoom_.Percent() != kZoomSteps.back());
+  zoomOut_->setEnabled(zoom_.Percent() != kZoomSteps.front());
 }
 
 }  // namespace zarn

@@ -1,13 +1,16 @@
-// Showing bitmaps on screen: the conversion of a TBitmap's true picture to a QImage, and the
-// image view that draws a picture at its natural size in the top-left corner.
+// Showing bitmaps on screen: the conversion of a TBitmap's true picture to a QImage, the image
+// view that draws a picture in its top-left corner at a zoom, and the scroll box that zooms it.
 #pragma once
 
 #include <QImage>
+#include <QScrollArea>
 #include <QWidget>
 
+#include "Mainwin/core/Zoom.h"
 #include "codec/Bitmap.h"
 
-class QScrollArea;
+class QAction;
+class QWheelEvent;
 
 namespace zarn {
 
@@ -16,9 +19,10 @@ namespace zarn {
 // be allocated.
 QImage BitmapToImage(const TBitmap& bitmap);
 
-// An image view: draws a copy of its picture at natural size (one image pixel on one device
-// pixel) at its top-left corner, neither stretched nor centred. Its size is set by the commands,
-// in image pixels, independently of the picture, as the windows' image views are.
+// An image view: draws a copy of its picture at its top-left corner, neither stretched to the
+// view nor centred, with each image pixel a square of zoom / 100 logical pixels (nearest
+// neighbour, so a texture stays crisp). Its size is set by the commands, in image pixels,
+// independently of the picture, as the windows' image views are.
 class TImageView : public QWidget {
   Q_OBJECT
 
@@ -27,8 +31,12 @@ class TImageView : public QWidget {
 
   // Sets the view's size in image pixels (0 x 0 hides everything).
   void SetImageSize(int width, int height);
-  // The view's size in image pixels, as last set.
+  // The view's size in image pixels, as last set, whatever the zoom.
   QSize ImageSize() const { return imageSize_; }
+
+  // The zoom in percent; 100 shows one image pixel per logical pixel.
+  void SetZoom(int percent);
+  int Zoom() const { return zoom_; }
 
   // Makes the picture a copy of `image` (or of the bitmap's picture).
   void SetPicture(const QImage& image);
@@ -40,17 +48,63 @@ class TImageView : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   void ApplySize();
 
   QImage picture_;
   QSize imageSize_;
+  int zoom_ = kActualSize;
 };
 
-// A scroll box with a black background holding `view` at its top-left corner; scroll bars
-// show when the view is larger than the visible area.
-QScrollArea* MakeImageScrollBox(TImageView* view, QWidget* parent);
+// A scroll box with a black background holding an image view at its top-left corner; scroll
+// bars show when the view is larger than the visible area. It zooms the view: Ctrl + wheel over
+// the box, and its actions Zoom In (Ctrl++), Zoom Out (Ctrl+-) and Actual Size (Ctrl+0), whose
+// keys work anywhere in the box's window.
+class TImageBox : public QScrollArea {
+  Q_OBJECT
+
+ public:
+  TImageBox(TImageView* view, QWidget* parent);
+
+  TImageView* View() const { return view_; }
+  int Zoom() const { return zoom_.Percent(); }
+  QAction* ZoomInAction() const { return zoomIn_; }
+  QAction* ZoomOutAction() const { return zoomOut_; }
+  QAction* ActualSizeAction() const { return actualSize_; }
+
+  // Keyboard and menu zooms keep the middle of the visible area in place.
+  void ZoomIn();
+  void ZoomOut();
+  void ActualSize();
+  // Goes to `percent` when it is a zoom step.
+  void SetZoom(int percent);
+
+ signals:
+  void ZoomChanged(int percent);
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  // An image point (in image pixels) and the place in the viewport where it is to show.
+  struct TZoomAnchor {
+    QPointF ImagePoint;
+    QPointF At;
+  };
+  // The image point under `at` (viewport coordinates), kept within the picture.
+  QPointF ImagePointAt(QPointF at) const;
+  TZoomAnchor CentreAnchor() const;
+  // Shows the zoom now in zoom_, with `anchor`'s image point at its place.
+  void ApplyZoom(const TZoomAnchor& anchor);
+  // Zoom In and Zoom Out are disabled at the largest and the smallest step.
+  void UpdateActions();
+
+  TImageView* view_;
+  TZoom zoom_;
+  QAction* zoomIn_ = nullptr;
+  QAction* zoomOut_ = nullptr;
+  QAction* actualSize_ = nullptr;
+};
 
 }  // namespace zarn

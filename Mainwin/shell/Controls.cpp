@@ -14,11 +14,14 @@ QAction* AddNamedAction(QMenu* menu, const char* name, const QString& caption) {
 }
 
 QPushButton* MakeHelpButton(QWidget* parent) {
-  // The question mark reads as help; the style's help-button glyph can look like an alarm.
-  auto* button = new QPushButton(parent->style()->standardIcon(QStyle::SP_MessageBoxQuestion),
-                                 QStringLiteral("&Help"), parent);
+  auto* button = new QPushButton(QStringLiteral("&Help"), parent);
   button->setObjectName(QStringLiteral("BBHelp"));
   return button;
+}
+
+QIcon HelpGlyph(const QWidget* widget) {
+  // The question mark reads as help; the style's help-button glyph can look like an alarm.
+  return widget->style()->standardIcon(QStyle::SP_MessageBoxQuestion);
 }
 
 }  // namespace zarn

@@ -1,6 +1,7 @@
 // Small builders of controls that every window makes the same way.
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 class QAction;
@@ -13,7 +14,11 @@ namespace zarn {
 // Adds a menu item with `caption`, named `name` as the windows name their controls.
 QAction* AddNamedAction(QMenu* menu, const char* name, const QString& caption);
 
-// The "&Help" button with a question-mark glyph in the platform's style, named "BBHelp".
+// The "&Help" button, named "BBHelp". Its glyph (HelpGlyph) is set by the window once it is up:
+// the first look-up in the icon theme costs more than the rest of a window together.
 QPushButton* MakeHelpButton(QWidget* parent);
+
+// The help buttons' glyph: a question mark in the platform's style.
+QIcon HelpGlyph(const QWidget* widget);
 
 }  // namespace zarn

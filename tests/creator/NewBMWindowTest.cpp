@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
+#include <QWheelEvent>
 
 #include "CreatorFixture.h"
 #include "Mainwin/shell/DesignScale.h"
@@ -512,6 +513,15 @@ TEST_F(CreatorTest, PreviewShowsTheCurrentEntryAtNaturalSize) {
   expected.LoadFromBmpFile(small);
   EXPECT_EQ(Preview()->Picture(), BitmapToImage(expected));
 
+  // Ctrl + wheel zooms the preview, and the zoom stays for the next entry.
+  auto* box = Child<TImageBox>("ScrollBox1");
+  QWheelEvent wheel(QPointF(1, 1), box->viewport()->mapToGlobal(QPointF(1, 1)), QPoint(),
+                    QPoint(0, 2 * kWheelNotch), Qt::NoButton, Qt::ControlModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(box->viewport(), &wheel);
+  EXPECT_EQ(box->Zoom(), 300);
+  EXPECT_EQ(Preview()->size(), QSize(6, 9));
+
   // The keyboard changes the current entry too.
   QTest::keyClick(List(), Qt::Key_Down);
   EXPECT_EQ(CurrentEntry(), Q(wide));
@@ -528,6 +538,7 @@ TEST_F(CreatorTest, PreviewShowsTheCurrentEntryAtNaturalSize) {
   QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, second);
   EXPECT_EQ(CurrentEntry(), Q(wide));
   EXPECT_EQ(Preview()->ImageSize(), QSize(700, 5));
+  EXPECT_EQ(Preview()->size(), QSize(2100, 15));  // the zoom stays
   // Larger than the view: the scroll box scrolls.
   EXPECT_GT(Preview()->width(), Child<QScrollArea>("ScrollBox1")->viewport()->width());
 
@@ -555,6 +566,7 @@ TEST_F(CreatorTest, EachShowingResetsTheListAndOptionsButNotModeOrTransparentInd
     Add(sixteen ? Bmp24("s.bmp") : Bmp8("s.bmp"));
     ClickEntry(0);
     ASSERT_EQ(Preview()->ImageSize(), QSize(3, 2));
+    Child<TImageBox>("ScrollBox1")->ZoomIn();
     Button("BitBtn2")->click();
     // Closing keeps the list until the next showing.
     EXPECT_EQ(List()->count(), 1);
@@ -570,6 +582,7 @@ TEST_F(CreatorTest, EachShowingResetsTheListAndOptionsButNotModeOrTransparentInd
     EXPECT_FALSE(Child<QCheckBox>("CBIncPal")->isChecked());
     EXPECT_EQ(Spin("SETranspClr")->Value(), 7);
     EXPECT_EQ(Preview()->ImageSize(), QSize(0, 0));
+    EXPECT_EQ(Child<TImageBox>("ScrollBox1")->Zoom(), 100);
     EXPECT_EQ(window->Mode(), sixteen ? EBMMode::Bit16 : EBMMode::Bit8);
     EXPECT_EQ(Spin("SERed")->isVisible(), sixteen);
     EXPECT_EQ(Spin("SETranspClr")->isVisible(), !sixteen);

@@ -203,7 +203,6 @@ TEST_F(MainWindowTest, StartsClosedWithEveryControlNamedAndPlaced) {
 
 TEST_F(MainWindowTest, MenuHasItsItemsInOrder) {
   QMenuBar* bar = Child<QMenuBar>("Menu");
-  ASSERT_EQ(bar->actions().size(), 2);
   auto captions = [](QMenu* menu) {
     QStringList out;
     for (QAction* a : menu->actions())
@@ -211,13 +210,23 @@ TEST_F(MainWindowTest, MenuHasItsItemsInOrder) {
     return out;
   };
   QMenu* file = Child<QMenu>("FileMenu");
+  QMenu* view = Child<QMenu>("ViewMenu");
   QMenu* help1 = Child<QMenu>("Help1");
+  ASSERT_EQ(bar->actions(),
+            QList<QAction*>({file->menuAction(), view->menuAction(), help1->menuAction()}));
   EXPECT_EQ(file->title(), "&File");
+  EXPECT_EQ(view->title(), "&View");
   EXPECT_EQ(help1->title(), "&Help");
   EXPECT_EQ(captions(file), QStringList({"&Open BM", "&New BM", "&Close BM", "-", "E&xit"}));
+  EXPECT_EQ(captions(view),
+            QStringList({"Zoom &In", "Zoom &Out", "&Actual Size", "-", "25 %", "50 %", "100 %",
+                         "200 %", "300 %", "400 %", "600 %", "800 %", "1600 %"}));
   EXPECT_EQ(captions(help1), QStringList({"&Overview", "&Contents", "-", "&About"}));
   for (QAction* a : file->actions() + help1->actions())
     EXPECT_TRUE(a->shortcut().isEmpty());
+  EXPECT_EQ(Action("ZoomIn1")->shortcut(), QKeySequence("Ctrl++"));
+  EXPECT_EQ(Action("ZoomOut1")->shortcut(), QKeySequence("Ctrl+-"));
+  EXPECT_EQ(Action("ActualSize1")->shortcut(), QKeySequence("Ctrl+0"));
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsThePanel) {
@@ -720,6 +729,39 @@ TEST_F(MainWindowTest, ReadDocumentShownForTheCreatorUsesItsOwnFirstLine) {
   EXPECT_EQ(Image()->ImageSize(), QSize(2, 3));
   EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(path));
   EXPECT_EQ(window->Document().BaseName, "new.BM");
+}
+
+// ---- Zoom ------------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, ZoomStaysWhilePagingAndLoadingAPaletteAndGoesBackOnClose) {
+  const TImageBox* box = Child<TImageBox>("ScrollBox1");
+  Open(WriteBM("nopal.BM", Bm8({{3, 2}, {5, 4}}, false)));
+  Action("ZoomIn1")->trigger();
+  Action("ZoomIn1")->trigger();
+  EXPECT_EQ(box->Zoom(), 300);
+  EXPECT_TRUE(Action("Zoom300")->isChecked());
+
+  LoadPalette(Write("p.CMP", MakeCMP(TestTriples())), 0);
+  EXPECT_EQ(Image()->ImageSize(), QSize(3, 2));
+  EXPECT_EQ(Image()->size(), QSize(9, 6));
+  EXPECT_EQ(Lines(ImageInfo()), QStringList({"Width : 3", "Height : 2"}));
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  EXPECT_EQ(Image()->size(), QSize(15, 12));
+  EXPECT_EQ(Lines(ImageInfo()), QStringList({"Width : 5", "Height : 4"}));
+
+  // The steps are entries of their own; Zoom In stops at the largest.
+  Action("Zoom1600")->trigger();
+  EXPECT_FALSE(Action("ZoomIn1")->isEnabled());
+  Action("ZoomOut1")->trigger();
+  EXPECT_TRUE(Action("Zoom800")->isChecked());
+  EXPECT_TRUE(Action("ZoomIn1")->isEnabled());
+
+  Action("Close1")->trigger();
+  EXPECT_EQ(box->Zoom(), 100);
+  EXPECT_TRUE(Action("Zoom100")->isChecked());
+  EXPECT_FALSE(Action("Zoom800")->isChecked());
+  Open(WriteBM("W.BM", Bm8({{3, 2}}, true)));
+  EXPECT_EQ(Image()->size(), QSize(3, 2));
 }
 
 // ---- Help, New BM, About ---------------------------------------------------------------------

@@ -4,7 +4,7 @@
 #   codec/            the formats; no Qt
 #   */core/           display-free halves of the windows; codec and core only, no Qt
 #   cli/              the command-line tool; codec, core and cli only, no Qt
-#   Mainwin/shell/    Qt pieces every window shares; codec and shell
+#   Mainwin/shell/    Qt pieces every window shares; codec, core and shell
 #   windows           Mainwin/, Bmp2Bm/, About/ (their own files): codec, core, shell and their
 #                     own folder; only Mainwin/main.cpp creates the windows of other folders
 #
@@ -63,7 +63,7 @@ foreach(src IN LISTS sources)
     elseif(from STREQUAL "cli")
       list(APPEND allowed core cli)
     elseif(from STREQUAL "shell")
-      list(APPEND allowed shell)
+      list(APPEND allowed core shell)
     elseif(from MATCHES "^window:")
       list(APPEND allowed core shell "${from}")
       if(src STREQUAL "Mainwin/main.cpp" AND to MATCHES "^window:")
