@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "codec/ByteSource.h"
 #include "codec/Errors.h"
@@ -19,8 +21,7 @@ constexpr std::size_t kColourTableBytes = 4 * kPaletteEntries;
 
 void CheckImage(const TBMImage& image, std::int32_t bitsPerPixel) {
   if (!ImageWithinLimits(image.Width, image.Height, bitsPerPixel)) {
-    throw CodecError("Image is too large to show (" + std::to_string(image.Width) + " x " +
-                     std::to_string(image.Height) + ")");
+    throw CodecError(ImageTooLargeText("The image", image.Width, image.Height, bitsPerPixel));
   }
   const auto expected = static_cast<std::size_t>(image.Width) *
                         static_cast<std::size_t>(image.Height) *
@@ -53,8 +54,7 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(image.Width, 1));
   const std::size_t pixelsAt = kBmpInfoHeaderSize + kColourTableBytes;
 
-  std::vector<std::uint8_t>& out = bitmap.StoredBuffer();
-  out.resize(pixelsAt + rowSize * height);
+  std::vector<std::uint8_t> out(pixelsAt + rowSize * height);
   std::uint8_t* p = out.data();
   StoreInfoHeader(p, image.Width, image.Height, 8, static_cast<std::uint32_t>(rowSize * height),
                   kPaletteEntries);
@@ -67,7 +67,7 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
     if (width > 0) std::memcpy(dst, src + (height - 1 - y) * width, width);
     std::memset(dst + width, 0, rowSize - width);
   }
-  bitmap.AdoptStoredBuffer();
+  bitmap.AdoptStoredForm(std::move(out));
 }
 
 void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
@@ -77,8 +77,7 @@ void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(image.Width, 3));
   const std::size_t pixelsAt = kBmpInfoHeaderSize;
 
-  std::vector<std::uint8_t>& out = bitmap.StoredBuffer();
-  out.resize(pixelsAt + rowSize * height);
+  std::vector<std::uint8_t> out(pixelsAt + rowSize * height);
   std::uint8_t* p = out.data();
   StoreInfoHeader(p, image.Width, image.Height, 24, static_cast<std::uint32_t>(rowSize * height),
                   0);
@@ -88,7 +87,7 @@ void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
     detail::Rgb565RowToBgr(src + (height - 1 - y) * width * 2, d, width);
     std::memset(d + 3 * width, 0, rowSize - 3 * width);
   }
-  bitmap.AdoptStoredBuffer();
+  bitmap.AdoptStoredForm(std::move(out));
 }
 
 }  // namespace zarn

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "codec/BMReader.h"
 #include "codec/Display.h"
-#include "codec/Errors.h"
+#include "codec/files/CodecFiles.h"
+#include "codec/files/FilePaths.h"
 
 namespace zarn {
 
@@ -24,8 +24,8 @@ int ImageCountOf(const TBMHeader& header) {
   return std::max(0, header.ImageCount);
 }
 
-bool ReadDocument(TBMDocument& doc, const std::string& path) {
-  return ReadBM(PathFromUtf8(path), doc.Header, doc.Images, doc.Palette);
+bool ReadDocument(TBMDocument& doc, const std::string& path, std::string* refusal) {
+  return ReadBM(PathFromUtf8(path), doc.Header, doc.Images, doc.Palette, refusal);
 }
 
 void DecodeDocument8(TBMDocument& doc) {
@@ -158,7 +158,7 @@ std::string ExportPathFor(const std::string& chosen, int index, int count) {
 void ExportDocument(TBMDocument& doc, const std::string& chosen, EDurability durability) {
   const int count = ImageCountOf(doc.Header);
   for (int i = 0; i < count; ++i) {
-    doc.Bitmaps[i].SaveToBmpFile(PathFromUtf8(ExportPathFor(chosen, i, count)), durability);
+    SaveToBmpFile(doc.Bitmaps[i], PathFromUtf8(ExportPathFor(chosen, i, count)), durability);
   }
   doc.ExportDir = FolderPart(chosen);
 }

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "codec/AtomicFile.h"
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
 #include "codec/Messages.h"
+#include "codec/files/AtomicFile.h"
 
 namespace zarn {
 
@@ -42,8 +42,9 @@ EBMKind KindOf(const TBMHeader& header);
 int ImageCountOf(const TBMHeader& header);
 
 // Reads `path` into the document (header, images, palette); false, with the document
-// unchanged, when the file is refused. Decodes nothing.
-bool ReadDocument(TBMDocument& doc, const std::string& path);
+// unchanged, when the file is refused (`refusal`, when given, then gets why, as ReadBM says
+// it). Decodes nothing.
+bool ReadDocument(TBMDocument& doc, const std::string& path, std::string* refusal = nullptr);
 
 // Decodes images 0 to ImageCount - 1 into the display bitmaps: as 8-bit with the document's
 // palette, or as 16-bit. DecodeForKind picks by kind and decodes nothing when the kind is not

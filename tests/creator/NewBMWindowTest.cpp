@@ -8,6 +8,7 @@
 #include "CreatorFixture.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "codec/Errors.h"
+#include "codec/files/CodecFiles.h"
 
 namespace zarn::test {
 namespace {
@@ -485,7 +486,7 @@ TEST_F(CreatorTest, PreviewShowsTheCurrentEntryAtNaturalSize) {
   ClickEntry(0);
   EXPECT_EQ(Preview()->ImageSize(), QSize(2, 3));
   TBitmap expected;
-  expected.LoadFromBmpFile(small);
+  LoadFromBmpFile(expected, small);
   EXPECT_EQ(Preview()->Picture(), BitmapToImage(expected));
 
   // The keyboard changes the selection too.
