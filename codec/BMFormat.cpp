@@ -90,8 +90,9 @@ std::string GroupedDigits(std::int64_t value) {
 bool SidesWithinLimit(std::int32_t width, std::int32_t height) {
   return width <= kMaxImageBytes && height <= kMaxImageBytes;
 }
-}  // namespace
 
+// The bytes an image of this size takes where it takes most: its pixel data, or the padded rows
+// of its display bitmap. Never overflows while SidesWithinLimit().
 std::int64_t ImageBytes(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
   const int bytes = BytesPerPixel(bitsPerPixel);
   const std::int64_t pixelBytes = std::int64_t{width} * height * bytes;
@@ -99,6 +100,7 @@ std::int64_t ImageBytes(std::int32_t width, std::int32_t height, std::int32_t bi
   const std::int64_t displayRows = PaddedRowSize(width, bytes == 1 ? 1 : 3) * height;
   return std::max(pixelBytes, displayRows);
 }
+}  // namespace
 
 bool ImageWithinLimits(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
   if (BytesPerPixel(bitsPerPixel) == 0 || width < 0 || height < 0) return false;

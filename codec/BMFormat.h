@@ -89,13 +89,9 @@ constexpr std::int64_t PaddedRowSize(std::int64_t width, int bytesPerPixel) {
   return (width * bytesPerPixel + 3) / 4 * 4;
 }
 
-// The bytes an image of this size takes where it takes most: its pixel data, or the padded rows
-// of its display bitmap (8-bit indices or 24-bit colours). For non-negative sizes and a BM
-// depth (8 or 16) only; never overflows while each side is at most kMaxImageBytes.
-std::int64_t ImageBytes(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
-
 // True when an image of this size can be held and shown: non-negative sizes of at most
-// kMaxImageBytes each, a depth of 8 or 16 bits, and ImageBytes() of at most kMaxImageBytes.
+// kMaxImageBytes each, a depth of 8 or 16 bits, and both its pixel data and the padded rows of
+// its display bitmap (8-bit indices or 24-bit colours) within kMaxImageBytes.
 bool ImageWithinLimits(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
 
 // The one text for an image over the size limit, naming it by `subject` ("The image",

@@ -34,11 +34,13 @@ void DecodeDocument8(TBMDocument& doc) {
     BM8ToBitmap(doc.Bitmaps[i], doc.Images[i], doc.Palette);
 }
 
+namespace {
 void DecodeDocument16(TBMDocument& doc) {
   const int count = ImageCountOf(doc.Header);
   for (int i = 0; i < count; ++i)
     BM16ToBitmap(doc.Bitmaps[i], doc.Images[i]);
 }
+}  // namespace
 
 void DecodeForKind(TBMDocument& doc, EBMKind kind) {
   if (kind == EBMKind::Paletted8) DecodeDocument8(doc);
@@ -81,6 +83,8 @@ TViewerState PaletteLoadedViewerState(std::int32_t imageCount) {
   return s;
 }
 
+namespace {
+// "Yes", "No", "N/A" or empty.
 std::string PaletteText(EBMKind kind) {
   switch (kind) {
     case EBMKind::Paletted8:
@@ -94,6 +98,7 @@ std::string PaletteText(EBMKind kind) {
   }
   return {};
 }
+}  // namespace
 
 std::vector<std::string> InfoLines(const TBMHeader& header, EInfoStyle style) {
   const char* bits = style == EInfoStyle::Opened ? "-bit BM" : " bit BM";
