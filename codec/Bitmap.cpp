@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "codec/ByteSource.h"
 #include "codec/Errors.h"
@@ -247,6 +248,11 @@ std::vector<std::uint8_t> TBitmap::BmpFileHeader() const {
 void TBitmap::AdoptStoredForm(std::vector<std::uint8_t>&& stored) {
   layout_ = ParseBmpLayout(stored);
   stored_ = std::move(stored);
+}
+
+std::vector<std::uint8_t> TBitmap::ReleaseStoredForm() {
+  layout_ = {};
+  return std::exchange(stored_, {});
 }
 
 TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {

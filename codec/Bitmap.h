@@ -90,6 +90,10 @@ class TBitmap {
   // picture, taking its storage. Throws CodecError(kBitmapNotValid) as LoadFromBmpStream does;
   // the bitmap is then unchanged.
   void AdoptStoredForm(std::vector<std::uint8_t>&& stored);
+  // Gives up the stored form, leaving the bitmap empty: a caller that builds the next stored
+  // form in the same memory (the display decoders, once per image shown) takes it here and
+  // hands it back with AdoptStoredForm, which saves a fresh allocation and its page faults.
+  std::vector<std::uint8_t> ReleaseStoredForm();
 
  private:
   std::vector<std::uint8_t> stored_;

@@ -54,7 +54,10 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(image.Width, 1));
   const std::size_t pixelsAt = kBmpInfoHeaderSize + kColourTableBytes;
 
-  std::vector<std::uint8_t> out(pixelsAt + rowSize * height);
+  // The previous picture's memory is reused; every byte of it is written below, padding too.
+  // Should the memory run out, the bitmap is left empty.
+  std::vector<std::uint8_t> out = bitmap.ReleaseStoredForm();
+  out.resize(pixelsAt + rowSize * height);
   std::uint8_t* p = out.data();
   StoreInfoHeader(p, image.Width, image.Height, 8, static_cast<std::uint32_t>(rowSize * height),
                   kPaletteEntries);
@@ -77,7 +80,8 @@ void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(image.Width, 3));
   const std::size_t pixelsAt = kBmpInfoHeaderSize;
 
-  std::vector<std::uint8_t> out(pixelsAt + rowSize * height);
+  std::vector<std::uint8_t> out = bitmap.ReleaseStoredForm();
+  out.resize(pixelsAt + rowSize * height);
   std::uint8_t* p = out.data();
   StoreInfoHeader(p, image.Width, image.Height, 24, static_cast<std::uint32_t>(rowSize * height),
                   0);
