@@ -88,7 +88,7 @@ std::string WriteRefusal(const TBitmap& source, int bitsPerPixel) {
     return std::string(eightBit ? kNot256Colour : kNotTruecolour);
   }
   if (l.Compression != kBmpUncompressed && !(eightBit && l.Compression == kBmpRle8)) {
-    return CompressionRefusal(l.Compression);
+    return std::string(kUnsupportedCompression);
   }
   if (!ImageWithinLimits(l.Width, l.Height, eightBit ? 8 : 16)) {
     return ImageTooLargeText("The image", l.Width, l.Height, eightBit ? 8 : 16);

@@ -7,6 +7,7 @@
 
 #include "codec/ByteSource.h"
 #include "codec/Errors.h"
+#include "codec/Messages.h"
 
 namespace zarn {
 
@@ -28,23 +29,6 @@ constexpr std::int64_t kMaxBmpSide = 1 << 20;
 
 [[noreturn]] void Invalid() {
   throw CodecError(kBitmapNotValid);
-}
-
-const char* CompressionName(std::uint32_t compression) {
-  switch (compression) {
-    case 2:
-      return "RLE4";
-    case 3:
-      return "bitfields";
-    case 4:
-      return "JPEG";
-    case 5:
-      return "PNG";
-    case 6:
-      return "alpha bitfields";
-    default:
-      return "unknown";
-  }
 }
 
 // Expands RLE8 data into `out` (Width x Height indices, top row first). Runs that leave the
@@ -193,11 +177,6 @@ std::optional<std::uint16_t> BmpBitCount(std::span<const std::uint8_t> stored) {
   return fields->BitCount;
 }
 
-std::string CompressionRefusal(std::uint32_t compression) {
-  return std::string("BMP compression is not supported (") + CompressionName(compression) +
-         "; only uncompressed and RLE8 BMPs can be used)";
-}
-
 void TBitmap::LoadFromBmpStream(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) {
     stored_.clear();
@@ -264,7 +243,7 @@ TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {
   }
   const bool rle8 = l.Compression == kBmpRle8;
   if (l.Compression != kBmpUncompressed && !(rle8 && l.BitCount == 8)) {
-    throw CodecError(CompressionRefusal(l.Compression));
+    throw CodecError(std::string(kUnsupportedCompression));
   }
   TPicture picture;
   picture.Width = l.Width;

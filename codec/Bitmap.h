@@ -19,7 +19,7 @@ inline constexpr std::size_t kBmpInfoHeaderSize = 40;
 inline constexpr std::size_t kBmpCoreHeaderSize = 12;  // the older form, 3-byte colour entries
 inline constexpr std::uint16_t kBmpType = 0x4D42;      // "BM"
 
-// The compressions this program reads pixels from; the others are named in refusals only.
+// The compressions this program reads pixels from.
 inline constexpr std::uint32_t kBmpUncompressed = 0;
 inline constexpr std::uint32_t kBmpRle8 = 1;
 
@@ -104,8 +104,5 @@ class TBitmap {
 // but without checking the rest; nothing when `stored` is too short for the fields of the info
 // header it declares.
 std::optional<std::uint16_t> BmpBitCount(std::span<const std::uint8_t> stored);
-
-// The one text for a compression the writers cannot take pixels from.
-std::string CompressionRefusal(std::uint32_t compression);
 
 }  // namespace zarn

@@ -14,6 +14,8 @@ inline constexpr const char* kBMHasNoPalette = "BM doesn't contain a Palette!";
 // them with "!").
 inline constexpr std::string_view kNot256Colour = "BMP file is not 256 color";
 inline constexpr std::string_view kNotTruecolour = "BMP file is not truecolor";
+inline constexpr std::string_view kUnsupportedCompression =
+    "BMP compression is not supported (only uncompressed and RLE8 BMPs can be used)";
 
 class TMessageSink {
  public:
