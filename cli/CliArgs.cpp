@@ -20,6 +20,11 @@ const TOptionDef* FindOption(std::span<const TOptionDef> options, std::string_vi
   return nullptr;
 }
 
+// "-" alone is a name (a file called "-"); any longer word that begins with "-" is an option.
+bool LooksLikeOption(const std::string& arg) {
+  return arg.size() >= 2 && arg[0] == '-';
+}
+
 }  // namespace
 
 std::optional<std::string> ParseArgs(std::span<const std::string> args,
@@ -35,7 +40,7 @@ std::optional<std::string> ParseArgs(std::span<const std::string> args,
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+    if (optionsEnded || !LooksLikeOption(arg)) {
       parsed.Files.push_back(arg);
       continue;
     }
@@ -62,7 +67,13 @@ std::optional<std::string> ParseArgs(std::span<const std::string> args,
       continue;
     }
     if (!inlineValue) {
+      // A word that looks like an option is not taken as a value: "-o --x" is far more
+      // likely a forgotten value than an output named "--x", which "--output=--x" gives.
       if (i + 1 >= args.size()) return std::string(name) + " needs a value";
+      if (LooksLikeOption(args[i + 1])) {
+        return std::string(name) + " needs a value; one that begins with \"-\" is given as " + key +
+               "=" + args[i + 1];
+      }
       inlineValue = args[++i];
     }
     parsed.Options.emplace(key, *inlineValue);

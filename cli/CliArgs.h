@@ -30,8 +30,10 @@ struct TParsedArgs {
 };
 
 // Splits `args` into options and file names; with "--help" or "-h" before any "--" only Help
-// is set and nothing else is looked at. Returns the text of the usage error (an unknown
-// option, a missing value, a value given to a flag, an option given twice), or nothing.
+// is set and nothing else is looked at. An option's value is the next word unless that looks
+// like an option itself (begins with "-" and is longer than "-"): such a value must be given
+// as "--name=value". Returns the text of the usage error (an unknown option, a missing value,
+// a value given to a flag, an option given twice), or nothing.
 std::optional<std::string> ParseArgs(std::span<const std::string> args,
                                      std::span<const TOptionDef> options, TParsedArgs& parsed);
 

@@ -14,12 +14,13 @@
 #include "Bmp2Bm/core/BMCreator.h"
 #include "Mainwin/core/BMDocument.h"
 #include "cli/CliArgs.h"
-#include "codec/AtomicFile.h"
 #include "codec/BMFormat.h"
 #include "codec/Display.h"
 #include "codec/Errors.h"
 #include "codec/Messages.h"
 #include "codec/Png.h"
+#include "codec/files/AtomicFile.h"
+#include "codec/files/FilePaths.h"
 
 #ifndef ZARN_VERSION
 #define ZARN_VERSION "0"
@@ -48,6 +49,16 @@ Commands:
 
   zarn-cli COMMAND --help         the options of a command
   zarn-cli --version              the version
+
+An option's value is the next word, or follows "=" (--output=OUT). A value
+that begins with "-" must follow "=" (--output=-x.bm): a separate word that
+begins with "-" is taken as an option, so "-o --x" is a usage error. "--"
+ends the options; every word after it is a file.
+
+Outputs: a link is followed and the file it points to is replaced (the link
+stays); a folder, a FIFO, a device or a socket is refused; an output that is
+one of the command's own input files, under any name, is refused and nothing
+is written over it.
 
 Exit status: 0 when all went well, 1 when a file was refused or could not be
 written (each on its own line on standard error), 2 for a wrong command line.
@@ -120,6 +131,33 @@ constexpr std::string_view kNoImages = "The BM holds no image to export";
 constexpr std::string_view kBMNotWritten = "Not written, as a source file was refused";
 constexpr std::string_view kOutOfMemory = "Out of memory";
 
+// Why a BM was not read: the system's reason when the file cannot be opened at all, else the
+// reader's (a limit it is over, or "Invalid BM file!").
+std::string ReadFailure(const std::string& file, const std::string& refusal) {
+  if (auto reason = OpenFailure(PathFromUtf8(file))) return *reason;
+  return refusal.empty() ? std::string(kInvalidBMFile) : refusal;
+}
+
+// The input files of a run by their identity, so that an output can be checked against every
+// one of them however it is spelt or linked.
+class TInputFiles {
+ public:
+  void Add(const std::string& file) {
+    if (const auto id = IdentityOf(PathFromUtf8(file))) files_.emplace(*id, file);
+  }
+  // The input that `output` would write over, or nothing.
+  std::optional<std::string> Overwritten(const std::string& output) const {
+    const auto id = IdentityOf(PathFromUtf8(output));
+    if (!id) return std::nullopt;
+    const auto it = files_.find(*id);
+    if (it == files_.end()) return std::nullopt;
+    return it->second;
+  }
+
+ private:
+  std::map<TFileIdentity, std::string> files_;
+};
+
 // One message on the error stream: the file it is about, then the text.
 void Report(std::ostream& err, std::string_view file, std::string_view text) {
   err << file << ": " << text << '\n';
@@ -158,8 +196,9 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
   bool firstBlock = true;
   int status = kExitSuccess;
   for (const std::string& file : parsed.Files) {
-    if (!ReadDocument(doc, file)) {
-      Report(err, file, kInvalidBMFile);
+    std::string refusal;
+    if (!ReadDocument(doc, file, &refusal)) {
+      Report(err, file, ReadFailure(file, refusal));
       status = kExitRefused;
       continue;
     }
@@ -200,6 +239,8 @@ struct TExportRun {
   // Every file written in this run, and the BM it came from: a later BM whose export would
   // replace one of them is refused instead of silently overwriting it.
   std::map<std::string, std::string> Written;
+  // Every input of the run: no output may be one of them.
+  TInputFiles Inputs;
 };
 
 std::string PathKey(const std::string& path) {
@@ -209,8 +250,9 @@ std::string PathKey(const std::string& path) {
 // Exports one BM; false (after reporting why) when it is refused or a file cannot be written.
 bool ExportOne(TExportRun& run, const std::string& file, std::ostream& err) {
   TBMDocument& doc = run.Doc;
-  if (!ReadDocument(doc, file)) {
-    Report(err, file, kInvalidBMFile);
+  std::string refusal;
+  if (!ReadDocument(doc, file, &refusal)) {
+    Report(err, file, ReadFailure(file, refusal));
     return false;
   }
   const EBMKind kind = KindOf(doc.Header);
@@ -241,6 +283,12 @@ bool ExportOne(TExportRun& run, const std::string& file, std::ostream& err) {
       Report(err, file,
              "Not exported, as it would replace " + targets.back() + ", written from " +
                  earlier->second);
+      return false;
+    }
+    if (const auto input = run.Inputs.Overwritten(targets.back())) {
+      Report(err, file,
+             "Not exported, as " + targets.back() + " is the input file " + *input +
+                 " of this command");
       return false;
     }
   }
@@ -338,6 +386,11 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
   // The palette is read once, before any BM: a palette that is refused stops the command.
   if (palettePath) {
     TReportingSink sink(err, *palettePath);
+    if (const auto reason = OpenFailure(PathFromUtf8(*palettePath))) {
+      Report(err, *palettePath, *reason);
+      Report(err, *palettePath, kErrorRetrievingPalette);
+      return kExitRefused;
+    }
     if (!LoadDocumentPalette(run->Doc, *palettePath, *paletteFilter, sink)) {
       Report(err, *palettePath, kErrorRetrievingPalette);
       return kExitRefused;
@@ -353,6 +406,9 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
     }
   }
 
+  for (const std::string& file : parsed.Files)
+    run->Inputs.Add(file);
+  if (palettePath) run->Inputs.Add(*palettePath);
   int status = kExitSuccess;
   for (const std::string& file : parsed.Files) {
     if (!ExportOne(*run, file, err)) status = kExitRefused;
@@ -437,13 +493,21 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   if (const auto refusal = CheckSourceCount(parsed.Files.size())) {
     return UsageError(err, "create", *refusal);
   }
+  TInputFiles inputs;
+  for (const std::string& file : parsed.Files)
+    inputs.Add(file);
+  if (const auto input = inputs.Overwritten(*output)) {
+    Report(err, *output, "Not written, as it is the input file " + *input + " of this command");
+    return kExitRefused;
+  }
 
   // Every source is checked and loaded, so that all refusals are reported at once.
   std::vector<TPngSource> loaded(parsed.Files.size());
   bool refused = false;
   for (std::size_t i = 0; i < parsed.Files.size(); ++i) {
     const std::string& file = parsed.Files[i];
-    std::optional<std::string> refusal = CheckSourceFile(file, options.Mode);
+    std::optional<std::string> refusal = OpenFailure(PathFromUtf8(file));
+    if (!refusal) refusal = CheckSourceFile(file, options.Mode);
     if (!refusal) {
       try {
         refusal = LoadSourceFile(file, options.Mode, loaded[i]);

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zarn {
@@ -87,10 +89,15 @@ constexpr std::int64_t PaddedRowSize(std::int64_t width, int bytesPerPixel) {
   return (width * bytesPerPixel + 3) / 4 * 4;
 }
 
-// True when an image of this size can be held and shown: non-negative sizes, pixel data of
-// at most kMaxImageBytes, and the padded rows of its display bitmap (8-bit indices or 24-bit
-// colours) within the same limit.
+// True when an image of this size can be held and shown: non-negative sizes of at most
+// kMaxImageBytes each, a depth of 8 or 16 bits, and both its pixel data and the padded rows of
+// its display bitmap (8-bit indices or 24-bit colours) within kMaxImageBytes.
 bool ImageWithinLimits(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
+
+// The one text for an image over the size limit, naming it by `subject` ("The image",
+// "Image 3"): its size in pixels and bytes and the limit, with digit grouping.
+std::string ImageTooLargeText(std::string_view subject, std::int32_t width, std::int32_t height,
+                              std::int32_t bitsPerPixel);
 
 // A 768-byte palette of red, green, blue triples (BM trailer, CMP) as a colour table.
 TBMPalette PaletteFromTriples(std::span<const std::uint8_t, kPaletteTrailerSize> triples);

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "codec/AtomicFile.h"
 #include "codec/ByteSource.h"
 #include "codec/Colour.h"
 #include "codec/Errors.h"
+#include "codec/Messages.h"
 #include "codec/PixelRows.h"
 
 namespace zarn {
@@ -85,15 +85,13 @@ std::string WriteRefusal(const TBitmap& source, int bitsPerPixel) {
   const TBmpLayout& l = source.Layout();
   const bool eightBit = bitsPerPixel == 8;
   if (l.BitCount != (eightBit ? 8 : 24)) {
-    return eightBit ? "BMP file is not 256 color" : "BMP file is not truecolor";
+    return std::string(eightBit ? kNot256Colour : kNotTruecolour);
   }
-  const bool rle8 = l.Compression == static_cast<std::uint32_t>(EBmpCompression::RLE8);
-  if (l.Compression != 0 && !(eightBit && rle8)) {
-    return "BMP compression is not supported (only uncompressed and RLE8 BMPs can be used)";
+  if (l.Compression != kBmpUncompressed && !(eightBit && l.Compression == kBmpRle8)) {
+    return std::string(kUnsupportedCompression);
   }
   if (!ImageWithinLimits(l.Width, l.Height, eightBit ? 8 : 16)) {
-    return "BMP image is too large (" + std::to_string(l.Width) + " x " + std::to_string(l.Height) +
-           "; the pixel rows may take at most " + std::to_string(kMaxImageBytes) + " bytes)";
+    return ImageTooLargeText("The image", l.Width, l.Height, eightBit ? 8 : 16);
   }
   return {};
 }
@@ -146,22 +144,6 @@ void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> 
   header.BlueLoss = 2;  // the format stores 2 here, not 3
 
   EncodeRecords(out, header, Sources, 2, false, detail::BgrRowToRgb565);
-}
-
-void WriteBM8(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,
-              std::int32_t XOffset, std::int32_t YOffset, std::uint8_t TransparentIndex,
-              bool IncludePalette) {
-  std::vector<std::uint8_t> bytes;
-  EncodeBM8(bytes, Sources, XOffset, YOffset, TransparentIndex, IncludePalette);
-  WriteFileAtomically(FileName, bytes);
-}
-
-void WriteBM16(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,
-               std::int32_t XOffset, std::int32_t YOffset, std::uint8_t Red, std::uint8_t Green,
-               std::uint8_t Blue) {
-  std::vector<std::uint8_t> bytes;
-  EncodeBM16(bytes, Sources, XOffset, YOffset, Red, Green, Blue);
-  WriteFileAtomically(FileName, bytes);
 }
 
 }  // namespace zarn

@@ -1,8 +1,7 @@
-// Writing BM files from bitmaps: one image record per source, in order.
+// Encoding BMs from bitmaps: one image record per source, in order.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,26 +10,18 @@
 
 namespace zarn {
 
-// Writes an 8-bit BM from 256-colour sources, with the palette trailer of source 0's colour
-// table when IncludePalette (a table of fewer than 256 entries is padded with zero entries).
-// Every source is checked before anything is written: it must have a true picture of 8 bits
-// (uncompressed or RLE8) within the size limits; otherwise CodecError names the source and the
-// reason. The file is written atomically: a failure leaves an existing file as it was.
-void WriteBM8(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,
-              std::int32_t XOffset, std::int32_t YOffset, std::uint8_t TransparentIndex,
-              bool IncludePalette);
-
-// Writes a 16-bit BM from 24-bit sources, every pixel narrowed to RGB565; the transparent
-// colour is stored as RGB565 too. Checks and atomicity as for WriteBM8.
-void WriteBM16(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,
-               std::int32_t XOffset, std::int32_t YOffset, std::uint8_t Red, std::uint8_t Green,
-               std::uint8_t Blue);
-
-// The same two encoders without the file system: `out` is replaced by the whole BM file.
-// Reusing `out` across calls reuses its memory.
+// Encodes an 8-bit BM from 256-colour sources into `out`, which is replaced by the whole file,
+// with the palette trailer of source 0's colour table when IncludePalette (a table of fewer
+// than 256 entries is padded with zero entries). Every source is checked first: it must have a
+// true picture of 8 bits (uncompressed or RLE8) within the size limits; otherwise CodecError
+// names the source and the reason. Reusing `out` across calls reuses its memory. The file
+// forms (WriteBM8, WriteBM16) are in the file layer.
 void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,
                std::int32_t XOffset, std::int32_t YOffset, std::uint8_t TransparentIndex,
                bool IncludePalette);
+
+// Encodes a 16-bit BM from 24-bit sources, every pixel narrowed to RGB565; the transparent
+// colour is stored as RGB565 too. Checks as for EncodeBM8.
 void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,
                 std::int32_t XOffset, std::int32_t YOffset, std::uint8_t Red, std::uint8_t Green,
                 std::uint8_t Blue);

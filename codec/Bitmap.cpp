@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
-#include "codec/AtomicFile.h"
 #include "codec/ByteSource.h"
 #include "codec/Errors.h"
+#include "codec/Messages.h"
 
 namespace zarn {
 
@@ -18,8 +19,6 @@ using detail::StoreU32;
 
 namespace {
 
-// A BMP file is read whole; nothing this program uses comes near this size.
-constexpr std::uint64_t kMaxBmpFileBytes = 256u << 20;
 // An RLE8 picture is expanded in memory; a header may not ask for more than this.
 constexpr std::int64_t kMaxDecodedPictureBytes = 256 << 20;
 
@@ -30,23 +29,6 @@ constexpr std::int64_t kMaxBmpSide = 1 << 20;
 
 [[noreturn]] void Invalid() {
   throw CodecError(kBitmapNotValid);
-}
-
-const char* CompressionName(std::uint32_t compression) {
-  switch (compression) {
-    case 2:
-      return "RLE4";
-    case 3:
-      return "bitfields";
-    case 4:
-      return "JPEG";
-    case 5:
-      return "PNG";
-    case 6:
-      return "alpha bitfields";
-    default:
-      return "unknown";
-  }
 }
 
 // Expands RLE8 data into `out` (Width x Height indices, top row first). Runs that leave the
@@ -99,40 +81,80 @@ void DecodeRle8(std::span<const std::uint8_t> in, const TBmpLayout& layout, std:
 
 }  // namespace
 
+namespace {
+
+// The fields of the info header at the start of `stored`, unchecked; nothing when `stored` is
+// shorter than the fields of the header it declares (12 bytes for the older form, 40 for the
+// others). The height is kept signed and wide: a top-down picture stores it negative.
+struct TBmpFields {
+  std::uint32_t InfoSize = 0;
+  std::int64_t Width = 0;
+  std::int64_t Height = 0;
+  std::uint16_t BitCount = 0;
+  std::uint32_t Compression = 0;
+  std::uint32_t ColoursUsed = 0;
+};
+
+std::optional<TBmpFields> ReadBmpFields(std::span<const std::uint8_t> stored) {
+  if (stored.size() < 4) return std::nullopt;
+  TBmpFields f;
+  f.InfoSize = LoadU32(stored.data());
+  const bool core = f.InfoSize == kBmpCoreHeaderSize;
+  if (stored.size() < (core ? kBmpCoreHeaderSize : kBmpInfoHeaderSize)) return std::nullopt;
+  const std::uint8_t* p = stored.data();
+  if (core) {
+    f.Width = LoadU16(p + 4);
+    f.Height = LoadU16(p + 6);
+    f.BitCount = LoadU16(p + 10);
+  } else {
+    f.Width = LoadI32(p + 4);
+    f.Height = LoadI32(p + 8);
+    f.BitCount = LoadU16(p + 14);
+    f.Compression = LoadU32(p + 16);
+    f.ColoursUsed = LoadU32(p + 32);
+  }
+  return f;
+}
+
+bool RowsUncompressed(const TBmpLayout& layout) {
+  return layout.Compression == kBmpUncompressed || layout.Compression == 3 ||
+         layout.Compression == 6;
+}
+
+// True when the rows of `layout` fit in `bytes` bytes from its pixel offset on.
+bool RowsFit(const TBmpLayout& layout, std::size_t bytes) {
+  if (layout.PixelOffset > bytes) return false;
+  if (!RowsUncompressed(layout) || layout.Height == 0) return true;
+  const auto available = static_cast<std::int64_t>(bytes - layout.PixelOffset);
+  return layout.RowSize <= available / layout.Height;
+}
+
+// Parses the info header at the start of a stored form, rows right after the colour table.
+// Throws CodecError(kBitmapNotValid) when the layout does not fit in `stored`.
 TBmpLayout ParseBmpLayout(std::span<const std::uint8_t> stored) {
-  if (stored.size() < 4) Invalid();
+  const auto fields = ReadBmpFields(stored);
+  if (!fields) Invalid();
   TBmpLayout layout;
-  layout.InfoSize = LoadU32(stored.data());
+  layout.InfoSize = fields->InfoSize;
   if (std::find(std::begin(kInfoSizes), std::end(kInfoSizes), layout.InfoSize) ==
       std::end(kInfoSizes)) {
     Invalid();
   }
   if (stored.size() < layout.InfoSize) Invalid();
-  const std::uint8_t* p = stored.data();
-  std::int64_t height = 0;
-  std::uint32_t coloursUsed = 0;
-  if (layout.InfoSize == kBmpCoreHeaderSize) {
-    layout.Width = LoadU16(p + 4);
-    height = LoadU16(p + 6);
-    layout.BitCount = LoadU16(p + 10);
-    layout.ColourEntrySize = 3;
-  } else {
-    layout.Width = LoadI32(p + 4);
-    height = LoadI32(p + 8);
-    layout.BitCount = LoadU16(p + 14);
-    layout.Compression = LoadU32(p + 16);
-    coloursUsed = LoadU32(p + 32);
-    layout.ColourEntrySize = 4;
-  }
-  if (layout.Width < 0) Invalid();
+  std::int64_t height = fields->Height;
+  if (fields->Width < 0) Invalid();
   if (height < 0) {
     layout.TopDown = true;
     height = -height;
   }
-  if (layout.Width > kMaxBmpSide || height > kMaxBmpSide) Invalid();
+  if (fields->Width > kMaxBmpSide || height > kMaxBmpSide) Invalid();
+  layout.Width = static_cast<std::int32_t>(fields->Width);
   layout.Height = static_cast<std::int32_t>(height);
+  layout.BitCount = fields->BitCount;
+  layout.Compression = fields->Compression;
+  layout.ColourEntrySize = layout.InfoSize == kBmpCoreHeaderSize ? 3 : 4;
 
-  layout.ColourCount = coloursUsed;
+  layout.ColourCount = fields->ColoursUsed;
   if (layout.ColourCount == 0 &&
       (layout.BitCount == 1 || layout.BitCount == 4 || layout.BitCount == 8)) {
     layout.ColourCount = 1u << layout.BitCount;
@@ -143,13 +165,16 @@ TBmpLayout ParseBmpLayout(std::span<const std::uint8_t> stored) {
   layout.PixelOffset = layout.InfoSize + static_cast<std::size_t>(tableBytes);
 
   layout.RowSize = (std::int64_t{layout.Width} * layout.BitCount + 31) / 32 * 4;
-  const bool rowsUncompressed =
-      layout.Compression == 0 || layout.Compression == 3 || layout.Compression == 6;
-  if (rowsUncompressed && layout.Height > 0) {
-    const auto available = static_cast<std::int64_t>(stored.size() - layout.PixelOffset);
-    if (layout.RowSize > available / layout.Height) Invalid();
-  }
+  if (!RowsFit(layout, stored.size())) Invalid();
   return layout;
+}
+
+}  // namespace
+
+std::optional<std::uint16_t> BmpBitCount(std::span<const std::uint8_t> stored) {
+  const auto fields = ReadBmpFields(stored);
+  if (!fields) return std::nullopt;
+  return fields->BitCount;
 }
 
 void TBitmap::LoadFromBmpStream(std::span<const std::uint8_t> bytes) {
@@ -162,46 +187,51 @@ void TBitmap::LoadFromBmpStream(std::span<const std::uint8_t> bytes) {
   if (LoadU16(bytes.data()) != kBmpType) Invalid();
   const auto stored = bytes.subspan(kBmpFileHeaderSize);
   const TBmpLayout layout = ParseBmpLayout(stored);
+  // Rows after a gap, where the offset field says: honoured when it is sound, and the gap left
+  // out, so that the stored form has its rows right after the colour table as saved forms do.
+  const std::uint32_t offsetField = LoadU32(bytes.data() + 10);
+  if (offsetField >= kBmpFileHeaderSize && offsetField - kBmpFileHeaderSize > layout.PixelOffset) {
+    TBmpLayout atOffset = layout;
+    atOffset.PixelOffset = offsetField - kBmpFileHeaderSize;
+    if (RowsFit(atOffset, stored.size())) {
+      std::vector<std::uint8_t> joined(
+          stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(layout.PixelOffset));
+      joined.insert(joined.end(),
+                    stored.begin() + static_cast<std::ptrdiff_t>(atOffset.PixelOffset),
+                    stored.end());
+      stored_ = std::move(joined);
+      layout_ = layout;
+      return;
+    }
+  }
   stored_.assign(stored.begin(), stored.end());
   layout_ = layout;
 }
 
-void TBitmap::LoadFromBmpFile(const std::filesystem::path& path) {
-  detail::TFileSource source(path);
-  if (!source.IsOpen()) throw CodecError(CannotOpenFileText(path));
-  if (source.Size() > kMaxBmpFileBytes) {
-    throw CodecError("BMP file is too large: " + DisplayPath(path));
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.Size()));
-  if (!source.Read(bytes)) throw CodecError(kStreamReadError);
-  LoadFromBmpStream(bytes);
-}
-
 void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out) const {
-  SaveToBmpStream(out, true);
+  const auto header = BmpFileHeader();
+  out.insert(out.end(), header.begin(), header.end());
+  out.insert(out.end(), stored_.begin(), stored_.end());
 }
 
-void TBitmap::SaveToBmpStream(std::vector<std::uint8_t>& out, bool withStoredForm) const {
-  const std::size_t at = out.size();
-  out.resize(at + kBmpFileHeaderSize);
-  std::uint8_t* header = out.data() + at;
-  StoreU16(header, kBmpType);
-  StoreU32(header + 2, static_cast<std::uint32_t>(kBmpFileHeaderSize + stored_.size()));
-  StoreU32(header + 6, 0);
-  StoreU32(header + 10, static_cast<std::uint32_t>(kBmpFileHeaderSize + layout_.PixelOffset));
-  if (withStoredForm) out.insert(out.end(), stored_.begin(), stored_.end());
+std::vector<std::uint8_t> TBitmap::BmpFileHeader() const {
+  std::vector<std::uint8_t> header(kBmpFileHeaderSize);
+  StoreU16(header.data(), kBmpType);
+  StoreU32(header.data() + 2, static_cast<std::uint32_t>(kBmpFileHeaderSize + stored_.size()));
+  StoreU32(header.data() + 6, 0);
+  StoreU32(header.data() + 10,
+           static_cast<std::uint32_t>(kBmpFileHeaderSize + layout_.PixelOffset));
+  return header;
 }
 
-void TBitmap::SaveToBmpFile(const std::filesystem::path& path, EDurability durability) const {
-  if (Empty()) throw CodecError("Cannot save an empty bitmap to " + DisplayPath(path));
-  std::vector<std::uint8_t> header;
-  SaveToBmpStream(header, false);
-  const std::span<const std::uint8_t> pieces[] = {header, stored_};
-  WriteFileAtomically(path, pieces, durability);
+void TBitmap::AdoptStoredForm(std::vector<std::uint8_t>&& stored) {
+  layout_ = ParseBmpLayout(stored);
+  stored_ = std::move(stored);
 }
 
-void TBitmap::AdoptStoredBuffer() {
-  layout_ = ParseBmpLayout(stored_);
+std::vector<std::uint8_t> TBitmap::ReleaseStoredForm() {
+  layout_ = {};
+  return std::exchange(stored_, {});
 }
 
 TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {
@@ -211,10 +241,9 @@ TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {
     throw CodecError("Only 256-colour and truecolour BMPs can be used; this one has " +
                      std::to_string(l.BitCount) + " bits per pixel");
   }
-  const bool rle8 = l.Compression == static_cast<std::uint32_t>(EBmpCompression::RLE8);
-  if (l.Compression != 0 && !(rle8 && l.BitCount == 8)) {
-    throw CodecError(std::string("BMP compression is not supported (") +
-                     CompressionName(l.Compression) + ")");
+  const bool rle8 = l.Compression == kBmpRle8;
+  if (l.Compression != kBmpUncompressed && !(rle8 && l.BitCount == 8)) {
+    throw CodecError(std::string(kUnsupportedCompression));
   }
   TPicture picture;
   picture.Width = l.Width;
@@ -233,8 +262,7 @@ TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {
   if (rle8) {
     const std::int64_t bytes = std::int64_t{l.Width} * l.Height;
     if (bytes > kMaxDecodedPictureBytes) {
-      throw CodecError("BMP image is too large (" + std::to_string(l.Width) + " x " +
-                       std::to_string(l.Height) + ")");
+      throw CodecError(ImageTooLargeText("The BMP image", l.Width, l.Height, 8));
     }
     scratch.assign(static_cast<std::size_t>(bytes), 0);
     DecodeRle8(std::span(pixels, stored_.size() - l.PixelOffset), l, scratch.data());

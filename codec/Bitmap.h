@@ -5,11 +5,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
-#include "codec/AtomicFile.h"
 #include "codec/BMFormat.h"
 
 namespace zarn {
@@ -19,7 +19,9 @@ inline constexpr std::size_t kBmpInfoHeaderSize = 40;
 inline constexpr std::size_t kBmpCoreHeaderSize = 12;  // the older form, 3-byte colour entries
 inline constexpr std::uint16_t kBmpType = 0x4D42;      // "BM"
 
-enum class EBmpCompression : std::uint32_t { None = 0, RLE8 = 1, RLE4 = 2, Bitfields = 3 };
+// The compressions this program reads pixels from.
+inline constexpr std::uint32_t kBmpUncompressed = 0;
+inline constexpr std::uint32_t kBmpRle8 = 1;
 
 // Where things are in a bitmap's stored form, as its info header describes them.
 struct TBmpLayout {
@@ -61,19 +63,17 @@ class TBitmap {
   // Makes the BMP in `bytes` (a stream's remainder, from the 14-byte file header on) the
   // picture. Empty bytes make the bitmap empty. Throws CodecError: "Stream read error" for
   // fewer than 14 bytes; "Bitmap image is not valid" for a type other than "BM", an unknown info
-  // header size, or a colour table or pixel rows that do not fit in the bytes. The pixel-data
-  // offset field is not consulted: rows start right after the colour table. On failure the
-  // bitmap keeps its previous picture.
+  // header size, or a colour table or pixel rows that do not fit in the bytes. The rows start
+  // where the pixel-data offset field says when that is sound (at or after the end of the
+  // colour table, and the rows fit from there); otherwise right after the colour table. A gap
+  // before the rows is not kept: the stored form has its rows right after the colour table.
+  // On failure the bitmap keeps its previous picture. (The file form is in the file layer.)
   void LoadFromBmpStream(std::span<const std::uint8_t> bytes);
-  // Throws "Cannot open file <path>" when the file cannot be read.
-  void LoadFromBmpFile(const std::filesystem::path& path);
 
   // Appends a fresh 14-byte file header and the stored form to `out`.
   void SaveToBmpStream(std::vector<std::uint8_t>& out) const;
-  // Writes the BMP atomically: an existing file is replaced only once every byte is written.
-  // Throws "Cannot create file <path>" or a write error.
-  void SaveToBmpFile(const std::filesystem::path& path,
-                     EDurability durability = EDurability::Synced) const;
+  // The 14-byte file header that SaveToBmpStream writes before the stored form.
+  std::vector<std::uint8_t> BmpFileHeader() const;
 
   std::int32_t Width() const { return layout_.Width; }
   std::int32_t Height() const { return layout_.Height; }
@@ -86,21 +86,23 @@ class TBitmap {
   // 8 and 24, compressions other than none and RLE8, and empty bitmaps.
   TPicture Picture(std::vector<std::uint8_t>& scratch) const;
 
-  // Builds the stored form in place, reusing this bitmap's storage: the codec's decoders fill
-  // `StoredBuffer()` with a standard-layout BMP (40-byte info header) and then call Adopt.
-  std::vector<std::uint8_t>& StoredBuffer() { return stored_; }
-  void AdoptStoredBuffer();
+  // Makes `stored` (a BMP without its file header, rows right after the colour table) the
+  // picture, taking its storage. Throws CodecError(kBitmapNotValid) as LoadFromBmpStream does;
+  // the bitmap is then unchanged.
+  void AdoptStoredForm(std::vector<std::uint8_t>&& stored);
+  // Gives up the stored form, leaving the bitmap empty: a caller that builds the next stored
+  // form in the same memory (the display decoders, once per image shown) takes it here and
+  // hands it back with AdoptStoredForm, which saves a fresh allocation and its page faults.
+  std::vector<std::uint8_t> ReleaseStoredForm();
 
  private:
-  // Appends the 14-byte file header, and the stored form after it when asked.
-  void SaveToBmpStream(std::vector<std::uint8_t>& out, bool withStoredForm) const;
-
   std::vector<std::uint8_t> stored_;
   TBmpLayout layout_;
 };
 
-// Parses the info header at the start of a stored form. Throws CodecError(kBitmapNotValid)
-// when the layout does not fit in `stored`.
-TBmpLayout ParseBmpLayout(std::span<const std::uint8_t> stored);
+// The bit count in the info header at the start of `stored`, read as ParseBmpLayout reads it
+// but without checking the rest; nothing when `stored` is too short for the fields of the info
+// header it declares.
+std::optional<std::uint16_t> BmpBitCount(std::span<const std::uint8_t> stored);
 
 }  // namespace zarn

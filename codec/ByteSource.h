@@ -1,12 +1,9 @@
-// Little-endian field access and a checked byte source over a file or a memory block, so that
-// every short read is caught in one place.
+// Little-endian field access and a checked byte source, so that every short read is caught in
+// one place. The codec reads memory blocks; the file layer adds a source over a file.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <optional>
 #include <span>
 
 namespace zarn::detail {
@@ -41,8 +38,8 @@ class TByteSource {
   virtual ~TByteSource() = default;
   // Fills `out` completely, or returns false (the content of `out` is then unspecified).
   virtual bool Read(std::span<std::uint8_t> out) = 0;
-  // Bytes from the current position to the end, when known.
-  virtual std::optional<std::uint64_t> Remaining() = 0;
+  // Bytes from the current position to the end.
+  virtual std::uint64_t Remaining() = 0;
   // Moves to `offset` bytes from the start; false when that is past the end.
   virtual bool Seek(std::uint64_t offset) = 0;
   virtual std::uint64_t Size() = 0;
@@ -57,7 +54,7 @@ class TMemorySource final : public TByteSource {
     pos_ += out.size();
     return true;
   }
-  std::optional<std::uint64_t> Remaining() override { return bytes_.size() - pos_; }
+  std::uint64_t Remaining() override { return bytes_.size() - pos_; }
   bool Seek(std::uint64_t offset) override {
     if (offset > bytes_.size()) return false;
     pos_ = static_cast<std::size_t>(offset);
@@ -68,23 +65,6 @@ class TMemorySource final : public TByteSource {
  private:
   std::span<const std::uint8_t> bytes_;
   std::size_t pos_ = 0;
-};
-
-// A file opened for reading; closed when the source goes out of scope, on every path.
-class TFileSource final : public TByteSource {
- public:
-  explicit TFileSource(const std::filesystem::path& path);
-  bool IsOpen() const { return open_; }
-  bool Read(std::span<std::uint8_t> out) override;
-  std::optional<std::uint64_t> Remaining() override;
-  bool Seek(std::uint64_t offset) override;
-  std::uint64_t Size() override { return size_; }
-
- private:
-  std::ifstream in_;
-  std::uint64_t size_ = 0;
-  std::uint64_t pos_ = 0;
-  bool open_ = false;
 };
 
 }  // namespace zarn::detail

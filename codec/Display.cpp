@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "codec/ByteSource.h"
 #include "codec/Errors.h"
@@ -20,8 +22,7 @@ constexpr std::size_t kColourTableBytes = 4 * kPaletteEntries;
 
 void CheckImage(const TBMImage& image, std::int32_t bitsPerPixel) {
   if (!ImageWithinLimits(image.Width, image.Height, bitsPerPixel)) {
-    throw CodecError("Image is too large to show (" + std::to_string(image.Width) + " x " +
-                     std::to_string(image.Height) + ")");
+    throw CodecError(ImageTooLargeText("The image", image.Width, image.Height, bitsPerPixel));
   }
   const auto expected = static_cast<std::size_t>(image.Width) *
                         static_cast<std::size_t>(image.Height) *
@@ -54,7 +55,9 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(image.Width, 1));
   const std::size_t pixelsAt = kBmpInfoHeaderSize + kColourTableBytes;
 
-  std::vector<std::uint8_t>& out = bitmap.StoredBuffer();
+  // The previous picture's memory is reused; every byte of it is written below, padding too.
+  // Should the memory run out, the bitmap is left empty.
+  std::vector<std::uint8_t> out = bitmap.ReleaseStoredForm();
   out.resize(pixelsAt + rowSize * height);
   std::uint8_t* p = out.data();
   detail::StoreBmpInfoHeader(p, image.Width, image.Height, 8,
@@ -68,7 +71,7 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
     if (width > 0) std::memcpy(dst, src + (height - 1 - y) * width, width);
     std::memset(dst + width, 0, rowSize - width);
   }
-  bitmap.AdoptStoredBuffer();
+  bitmap.AdoptStoredForm(std::move(out));
 }
 
 void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
@@ -78,7 +81,7 @@ void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(image.Width, 3));
   const std::size_t pixelsAt = kBmpInfoHeaderSize;
 
-  std::vector<std::uint8_t>& out = bitmap.StoredBuffer();
+  std::vector<std::uint8_t> out = bitmap.ReleaseStoredForm();
   out.resize(pixelsAt + rowSize * height);
   std::uint8_t* p = out.data();
   detail::StoreBmpInfoHeader(p, image.Width, image.Height, 24,
@@ -89,7 +92,7 @@ void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
     detail::Rgb565RowToBgr(src + (height - 1 - y) * width * 2, d, width);
     std::memset(d + 3 * width, 0, rowSize - 3 * width);
   }
-  bitmap.AdoptStoredBuffer();
+  bitmap.AdoptStoredForm(std::move(out));
 }
 
 TBMPalette GreyRamp() {
@@ -143,7 +146,7 @@ void ScaleToFit(const TBitmap& source, std::int32_t box, TBitmap& out,
   const auto width = static_cast<std::size_t>(size.Width);
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(size.Width, 3));
 
-  std::vector<std::uint8_t>& stored = out.StoredBuffer();
+  std::vector<std::uint8_t> stored = out.ReleaseStoredForm();
   stored.assign(kBmpInfoHeaderSize + rowSize * rows.size(), 0);
   detail::StoreBmpInfoHeader(stored.data(), size.Width, size.Height, 24,
                              static_cast<std::uint32_t>(rowSize * rows.size()), 0);
@@ -173,7 +176,7 @@ void ScaleToFit(const TBitmap& source, std::int32_t box, TBitmap& out,
         dst[3 * x + k] = static_cast<std::uint8_t>((sum[k] + count / 2) / count);
     }
   }
-  out.AdoptStoredBuffer();
+  out.AdoptStoredForm(std::move(stored));
 }
 
 }  // namespace zarn

@@ -10,9 +10,9 @@
 
 namespace zarn {
 
-// Reloads `bitmap` in place with the BMP of an 8-bit image and its 256-entry palette.
-// Throws CodecError for an image outside ImageWithinLimits() or whose pixel bytes are not
-// exactly Width x Height; the bitmap is then unchanged.
+// Reloads `bitmap` in place with the BMP of an 8-bit image and its 256-entry palette, in the
+// memory of its previous picture. Throws CodecError for an image outside ImageWithinLimits() or
+// whose pixel bytes are not exactly Width x Height; the bitmap is then unchanged.
 void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palette);
 
 // Reloads `bitmap` in place with the 24-bit BMP of a 16-bit RGB565 image; checks as above

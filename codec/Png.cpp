@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "codec/BMFormat.h"
-#include "codec/ByteSource.h"
 #include "codec/Display.h"
 #include "codec/Errors.h"
 
@@ -21,8 +20,6 @@ namespace {
 constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // The signature and the header chunk: length, type, 13 bytes of fields, CRC.
 static_assert(kPngHeadSize == 8 + 8 + 13 + 4);
-// A source file is read whole; a PNG of the largest image a BM holds is far smaller.
-constexpr std::uint64_t kMaxPngFileBytes = 64u << 20;
 // Chunks other than the header, palette, transparency, image data and end are skipped unread
 // (their text is never inflated); a file made of more of them than this is refused.
 constexpr int kMaxSkippedChunks = 1000;
@@ -146,8 +143,7 @@ bool DecodeIndexed(TDecode& d, const THead& head, TBitmap& bitmap) {
   constexpr std::size_t kTableBytes = 4 * kPaletteEntries;
   const std::size_t pixelsAt = kBmpInfoHeaderSize + kTableBytes;
 
-  std::vector<std::uint8_t>& stored = bitmap.StoredBuffer();
-  stored.assign(pixelsAt + rowSize * height, 0);
+  std::vector<std::uint8_t> stored(pixelsAt + rowSize * height, 0);
   detail::StoreBmpInfoHeader(stored.data(), head.Width, head.Height, 8,
                              static_cast<std::uint32_t>(rowSize * height), kPaletteEntries);
   std::uint8_t* table = stored.data() + kBmpInfoHeaderSize;
@@ -172,7 +168,7 @@ bool DecodeIndexed(TDecode& d, const THead& head, TBitmap& bitmap) {
   }
   d.Rows = rows.data();
   if (!RunStep(d, ReadImageStep)) return false;
-  bitmap.AdoptStoredBuffer();
+  bitmap.AdoptStoredForm(std::move(stored));
   return true;
 }
 
@@ -192,8 +188,7 @@ bool DecodeColour(TDecode& d, const THead& head, TPngSource& source) {
   if (!RunStep(d, ReadImageStep)) return false;
 
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(head.Width, 3));
-  std::vector<std::uint8_t>& stored = source.Bitmap.StoredBuffer();
-  stored.assign(kBmpInfoHeaderSize + rowSize * height, 0);
+  std::vector<std::uint8_t> stored(kBmpInfoHeaderSize + rowSize * height, 0);
   detail::StoreBmpInfoHeader(stored.data(), head.Width, head.Height, 24,
                              static_cast<std::uint32_t>(rowSize * height), 0);
   source.ClearPixels.clear();
@@ -210,7 +205,7 @@ bool DecodeColour(TDecode& d, const THead& head, TPngSource& source) {
       }
     }
   }
-  source.Bitmap.AdoptStoredBuffer();
+  source.Bitmap.AdoptStoredForm(std::move(stored));
   return true;
 }
 
@@ -261,26 +256,16 @@ std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, in
   return std::nullopt;
 }
 
-std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
-                                       TPngSource& out) {
-  detail::TFileSource source(path);
-  if (!source.IsOpen()) throw CodecError(CannotOpenFileText(path));
-  if (source.Size() > kMaxPngFileBytes) {
-    throw CodecError("PNG file is too large: " + DisplayPath(path));
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.Size()));
-  if (!source.Read(bytes)) throw CodecError(kStreamReadError);
-  return DecodePngSource(bytes, bitsPerPixel, out);
-}
-
 void PaintClearPixels(TPngSource& source, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  std::vector<std::uint8_t>& stored = source.Bitmap.StoredBuffer();
+  if (source.ClearPixels.empty()) return;
+  std::vector<std::uint8_t> stored = source.Bitmap.ReleaseStoredForm();
   for (const std::uint32_t at : source.ClearPixels) {
     if (std::size_t{at} + 3 > stored.size()) continue;
     stored[at] = blue;
     stored[at + 1] = green;
     stored[at + 2] = red;
   }
+  source.Bitmap.AdoptStoredForm(std::move(stored));
 }
 
 // ---- writing ------------------------------------------------------------------------------

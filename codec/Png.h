@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -53,10 +52,6 @@ std::optional<std::string> CheckPngHead(std::span<const std::uint8_t> head, int 
 // before anything is allocated). On a refusal `out` is unchanged.
 std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
                                            TPngSource& out);
-// Reads the file whole and decodes it; throws CodecError "Cannot open file <path>" when it
-// cannot be read.
-std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
-                                       TPngSource& out);
 
 // Gives every clear pixel of a 16-bit source the colour red, green, blue.
 void PaintClearPixels(TPngSource& source, std::uint8_t red, std::uint8_t green, std::uint8_t blue);

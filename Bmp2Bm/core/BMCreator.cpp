@@ -1,43 +1,33 @@
 #include "Bmp2Bm/core/BMCreator.h"
 
-#include <array>
-#include <filesystem>
-#include <fstream>
+#include <span>
 
 #include "codec/BMFormat.h"
 #include "codec/BMWriter.h"
-#include "codec/Errors.h"
+#include "codec/files/CodecFiles.h"
+#include "codec/files/FilePaths.h"
 
 namespace zarn {
 
 namespace {
-
-constexpr std::size_t kCheckedBytes = 54;  // file header and a 40-byte info header
-
-std::uint16_t U16At(const std::array<char, kCheckedBytes>& b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
-                                    (static_cast<std::uint8_t>(b[at + 1]) << 8));
-}
-
+// The file header and the longest part of an info header that the check reads.
+constexpr std::size_t kCheckedBytes = kBmpFileHeaderSize + kBmpInfoHeaderSize;
 }  // namespace
 
 std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode) {
-  std::array<char, kCheckedBytes> bytes{};
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in || !in.read(bytes.data(), bytes.size())) return kInvalidBMPFile;
-  if (U16At(bytes, 0) != kBmpType) return kInvalidBMPFile;
-  // The bit count sits at offset 14 of the info header, or at 10 of the older 12-byte one.
-  const std::uint32_t infoSize = U16At(bytes, 14) | (std::uint32_t{U16At(bytes, 16)} << 16);
-  const std::uint16_t bitCount =
-      U16At(bytes, kBmpFileHeaderSize + (infoSize == kBmpCoreHeaderSize ? 10 : 14));
-  if (mode == EBMMode::Bit8 && bitCount != 8) return kBMPNot256Colour;
-  if (mode == EBMMode::Bit16 && bitCount != 24) return kBMPNotTruecolour;
+  const auto head = ReadFileHead(PathFromUtf8(path), kCheckedBytes);
+  if (!head || head->size() < kBmpFileHeaderSize) return kInvalidBMPFile;
+  if ((*head)[0] != (kBmpType & 0xFF) || (*head)[1] != (kBmpType >> 8)) return kInvalidBMPFile;
+  const auto bitCount = BmpBitCount(std::span(*head).subspan(kBmpFileHeaderSize));
+  if (!bitCount) return kInvalidBMPFile;
+  if (mode == EBMMode::Bit8 && *bitCount != 8) return kBMPNot256Colour;
+  if (mode == EBMMode::Bit16 && *bitCount != 24) return kBMPNotTruecolour;
   return std::nullopt;
 }
 
 std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBitmap& bitmap) {
   TBitmap loaded;
-  loaded.LoadFromBmpFile(PathFromUtf8(path));
+  LoadFromBmpFile(loaded, PathFromUtf8(path));
   const std::string refusal = WriteRefusal(loaded, mode == EBMMode::Bit8 ? 8 : 16);
   if (!refusal.empty()) return refusal + "!";
   bitmap = std::move(loaded);
@@ -45,18 +35,14 @@ std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBi
 }
 
 bool IsPngSource(const std::string& path) {
-  std::array<std::uint8_t, 8> head{};
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  return in.read(reinterpret_cast<char*>(head.data()), head.size()) && HasPngSignature(head);
+  const auto head = ReadFileHead(PathFromUtf8(path), kPngHeadSize);
+  return head && HasPngSignature(*head);
 }
 
 std::optional<std::string> CheckSourceFile(const std::string& path, EBMMode mode) {
-  if (!IsPngSource(path)) return CheckBmpFile(path, mode);
-  std::array<std::uint8_t, kPngHeadSize> head{};
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  in.read(reinterpret_cast<char*>(head.data()), head.size());
-  return CheckPngHead(std::span(head.data(), static_cast<std::size_t>(in.gcount())),
-                      mode == EBMMode::Bit8 ? 8 : 16);
+  const auto head = ReadFileHead(PathFromUtf8(path), kPngHeadSize);
+  if (!head || !HasPngSignature(*head)) return CheckBmpFile(path, mode);
+  return CheckPngHead(*head, mode == EBMMode::Bit8 ? 8 : 16);
 }
 
 std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,

@@ -9,24 +9,26 @@
 #include <vector>
 
 #include "codec/Bitmap.h"
+#include "codec/Messages.h"
 #include "codec/Png.h"
 
 namespace zarn {
 
 inline constexpr const char* kInvalidBMPFile = "Invalid BMP file!";
-inline constexpr const char* kBMPNot256Colour = "BMP file is not 256 color!";
-inline constexpr const char* kBMPNotTruecolour = "BMP file is not truecolor!";
+inline const std::string kBMPNot256Colour = std::string(kNot256Colour) + "!";
+inline const std::string kBMPNotTruecolour = std::string(kNotTruecolour) + "!";
 inline constexpr const char* kTooManySources = "A BM can hold at most 21 images!";
 
 enum class EBMMode { Bit8, Bit16 };
 
 // Checks the headers of a BMP file offered as a source: the "BM" type first, then the bit count
-// the mode needs (8 or 24). A file that cannot be read in full (shorter than 54 bytes) is an
-// invalid BMP file. Returns the warning to show, or nothing when the file passes.
+// the mode needs (8 or 24). A file that cannot be read, or is too short for its own file and
+// info headers (54 bytes, or 26 for the older 12-byte info header), is an invalid BMP file.
+// Returns the warning to show, or nothing when the file passes.
 std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode);
 
 // Loads a source that passed CheckBmpFile and makes sure the writer can turn it into an image:
-// returns the warning when it cannot (unsupported compression, over the size limit). Throws
+// returns the warning when it cannot (unsupported compression, too large for a BM). Throws
 // CodecError when the bitmap cannot be loaded at all.
 std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBitmap& bitmap);
 

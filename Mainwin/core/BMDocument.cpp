@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "codec/BMReader.h"
 #include "codec/Display.h"
-#include "codec/Errors.h"
 #include "codec/Png.h"
+#include "codec/files/AtomicFile.h"
+#include "codec/files/CodecFiles.h"
+#include "codec/files/FilePaths.h"
 
 namespace zarn {
 
@@ -25,8 +26,8 @@ int ImageCountOf(const TBMHeader& header) {
   return std::max(0, header.ImageCount);
 }
 
-bool ReadDocument(TBMDocument& doc, const std::string& path) {
-  return ReadBM(PathFromUtf8(path), doc.Header, doc.Images, doc.Palette);
+bool ReadDocument(TBMDocument& doc, const std::string& path, std::string* refusal) {
+  return ReadBM(PathFromUtf8(path), doc.Header, doc.Images, doc.Palette, refusal);
 }
 
 void DecodeDocument8(TBMDocument& doc) {
@@ -35,11 +36,13 @@ void DecodeDocument8(TBMDocument& doc) {
     BM8ToBitmap(doc.Bitmaps[i], doc.Images[i], doc.Palette);
 }
 
+namespace {
 void DecodeDocument16(TBMDocument& doc) {
   const int count = ImageCountOf(doc.Header);
   for (int i = 0; i < count; ++i)
     BM16ToBitmap(doc.Bitmaps[i], doc.Images[i]);
 }
+}  // namespace
 
 void DecodeForKind(TBMDocument& doc, EBMKind kind) {
   if (kind == EBMKind::Paletted8) DecodeDocument8(doc);
@@ -82,6 +85,8 @@ TViewerState PaletteLoadedViewerState(std::int32_t imageCount) {
   return s;
 }
 
+namespace {
+// "Yes", "No", "N/A" or empty.
 std::string PaletteText(EBMKind kind) {
   switch (kind) {
     case EBMKind::Paletted8:
@@ -95,6 +100,7 @@ std::string PaletteText(EBMKind kind) {
   }
   return {};
 }
+}  // namespace
 
 std::vector<std::string> InfoLines(const TBMHeader& header, EInfoStyle style) {
   const char* bits = style == EInfoStyle::Opened ? "-bit BM" : " bit BM";
@@ -201,7 +207,7 @@ void ExportDocument(TBMDocument& doc, const std::string& chosen, EDurability dur
       EncodePng(doc.Bitmaps[i], png, scratch);
       WriteFileAtomically(path, png, durability);
     } else {
-      doc.Bitmaps[i].SaveToBmpFile(path, durability);
+      SaveToBmpFile(doc.Bitmaps[i], path, durability);
     }
   }
   doc.ExportDir = FolderPart(chosen);

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "codec/AtomicFile.h"
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
 #include "codec/Messages.h"
+#include "codec/files/AtomicFile.h"
 
 namespace zarn {
 
@@ -41,14 +41,15 @@ EBMKind KindOf(const TBMHeader& header);
 int ImageCountOf(const TBMHeader& header);
 
 // Reads `path` into the document (header, images, palette); false, with the document
-// unchanged, when the file is refused. Decodes nothing.
-bool ReadDocument(TBMDocument& doc, const std::string& path);
+// unchanged, when the file is refused (`refusal`, when given, then gets why, as ReadBM says
+// it). Decodes nothing.
+bool ReadDocument(TBMDocument& doc, const std::string& path, std::string* refusal = nullptr);
 
 // Decodes images 0 to ImageCount - 1 into the display bitmaps: as 8-bit with the document's
-// palette, or as 16-bit. DecodeForKind picks by kind and decodes nothing when the kind is not
-// shown. Throws CodecError when an image cannot be decoded.
+// palette (DecodeDocument8), or by kind (DecodeForKind: 8-bit with the BM's own palette, or
+// 16-bit; nothing when the kind is not shown). Throws CodecError when an image cannot be
+// decoded.
 void DecodeDocument8(TBMDocument& doc);
-void DecodeDocument16(TBMDocument& doc);
 void DecodeForKind(TBMDocument& doc, EBMKind kind);
 
 // Loads a palette with the reader that the "Load Palette" filter entry picks (0: CMP file,
@@ -79,7 +80,6 @@ TViewerState PaletteLoadedViewerState(std::int32_t imageCount);
 
 // The five information lines. Opening writes "8-bit BM"; creating writes "8 bit BM".
 enum class EInfoStyle { Opened, Created };
-std::string PaletteText(EBMKind kind);  // "Yes", "No", "N/A" or empty
 std::vector<std::string> InfoLines(const TBMHeader& header, EInfoStyle style);
 // "Width : 64" and "Height : 32".
 std::vector<std::string> ImageSizeLines(std::int32_t width, std::int32_t height);

@@ -1,14 +1,13 @@
 #include "Mainwin/core/DroppedFile.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include "codec/BMFormat.h"
-#include "codec/Errors.h"
+#include "codec/files/CodecFiles.h"
+#include "codec/files/FilePaths.h"
 
 namespace zarn {
 
@@ -19,9 +18,8 @@ constexpr std::string_view kCMPMagic = "CMP ";
 // A CMP file is read up to the end of its palette: the 64-byte header, then 256 triples.
 constexpr std::uintmax_t kCMPReadSize = kCMPHeaderSize + kPaletteTrailerSize;
 
-bool StartsWith(const std::array<char, 4>& head, std::streamsize got, std::string_view magic) {
-  return got >= static_cast<std::streamsize>(magic.size()) &&
-         std::equal(magic.begin(), magic.end(), head.begin());
+bool StartsWith(const std::vector<std::uint8_t>& head, std::string_view magic) {
+  return head.size() >= magic.size() && std::equal(magic.begin(), magic.end(), head.begin());
 }
 
 }  // namespace
@@ -38,12 +36,10 @@ EFileKind FileKindOf(const std::string& path) {
   const std::uintmax_t size = std::filesystem::file_size(file, ec);
   if (ec) return EFileKind::Other;
 
-  std::ifstream in(file, std::ios::binary);
-  std::array<char, 4> head{};
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  const std::streamsize got = in.gcount();
-  if (StartsWith(head, got, kBMSignature)) return EFileKind::BM;
-  if (StartsWith(head, got, kCMPMagic) && size >= kCMPReadSize) return EFileKind::CMP;
+  const auto head = ReadFileHead(file, kCMPMagic.size());
+  if (!head) return EFileKind::Other;
+  if (StartsWith(*head, kBMSignature)) return EFileKind::BM;
+  if (StartsWith(*head, kCMPMagic) && size >= kCMPReadSize) return EFileKind::CMP;
   return EFileKind::Other;
 }
 

@@ -24,6 +24,15 @@ Bytes TruncatedBM() {
   return bytes;
 }
 
+// A BM over one of the limits: more images than a BM can hold, or an image too large.
+Bytes OverTheLimit(std::int32_t count, std::int32_t width, std::int32_t height) {
+  BMFileParts bm;
+  bm.Header.ImageCount = count;
+  for (std::int32_t i = 0; i < count; ++i)
+    bm.Images.push_back({width, height, Bytes(static_cast<std::size_t>(width * height), 1)});
+  return MakeBM(bm);
+}
+
 BMFileParts ZeroWidth16() {
   BMFileParts bm = SampleBMs::Colour16Multi();
   bm.Images[0] = BMImageParts{0, 3, {}};
@@ -62,7 +71,18 @@ std::vector<RefusalCase> RefusalCases() {
   return {
       // info
       {"InfoNotABM", {{"bad.bm", notBM}}, {"info", "bad.bm"}, 1, "bad.bm: Invalid BM file!\n"},
-      {"InfoMissingFile", {}, {"info", "none.bm"}, 1, "none.bm: Invalid BM file!\n"},
+      {"InfoMissingFile", {}, {"info", "none.bm"}, 1, "none.bm: No such file or directory\n"},
+      {"InfoTooManyImages",
+       {{"many.bm", OverTheLimit(22, 1, 1)}},
+       {"info", "many.bm"},
+       1,
+       "many.bm: The BM has 22 images; a BM can hold at most 21\n"},
+      {"ExportImageTooLarge",
+       {{"big.bm", OverTheLimit(1, 1001, 1000)}},
+       {"export", "big.bm"},
+       1,
+       "big.bm: Image 0 is too large for a BM: it has 1,001 x 1,000 pixels, which take "
+       "1,004,000 bytes, and a BM image may take at most 1,000,001 bytes\n"},
       {"InfoTruncated",
        {{"cut.bm", TruncatedBM()}},
        {"info", "cut.bm"},
@@ -117,7 +137,7 @@ std::vector<RefusalCase> RefusalCases() {
        {{"bare.bm", bare}},
        {"export", "--palette", "none.cmp", "bare.bm"},
        1,
-       "none.cmp: Invalid CMP file!\nnone.cmp: Error retrieving Palette!\n"},
+       "none.cmp: No such file or directory\nnone.cmp: Error retrieving Palette!\n"},
       {"PaletteFromBMWithout",
        {{"bare.bm", bare}},
        {"export", "--palette", "bare.bm", "bare.bm"},
@@ -145,6 +165,28 @@ std::vector<RefusalCase> RefusalCases() {
        {"export", "a.bm", "-o", "x.bmp", "--output=y.bmp"},
        2,
        Usage("export", "--output is given more than once")},
+      {"ExportValueLooksLikeAnOption",
+       {{"a.bm", w16}},
+       {"export", "a.bm", "-o", "--format", "png"},
+       2,
+       Usage("export",
+             "-o needs a value; one that begins with \"-\" is given as --output=--format")},
+      // export: outputs that are inputs, however they are named
+      {"ExportOverItself",
+       {{"in.bm", w16}},
+       {"export", "in.bm", "-o", "./in.bm"},
+       1,
+       "in.bm: Not exported, as ./in.bm is the input file in.bm of this command\n"},
+      {"ExportBesideItself",
+       {{"tex.bmp", w16}},
+       {"export", "tex.bmp"},
+       1,
+       "tex.bmp: Not exported, as tex.bmp is the input file tex.bmp of this command\n"},
+      {"ExportOverThePalette",
+       {{"bare.bm", bare}, {"p_1.bm", MakeBM(SampleBMs::Paletted8())}},
+       {"export", "--palette", "p_1.bm", "bare.bm", "-o", "p.bm"},
+       1,
+       "bare.bm: Not exported, as p_1.bm is the input file p_1.bm of this command\n"},
       {"ExportMissingValue",
        {{"a.bm", w16}},
        {"export", "a.bm", "-o"},
@@ -177,7 +219,12 @@ std::vector<RefusalCase> RefusalCases() {
        {},
        create({"-o", "new.bm", "none.bmp"}),
        1,
-       "none.bmp: Invalid BMP file!\n" + notWritten},
+       "none.bmp: No such file or directory\n" + notWritten},
+      {"CreateOverASource",
+       {{"a.bmp", bmp8}, {"b.bmp", bmp8}},
+       create({"-o", "b.bmp", "a.bmp", "b.bmp"}),
+       1,
+       "b.bmp: Not written, as it is the input file b.bmp of this command\n"},
       {"CreateIntoMissingFolder",
        {{"s.bmp", bmp8}},
        create({"-o", "missing/new.bm", "s.bmp"}),
@@ -211,7 +258,7 @@ std::vector<RefusalCase> RefusalCases() {
        Usage("create", "--x must be a whole number from 0 to 640")},
       {"CreateYNegative",
        {{"s.bmp", bmp8}},
-       create({"--y", "-1", "-o", "new.bm", "s.bmp"}),
+       create({"--y=-1", "-o", "new.bm", "s.bmp"}),
        2,
        Usage("create", "--y must be a whole number from 0 to 480")},
       {"CreateYTooLarge",
@@ -392,6 +439,29 @@ TEST_F(CliRefusalFiles, ABMIsNotExportedOverAFileWrittenEarlierInTheSameRun) {
   EXPECT_EQ(Get("out/wall_1.bmp"), ExportedBmp(multi, 1, nullptr));
 }
 
+TEST_F(CliRefusalFiles, AnOutputLinkedToAnInputIsRefusedAndTheBatchGoesOn) {
+  const BMFileParts a = SampleBMs::Colour16();
+  PutBM("a.bm", a);
+  PutBM("c.bm", SampleBMs::Colour16Multi());
+  const Bytes before = Get("c.bm");
+  std::filesystem::create_directory(work_.Path() / "out");
+  std::filesystem::create_symlink("../c.bm", work_.Path() / "out/c_1.bmp");
+  const CliResult result = Run({"export", "a.bm", "c.bm", "-o", "out"});
+  EXPECT_EQ(result.Status, 1) << Describe(result);
+  EXPECT_EQ(result.Err,
+            "c.bm: Not exported, as out/c_1.bmp is the input file c.bm of this command\n");
+  EXPECT_EQ(Get("c.bm"), before);
+  EXPECT_EQ(Get("out/a.bmp"), ExportedBmp(a, 0, nullptr));
+  EXPECT_FALSE(Exists("out/c_0.bmp"));
+}
+
+TEST_F(CliRefusalFiles, AFailedWriteToStandardOutputIsAnError) {
+  PutBM("a.bm", SampleBMs::Colour16());
+  const CliResult result = RunCli(work_.Path(), {"info", "a.bm"}, "/dev/full");
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "zarn-cli: cannot write to standard output: No space left on device\n");
+}
+
 // ---- batches --------------------------------------------------------------------------------
 
 class CliBatch : public CliTest {};
@@ -448,7 +518,7 @@ TEST_F(CliBatch, CreateReportsEveryRefusedSourceAndWritesNothing) {
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(result.Err,
             "t.bmp: BMP file is not 256 color!\n"
-            "none.bmp: Invalid BMP file!\n"
+            "none.bmp: No such file or directory\n"
             "new.bm: Not written, as a source file was refused\n");
   EXPECT_FALSE(Exists("new.bm"));
 }

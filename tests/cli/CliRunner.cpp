@@ -27,9 +27,10 @@ void Check(int error, const char* what) {
 
 }  // namespace
 
-CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args) {
+CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args,
+                 const std::filesystem::path& outTo) {
   TempDir streams;
-  const std::string outPath = streams.File("stdout").string();
+  const std::string outPath = outTo.empty() ? streams.File("stdout").string() : outTo.string();
   const std::string errPath = streams.File("stderr").string();
   const std::string program = ZARN_CLI_PATH;
 
@@ -60,7 +61,7 @@ CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::st
   }
   CliResult result;
   result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Out = ReadText(outPath);
+  if (outTo.empty()) result.Out = ReadText(outPath);
   result.Err = ReadText(errPath);
   return result;
 }

@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 #include "codec/BMFormat.h"
 #include "codec/BMReader.h"
+#include "codec/files/CodecFiles.h"
 
 namespace zarn {
 namespace {
@@ -453,6 +454,7 @@ TEST(ReadBMHostile, BadSizesAndCountsAreRefusedAndChangeNothing) {
       {"huge width", 8, 1, INT32_MAX, 1, 4096},
       {"huge both", 16, 1, INT32_MAX, INT32_MAX, 4096},
       {"product 0 in 32 bits", 8, 1, 65536, 65536, 64},
+      {"width 0, height huge", 8, 1, 0, 2'000'000'000, 64},
       {"16-bit product 0 in 32 bits", 16, 1, 0x40000000, 2, 64},
       {"product wraps to 131073", 8, 1, 65537, 65537, 131073},
       {"pixel data over the limit", 8, 1, 1001, 1000, 1001000},

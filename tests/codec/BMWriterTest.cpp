@@ -14,6 +14,7 @@
 #include "codec/Colour.h"
 #include "codec/Display.h"
 #include "codec/Errors.h"
+#include "codec/files/CodecFiles.h"
 
 namespace zarn {
 namespace {
@@ -225,10 +226,10 @@ TEST(WriteBM16, NonStandardSourcesGiveTheirTruePicture) {
     v.InfoSize = info;
     partsList.push_back(v);
   }
-  BmpParts offset = Parts24(5, 3, bgr);
-  offset.PixelOffsetField = 1078;
-  offset.Trailing = test::Pattern(2000);
-  partsList.push_back(offset);
+  BmpParts gap = Parts24(5, 3, bgr);
+  gap.Gap = 1024;  // rows where the offset field says, after a gap
+  gap.Trailing = test::Pattern(2000);
+  partsList.push_back(gap);
   for (const BmpParts& parts : partsList) {
     const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(parts))};
     EXPECT_EQ(WriteRefusal(sources[0], 16), "") << parts.InfoSize;
@@ -342,7 +343,7 @@ TEST(WriteBM8, WriteReadDecodeSaveGivesTheSourceBack) {
   for (std::size_t i = 0; i < 2; ++i) {
     TBitmap shown;
     BM8ToBitmap(shown, images[i], palette);
-    shown.SaveToBmpFile(dir.File("back.bmp"));
+    SaveToBmpFile(shown, dir.File("back.bmp"));
     const Bytes back = test::ReadFileBytes(dir.File("back.bmp"));
     const auto pad = test::PaddingOffsets(1078, images[i].Width, images[i].Height, 1);
     EXPECT_EQ(test::WithoutPadding(back, pad), test::WithoutPadding(*srcs[i], pad)) << i;
@@ -367,7 +368,7 @@ TEST(WriteBM16, WriteReadDecodeSaveGivesTheSourceBack) {
   EXPECT_EQ(header.PaletteMode, 1);
   TBitmap shown;
   BM16ToBitmap(shown, images[0]);
-  shown.SaveToBmpFile(dir.File("back.bmp"));
+  SaveToBmpFile(shown, dir.File("back.bmp"));
   const auto pad = test::PaddingOffsets(54, 6, 5, 3);
   EXPECT_EQ(test::WithoutPadding(test::ReadFileBytes(dir.File("back.bmp")), pad),
             test::WithoutPadding(src, pad));

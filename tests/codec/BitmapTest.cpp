@@ -11,6 +11,7 @@
 #include "TestFiles.h"
 #include "codec/Bitmap.h"
 #include "codec/Errors.h"
+#include "codec/files/CodecFiles.h"
 
 namespace zarn {
 namespace {
@@ -210,11 +211,11 @@ TEST(TBitmapLoad, BrokenLayoutsAreNotValid) {
                                             s.RawPixelData = Bytes(4, 0);
                                           })},
       {"zero rows, a width past any real picture", with(Parts8(1, 1),
-                                                       [](BmpParts& s) {
-                                                         s.Width = (1 << 20) + 1;
-                                                         s.Height = 0;
-                                                         s.RawPixelData = {};
-                                                       })},
+                                                        [](BmpParts& s) {
+                                                          s.Width = (1 << 20) + 1;
+                                                          s.Height = 0;
+                                                          s.RawPixelData = {};
+                                                        })},
       {"most negative height", with(Parts8(1, 1),
                                     [](BmpParts& s) {
                                       s.Height = INT32_MIN;
@@ -235,17 +236,17 @@ TEST(TBitmapLoad, LoadFromFile) {
   const Bytes file = test::MakeBmp(Parts8(5, 3));
   test::WriteFileBytes(dir.File("a.bmp"), file);
   TBitmap bitmap;
-  bitmap.LoadFromBmpFile(dir.File("a.bmp"));
+  LoadFromBmpFile(bitmap, dir.File("a.bmp"));
   EXPECT_EQ(Saved(bitmap), file);
 
   const auto missing = dir.File("missing.bmp");
-  ExpectCodecError([&] { bitmap.LoadFromBmpFile(missing); }, "Cannot open file " + missing.string(),
-                   "missing file");
+  ExpectCodecError([&] { LoadFromBmpFile(bitmap, missing); },
+                   "Cannot open file " + missing.string(), "missing file");
   EXPECT_EQ(Saved(bitmap), file);
 
   // A file that is there but not a BMP fails like the stream does.
   test::WriteFileBytes(dir.File("short.bmp"), Bytes{'B', 'M', 0});
-  ExpectCodecError([&] { bitmap.LoadFromBmpFile(dir.File("short.bmp")); }, kStreamReadError,
+  ExpectCodecError([&] { LoadFromBmpFile(bitmap, dir.File("short.bmp")); }, kStreamReadError,
                    "short file");
   EXPECT_EQ(Saved(bitmap), file);
 }
@@ -254,7 +255,7 @@ TEST(TBitmapSave, ToFileAndReplacingAnOldFile) {
   test::TempDir dir;
   const Bytes file = test::MakeBmp(Parts24(3, 3));
   test::WriteFileBytes(dir.File("out.bmp"), Bytes(5000, 0x77));
-  LoadedBitmap(file).SaveToBmpFile(dir.File("out.bmp"));
+  SaveToBmpFile(LoadedBitmap(file), dir.File("out.bmp"));
   EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), file);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.bmp"});
 }
@@ -264,7 +265,7 @@ TEST(TBitmapSave, FolderThatIsAFileCannotBeCreated) {
   test::WriteFileBytes(dir.File("plain"), Bytes{1});
   const auto target = dir.File("plain") / "out.bmp";
   const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Parts8(2, 2)));
-  ExpectCodecError([&] { bitmap.SaveToBmpFile(target); }, "Cannot create file " + target.string(),
+  ExpectCodecError([&] { SaveToBmpFile(bitmap, target); }, "Cannot create file " + target.string(),
                    "parent is a file");
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"plain"});
 }
@@ -277,7 +278,7 @@ TEST(TBitmapSave, FailedWriteKeepsTheOldFile) {
   {
     test::ScopedFileSizeLimit limit(1024);
     ASSERT_TRUE(limit.Active());
-    EXPECT_THROW(bitmap.SaveToBmpFile(dir.File("out.bmp")), CodecError);
+    EXPECT_THROW(SaveToBmpFile(bitmap, dir.File("out.bmp")), CodecError);
   }
   EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), old);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.bmp"}) << "no temporary file left";
@@ -288,7 +289,7 @@ TEST(TBitmapSave, TargetThatIsADirectoryIsLeftAlone) {
   std::filesystem::create_directory(dir.File("out.bmp"));
   test::WriteFileBytes(dir.File("out.bmp") / "inside", Bytes{7});
   const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Parts8(2, 2)));
-  EXPECT_THROW(bitmap.SaveToBmpFile(dir.File("out.bmp")), CodecError);
+  EXPECT_THROW(SaveToBmpFile(bitmap, dir.File("out.bmp")), CodecError);
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("out.bmp")));
   EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp") / "inside"), Bytes{7});
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.bmp"}) << "no temporary file left";
@@ -304,7 +305,7 @@ TEST(TBitmapSave, ReadOnlyFolderKeepsTheOldFile) {
   std::filesystem::permissions(
       folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const TBitmap bitmap = LoadedBitmap(test::MakeBmp(Parts8(2, 2)));
-  ExpectCodecError([&] { bitmap.SaveToBmpFile(folder / "out.bmp"); },
+  ExpectCodecError([&] { SaveToBmpFile(bitmap, folder / "out.bmp"); },
                    "Cannot create file " + (folder / "out.bmp").string(), "read-only folder");
   EXPECT_EQ(test::ReadFileBytes(folder / "out.bmp"), old);
 }
@@ -366,13 +367,28 @@ TEST(TBitmapPicture, FewerColoursArePaddedWithZeroEntries) {
   EXPECT_EQ(PictureBytes(picture), parts.Pixels);
 }
 
-TEST(TBitmapPicture, RowsAreReadFromAfterTheColourTableNotFromTheOffsetField) {
-  BmpParts parts = Parts8(3, 2);
-  parts.PixelOffsetField = 2000;
-  EXPECT_EQ(PictureBytes(LoadedBitmap(test::MakeBmp(parts))), parts.Pixels);
+TEST(TBitmapPicture, RowsStartWhereASoundOffsetFieldSays) {
+  // Past the end of the file, or inside the colour table: rows right after the table.
+  BmpParts beyond = Parts8(3, 2);
+  beyond.PixelOffsetField = 2000;
   BmpParts small = Parts8(3, 2, 2);
   small.PixelOffsetField = 1078;
-  EXPECT_EQ(PictureBytes(LoadedBitmap(test::MakeBmp(small))), small.Pixels);
+  BmpParts inTable = Parts8(3, 2);
+  inTable.PixelOffsetField = 60;
+  // After a gap: there, and the saved form has its rows right after the colour table.
+  BmpParts gap8 = Parts8(3, 2, 2);
+  gap8.Gap = 100;
+  BmpParts gap24 = Parts24(2, 2);
+  gap24.InfoSize = 12;
+  gap24.Gap = 6;
+  for (const BmpParts& parts : {beyond, small, inTable, gap8, gap24}) {
+    const TBitmap bitmap = LoadedBitmap(test::MakeBmp(parts));
+    EXPECT_EQ(PictureBytes(bitmap), parts.Pixels) << parts.Gap;
+    BmpParts plain = parts;
+    plain.Gap = 0;
+    plain.PixelOffsetField.reset();
+    EXPECT_EQ(Saved(bitmap), test::MakeBmp(plain)) << parts.Gap;
+  }
 }
 
 TEST(TBitmapPicture, LayoutsWithoutATruePictureAreRefused) {

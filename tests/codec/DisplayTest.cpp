@@ -150,11 +150,17 @@ TEST(BMToBitmap, EmptySizesGiveBitmapsWithoutRows) {
 TEST(BMToBitmap, ReloadingInPlaceLeavesNothingOfTheOldPicture) {
   TBitmap bitmap;
   BM16ToBitmap(bitmap, TBMImage{40, 30, test::Pattern(2400)});
+  // Every byte, the rows' padding included, is the new picture's.
   BM8ToBitmap(bitmap, TBMImage{1, 1, {7}}, TestPalette(3));
-  EXPECT_EQ(Saved(bitmap).size(), 1082u);
-  EXPECT_EQ(test::PictureBytes(bitmap), Bytes{7});
+  Bytes expected = DisplayHeader(1082, 1078, 1, 1, 8, 4, 256);
+  const Bytes table = PaletteBytes(TestPalette(3));
+  expected.insert(expected.end(), table.begin(), table.end());
+  expected.insert(expected.end(), {7, 0, 0, 0});
+  EXPECT_EQ(Saved(bitmap), expected);
   BM16ToBitmap(bitmap, TBMImage{1, 1, {0x1F, 0x00}});
-  EXPECT_EQ(test::PictureBytes(bitmap), (Bytes{248, 0, 0}));
+  expected = DisplayHeader(58, 54, 1, 1, 24, 4, 0);
+  expected.insert(expected.end(), {248, 0, 0, 0});
+  EXPECT_EQ(Saved(bitmap), expected);
 }
 
 TEST(BMToBitmap, SixteenBitVgaFits) {
@@ -188,6 +194,8 @@ TEST(BMToBitmap, ImagesTheDisplaysCannotHoldAreRefused) {
       {"8-bit rows over the limit", 8, {1001, 999, Bytes(999999, 1)}},
       {"16-bit rows over the limit", 16, {578, 578, Bytes(578 * 578 * 2, 1)}},
       {"product 0 in 32 bits", 8, {65536, 65536, Bytes{}}},
+      {"width 0, height huge", 8, {0, 2'000'000'000, Bytes{}}},
+      {"width huge, height 0", 16, {2'000'000'000, 0, Bytes{}}},
       {"huge", 16, {INT32_MAX, INT32_MAX, Bytes(16, 1)}},
   };
   const TBMPalette palette = TestPalette(1);

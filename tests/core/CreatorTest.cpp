@@ -13,6 +13,7 @@
 #include "codec/BMReader.h"
 #include "codec/BMWriter.h"
 #include "codec/Errors.h"
+#include "codec/files/CodecFiles.h"
 
 namespace zarn {
 namespace {
@@ -63,6 +64,10 @@ TEST_F(CreatorTest, CheckBmpFileWarningsInOrder) {
   core24.InfoSize = 12;
   core24.Pixels[3 * 4 * 2 + 2] = 8;  // bottom row stored first: its pixel 0 red is offset 28
   core24.Pixels[3 * 4 * 2 + 3] = 0;
+  // A small file with the 12-byte header is shorter than 54 bytes and valid.
+  BmpParts tiny24 = Parts(24, 2, 2);
+  tiny24.InfoSize = 12;
+  const Bytes tiny = test::MakeBmp(tiny24);
 
   struct Row {
     const char* What;
@@ -82,6 +87,8 @@ TEST_F(CreatorTest, CheckBmpFileWarningsInOrder) {
       {"empty", Bytes{}, invalid, invalid},
       {"12-byte header, 8-bit", test::MakeBmp(core8), pass, notTrue},
       {"12-byte header, 24-bit", test::MakeBmp(core24), not256, pass},
+      {"2 x 2, 12-byte header: 42 bytes", tiny, not256, pass},
+      {"12-byte header cut short", Bytes(tiny.begin(), tiny.begin() + 25), invalid, invalid},
   };
   for (const Row& row : rows) {
     const std::string path = Write("check.bmp", row.File);
@@ -132,13 +139,20 @@ TEST_F(CreatorTest, LoadSourceRefusesWhatTheWritersCannotTake) {
     const char* What;
     Bytes File;
     EBMMode Mode;
+    std::string Text;  // the whole warning, where it is pinned
   };
+  const std::string limit = ", and a BM image may take at most 1,000,001 bytes!";
   const std::vector<Row> rows = {
-      {"8-bit with RLE4", test::MakeBmp(Parts(8, 4, 2, 2)), EBMMode::Bit8},
-      {"8-bit with bitfields", test::MakeBmp(Parts(8, 4, 2, 3)), EBMMode::Bit8},
-      {"24-bit with bitfields", test::MakeBmp(Parts(24, 4, 2, 3)), EBMMode::Bit16},
-      {"8-bit, 1001 x 1000", test::MakeBmp(Parts(8, 1001, 1000)), EBMMode::Bit8},
-      {"24-bit, 578 x 578", test::MakeBmp(Parts(24, 578, 578)), EBMMode::Bit16},
+      {"8-bit with RLE4", test::MakeBmp(Parts(8, 4, 2, 2)), EBMMode::Bit8, ""},
+      {"8-bit with bitfields", test::MakeBmp(Parts(8, 4, 2, 3)), EBMMode::Bit8, ""},
+      {"24-bit with bitfields", test::MakeBmp(Parts(24, 4, 2, 3)), EBMMode::Bit16, ""},
+      {"8-bit, 1001 x 1000", test::MakeBmp(Parts(8, 1001, 1000)), EBMMode::Bit8,
+       "The image is too large for a BM: it has 1,001 x 1,000 pixels, which take 1,004,000 "
+       "bytes" +
+           limit},
+      {"24-bit, 578 x 578", test::MakeBmp(Parts(24, 578, 578)), EBMMode::Bit16,
+       "The image is too large for a BM: it has 578 x 578 pixels, which take 1,003,408 bytes" +
+           limit},
   };
   for (const Row& row : rows) {
     const std::string path = Write("src.bmp", row.File);
@@ -151,6 +165,9 @@ TEST_F(CreatorTest, LoadSourceRefusesWhatTheWritersCannotTake) {
     }
     ASSERT_TRUE(warning.has_value()) << row.What;
     EXPECT_FALSE(warning->empty()) << row.What;
+    if (!row.Text.empty()) {
+      EXPECT_EQ(*warning, row.Text) << row.What;
+    }
   }
 }
 

@@ -50,7 +50,9 @@ TEST(KindOf, ByDepthAndPaletteMode) {
   for (const Row& row : rows) {
     const EBMKind kind = KindOf(HeaderWith(row.Bits, row.Mode, 1));
     EXPECT_EQ(kind, row.Kind) << row.Bits << "/" << row.Mode;
-    EXPECT_EQ(PaletteText(kind), row.Palette) << row.Bits << "/" << row.Mode;
+    EXPECT_EQ(InfoLines(HeaderWith(row.Bits, row.Mode, 1), EInfoStyle::Opened)[2],
+              std::string("Palette Included : ") + row.Palette)
+        << row.Bits << "/" << row.Mode;
   }
 }
 

@@ -11,6 +11,8 @@
 #include "codec/Errors.h"
 #include "codec/Messages.h"
 #include "codec/Png.h"
+#include "codec/files/CodecFiles.h"
+#include "codec/files/FilePaths.h"
 
 namespace zarn::test {
 namespace {
@@ -29,7 +31,7 @@ TLoaded LoadAll(const std::vector<fs::path>& files) {
   TLoaded loaded;
   loaded.Bitmaps.resize(files.size());
   for (std::size_t i = 0; i < files.size(); ++i)
-    loaded.Bitmaps[i].LoadFromBmpFile(files[i]);
+    LoadFromBmpFile(loaded.Bitmaps[i], files[i]);
   return loaded;
 }
 
@@ -367,7 +369,7 @@ TEST_F(CreateIntoMainWindowTest, EightBitWithPaletteFromOneSourceIsShown) {
   EXPECT_EQ(InfoLines()[2], "Palette Included : Yes");
   // The picture shown is the source's, through the palette written from its colour table.
   TBitmap source;
-  source.LoadFromBmpFile(dir.File("a.bmp"));
+  LoadFromBmpFile(source, dir.File("a.bmp"));
   EXPECT_EQ(MainChild<TImageView>("Image")->Picture(), BitmapToImage(source));
 }
 

@@ -11,6 +11,7 @@
 #include "PictureBytes.h"
 #include "codec/Errors.h"
 #include "codec/Png.h"
+#include "codec/files/CodecFiles.h"
 
 namespace zarn::test {
 namespace {
@@ -510,7 +511,7 @@ TEST_F(CreatorTest, PreviewShowsTheCurrentEntryAtNaturalSize) {
   ClickEntry(0);
   EXPECT_EQ(Preview()->ImageSize(), QSize(2, 3));
   TBitmap expected;
-  expected.LoadFromBmpFile(small);
+  LoadFromBmpFile(expected, small);
   EXPECT_EQ(Preview()->Picture(), BitmapToImage(expected));
 
   // Ctrl + wheel zooms the preview, and the zoom stays for the next entry.

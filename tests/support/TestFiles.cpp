@@ -231,7 +231,7 @@ Bytes MakeBmp(const BmpParts& parts) {
     if (parts.InfoSize >= 4) PutU32(infoBytes, 0, parts.InfoSize);
   }
 
-  const std::size_t pixelOffset = 14 + infoBytes.size() + tableBytes;
+  const std::size_t pixelOffset = 14 + infoBytes.size() + tableBytes + parts.Gap;
   const std::size_t total = pixelOffset + pixelData.size() + parts.Trailing.size();
 
   ByteWriter w;
@@ -247,7 +247,7 @@ Bytes MakeBmp(const BmpParts& parts) {
     w.U8(c.Blue).U8(c.Green).U8(c.Red);
     if (entrySize == 4) w.U8(c.Reserved);
   }
-  w.Raw(pixelData).Raw(parts.Trailing);
+  w.Fill(parts.Gap, 0xA5).Raw(pixelData).Raw(parts.Trailing);
   return w.Take();
 }
 

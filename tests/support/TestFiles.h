@@ -115,6 +115,7 @@ struct BmpParts {
   std::optional<std::uint32_t> FileSizeField;     // default: the total size
   std::optional<Bytes> RawPixelData;  // stored instead of the rows made from Pixels (RLE data)
   std::uint8_t PadByte = 0;           // value of the padding bytes at each row's end
+  std::size_t Gap = 0;                // bytes between the colour table and the rows
   std::string Type = "BM";            // the two type bytes
   Bytes Trailing;                     // stored after the pixel data
 };

@@ -1,17 +1,37 @@
-#include "codec/ByteSource.h"
+#include "codec/files/FileSource.h"
 
+#include <cerrno>
 #include <system_error>
 
 namespace zarn::detail {
 
 TFileSource::TFileSource(const std::filesystem::path& path) {
   std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) {
+    failure_ = ec ? ec.message() : std::generic_category().message(ENOENT);
+    return;
+  }
   // Only regular files: a directory or a device would open but cannot be read as a file.
-  if (!std::filesystem::is_regular_file(path, ec)) return;
+  if (std::filesystem::is_directory(status)) {
+    failure_ = std::generic_category().message(EISDIR);
+    return;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    failure_ = "Not a regular file";
+    return;
+  }
   const auto size = std::filesystem::file_size(path, ec);
-  if (ec) return;
+  if (ec) {
+    failure_ = ec.message();
+    return;
+  }
+  errno = 0;
   in_.open(path, std::ios::binary);
-  if (!in_) return;
+  if (!in_) {
+    failure_ = std::generic_category().message(errno != 0 ? errno : EACCES);
+    return;
+  }
   size_ = size;
   open_ = true;
 }
@@ -28,7 +48,7 @@ bool TFileSource::Read(std::span<std::uint8_t> out) {
   return true;
 }
 
-std::optional<std::uint64_t> TFileSource::Remaining() {
+std::uint64_t TFileSource::Remaining() {
   if (!open_) return 0;
   return pos_ <= size_ ? size_ - pos_ : 0;
 }
