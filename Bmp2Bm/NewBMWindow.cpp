@@ -133,24 +133,6 @@ class TPathDelegate : public QStyledItemDelegate {
   }
 };
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QLatin1String(name));
-  label->adjustSize();
-  PlaceAt(label, left, top);
-  return label;
-}
-
-TSpinEdit* MakeSpinEdit(QWidget* parent, const char* name, int maximum, int value, int left,
-                        int top, int width) {
-  auto* edit = new TSpinEdit(parent);
-  edit->setObjectName(QLatin1String(name));
-  edit->setRange(0, maximum);
-  edit->setValue(value);
-  Place(edit, left, top, width, 22);
-  return edit;
-}
-
 // Paths reach the codec as UTF-8.
 std::string ToUtf8(const QString& path) {
   return path.toStdString();
@@ -203,23 +185,15 @@ TNewBMWindow::TNewBMWindow(TBMViewer& viewer, TDialogs& dialogs, THelp& help, QW
 TNewBMWindow::~TNewBMWindow() = default;
 
 void TNewBMWindow::BuildControls() {
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-
-  Panel1 = new QFrame(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel1->setLineWidth(1);
-  Panel1->setFixedWidth(DesignSize(this, kDesignPanelWidth, 0).width());
-  layout->addWidget(Panel1);
+  const TSidePanel side = MakeSidePanel(this, kDesignPanelWidth);
+  Panel1 = side.Panel;
 
   BMPDisp = new TImageView;
   BMPDisp->setObjectName(QStringLiteral("BMPDisp"));
   ScrollBox1 = new TImageBox(BMPDisp, this);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
-  layout->addWidget(ScrollBox1, 1);
+  side.Row->addWidget(ScrollBox1, 1);
 
   RB8bit = new QRadioButton(QLatin1String(kRB8bitCaption), Panel1);
   RB8bit->setObjectName(QStringLiteral("RB8bit"));

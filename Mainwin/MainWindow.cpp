@@ -171,16 +171,8 @@ void TMainWindow::BuildViewMenu() {
 void TMainWindow::BuildPanel() {
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
-  auto* layout = new QHBoxLayout(client);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-
-  Panel1 = new QFrame(client);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel1->setLineWidth(1);
-  Panel1->setFixedWidth(DesignSize(this, 160, 0).width());
-  layout->addWidget(Panel1);
+  const TSidePanel side = MakeSidePanel(client, 160);
+  Panel1 = side.Panel;
 
   Image = new TImageView;
   Image->setObjectName(QStringLiteral("Image"));
@@ -188,13 +180,10 @@ void TMainWindow::BuildPanel() {
   Image->SetImageSize(initial.width(), initial.height());
   ScrollBox1 = new TImageBox(Image, client);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  layout->addWidget(ScrollBox1, 1);
+  side.Row->addWidget(ScrollBox1, 1);
   setCentralWidget(client);
 
-  auto* label1 = new QLabel(QStringLiteral("BM Info :"), Panel1);
-  label1->setObjectName(QStringLiteral("Label1"));
-  label1->adjustSize();
-  PlaceAt(label1, 16, 88);
+  MakeLabel(Panel1, "Label1", QStringLiteral("BM Info :"), 16, 88);
 
   BMInfo = new QPlainTextEdit(Panel1);
   BMInfo->setObjectName(QStringLiteral("BMInfo"));
@@ -214,16 +203,9 @@ void TMainWindow::BuildPanel() {
   Place(BBLoadPal, 40, 16, 75, 25);
   SetHelpContext(BBLoadPal, kHelpLoadPalette);
 
-  auto* label2 = new QLabel(QStringLiteral("Image :"), Panel1);
-  label2->setObjectName(QStringLiteral("Label2"));
-  label2->adjustSize();
-  PlaceAt(label2, 16, 220);
+  MakeLabel(Panel1, "Label2", QStringLiteral("Image :"), 16, 220);
 
-  SEImageNum = new TSpinEdit(Panel1);
-  SEImageNum->setObjectName(QStringLiteral("SEImageNum"));
-  SEImageNum->setRange(0, 0);
-  SEImageNum->setValue(0);
-  Place(SEImageNum, 56, 216, 48, 22);
+  SEImageNum = MakeSpinEdit(Panel1, "SEImageNum", 0, 0, 56, 216, 48);
 
   ImageInfo = new QPlainTextEdit(Panel1);
   ImageInfo->setObjectName(QStringLiteral("ImageInfo"));

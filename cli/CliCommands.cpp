@@ -158,6 +158,18 @@ class TInputFiles {
   std::map<TFileIdentity, std::string> files_;
 };
 
+// The text of the exception being handled: "Out of memory" or the exception's own. Only inside
+// a catch block; an exception of another kind goes on.
+std::string CurrentFailureText() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return std::string(kOutOfMemory);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+}
+
 // One message on the error stream: the file it is about, then the text.
 void Report(std::ostream& err, std::string_view file, std::string_view text) {
   err << file << ": " << text << '\n';
@@ -180,15 +192,25 @@ class TReportingSink : public TMessageSink {
   std::string_view file_;
 };
 
+// Parses a command's words into `parsed`. Returns the exit status when that already ends the
+// command (a wrong command line, or --help answered), else nothing.
+std::optional<int> ParseCommand(std::span<const std::string> args,
+                                std::span<const TOptionDef> options, std::string_view command,
+                                std::string_view help, std::ostream& out, std::ostream& err,
+                                TParsedArgs& parsed) {
+  if (const auto error = ParseArgs(args, options, parsed)) return UsageError(err, command, *error);
+  if (parsed.Help) {
+    out << help;
+    return kExitSuccess;
+  }
+  return std::nullopt;
+}
+
 // ---- info -----------------------------------------------------------------------------------
 
 int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   TParsedArgs parsed;
-  if (const auto error = ParseArgs(args, {}, parsed)) return UsageError(err, "info", *error);
-  if (parsed.Help) {
-    out << kInfoHelp;
-    return kExitSuccess;
-  }
+  if (const auto end = ParseCommand(args, {}, "info", kInfoHelp, out, err, parsed)) return *end;
   if (parsed.Files.empty()) return UsageError(err, "info", "no BM file given");
 
   TBMDocument doc;
@@ -313,11 +335,8 @@ bool ExportOne(TExportRun& run, const std::string& file, std::ostream& err) {
       run.Written.emplace(PathKey(target), file);
     // Exports can always be made again: no flush to disk per file.
     ExportDocument(doc, chosen, EDurability::Buffered, run.Format);
-  } catch (const std::bad_alloc&) {
-    Report(err, file, kOutOfMemory);
-    return false;
-  } catch (const std::exception& e) {
-    Report(err, file, e.what());
+  } catch (...) {
+    Report(err, file, CurrentFailureText());
     return false;
   }
   return true;
@@ -338,12 +357,8 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
       {"--output", "-o", true},
   }};
   TParsedArgs parsed;
-  if (const auto error = ParseArgs(args, kOptions, parsed))
-    return UsageError(err, "export", *error);
-  if (parsed.Help) {
-    out << kExportHelp;
-    return kExitSuccess;
-  }
+  if (const auto end = ParseCommand(args, kOptions, "export", kExportHelp, out, err, parsed))
+    return *end;
   if (parsed.Files.empty()) return UsageError(err, "export", "no BM file given");
 
   auto run = std::make_unique<TExportRun>();
@@ -443,12 +458,8 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
       {"--output", "-o", true},
   }};
   TParsedArgs parsed;
-  if (const auto error = ParseArgs(args, kOptions, parsed))
-    return UsageError(err, "create", *error);
-  if (parsed.Help) {
-    out << kCreateHelp;
-    return kExitSuccess;
-  }
+  if (const auto end = ParseCommand(args, kOptions, "create", kCreateHelp, out, err, parsed))
+    return *end;
 
   TCreateOptions options;
   options.Mode = parsed.Has("--16bit") ? EBMMode::Bit16 : EBMMode::Bit8;
@@ -512,10 +523,8 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
       try {
         refusal = LoadSourceFile(file, options.Mode, loaded[i]);
         PaintTransparent(loaded[i], options);
-      } catch (const std::bad_alloc&) {
-        refusal = std::string(kOutOfMemory);
-      } catch (const std::exception& e) {
-        refusal = e.what();
+      } catch (...) {
+        refusal = CurrentFailureText();
       }
     }
     if (refusal) {
@@ -533,11 +542,8 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
     sources.push_back(&source.Bitmap);
   try {
     CreateBM(*output, sources, options);
-  } catch (const std::bad_alloc&) {
-    Report(err, *output, kOutOfMemory);
-    return kExitRefused;
-  } catch (const std::exception& e) {
-    Report(err, *output, e.what());
+  } catch (...) {
+    Report(err, *output, CurrentFailureText());
     return kExitRefused;
   }
   return kExitSuccess;
@@ -579,12 +585,8 @@ void WriteThumbnailPng(const TBitmap& thumbnail, const std::string& target) {
 int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   static constexpr std::array<TOptionDef, 1> kOptions{{{"--size", "-s", true}}};
   TParsedArgs parsed;
-  if (const auto error = ParseArgs(args, kOptions, parsed))
-    return UsageError(err, "thumbnail", *error);
-  if (parsed.Help) {
-    out << kThumbnailHelp;
-    return kExitSuccess;
-  }
+  if (const auto end = ParseCommand(args, kOptions, "thumbnail", kThumbnailHelp, out, err, parsed))
+    return *end;
   std::int32_t size = kDefaultThumbnailSize;
   if (const auto text = parsed.Value("--size")) {
     const auto value = ParseWholeNumber(*text, 1, kMaxFitBox);
@@ -611,11 +613,8 @@ int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostr
     ScaleToFit(image, size, thumbnail, scratch);
     blamed = &target;
     WriteThumbnailPng(thumbnail, target);
-  } catch (const std::bad_alloc&) {
-    Report(err, *blamed, kOutOfMemory);
-    return kExitRefused;
-  } catch (const std::exception& e) {
-    Report(err, *blamed, e.what());
+  } catch (...) {
+    Report(err, *blamed, CurrentFailureText());
     return kExitRefused;
   }
   return kExitSuccess;
@@ -651,10 +650,8 @@ int RunCommand(std::span<const std::string> args, std::ostream& out, std::ostrea
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   try {
     return RunCommand(args, out, err);
-  } catch (const std::bad_alloc&) {
-    err << kProgram << ": " << kOutOfMemory << '\n';
-  } catch (const std::exception& e) {
-    err << kProgram << ": " << e.what() << '\n';
+  } catch (...) {
+    err << kProgram << ": " << CurrentFailureText() << '\n';
   }
   return kExitRefused;
 }

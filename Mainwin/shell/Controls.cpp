@@ -1,9 +1,15 @@
 #include "Mainwin/shell/Controls.h"
 
 #include <QAction>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
+
+#include "Mainwin/shell/DesignScale.h"
+#include "Mainwin/shell/SpinEdit.h"
 
 namespace zarn {
 
@@ -11,6 +17,38 @@ QAction* AddNamedAction(QMenu* menu, const char* name, const QString& caption) {
   QAction* action = menu->addAction(caption);
   action->setObjectName(QLatin1String(name));
   return action;
+}
+
+TSidePanel MakeSidePanel(QWidget* host, int designWidth) {
+  TSidePanel side;
+  side.Row = new QHBoxLayout(host);
+  side.Row->setContentsMargins(0, 0, 0, 0);
+  side.Row->setSpacing(0);
+  side.Panel = new QFrame(host);
+  side.Panel->setObjectName(QStringLiteral("Panel1"));
+  side.Panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  side.Panel->setLineWidth(1);
+  side.Panel->setFixedWidth(DesignSize(host, designWidth, 0).width());
+  side.Row->addWidget(side.Panel);
+  return side;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
+  label->adjustSize();
+  PlaceAt(label, left, top);
+  return label;
+}
+
+TSpinEdit* MakeSpinEdit(QWidget* parent, const char* name, int maximum, int value, int left,
+                        int top, int width) {
+  auto* edit = new TSpinEdit(parent);
+  edit->setObjectName(QLatin1String(name));
+  edit->setRange(0, maximum);
+  edit->setValue(value);
+  Place(edit, left, top, width, 22);
+  return edit;
 }
 
 QPushButton* MakeHelpButton(QWidget* parent) {

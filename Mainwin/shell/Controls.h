@@ -5,6 +5,9 @@
 #include <QString>
 
 class QAction;
+class QFrame;
+class QHBoxLayout;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QWidget;
@@ -13,6 +16,23 @@ namespace zarn {
 
 // Adds a menu item with `caption`, named `name` as the windows name their controls.
 QAction* AddNamedAction(QMenu* menu, const char* name, const QString& caption);
+
+// Lays `host` out as a window's side panel beside its image area: a sunken frame "Panel1",
+// `designWidth` design pixels wide, first in a row without margins. The caller adds the image
+// area to the returned row.
+struct TSidePanel {
+  QFrame* Panel = nullptr;
+  QHBoxLayout* Row = nullptr;
+};
+TSidePanel MakeSidePanel(QWidget* host, int designWidth);
+
+// A label named `name` at its natural size, at a design position.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top);
+
+class TSpinEdit;
+// A spin edit named `name` from 0 to `maximum`, 22 design pixels high, at a design position.
+TSpinEdit* MakeSpinEdit(QWidget* parent, const char* name, int maximum, int value, int left,
+                        int top, int width);
 
 // The "&Help" button, named "BBHelp". Its glyph (HelpGlyph) is set by the window once it is up:
 // the first look-up in the icon theme costs more than the rest of a window together.
