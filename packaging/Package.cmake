@@ -3,7 +3,7 @@
 set(CPACK_PACKAGE_NAME zarn)
 set(CPACK_PACKAGE_VENDOR "Zarn")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer and creator for Jedi Knight BM images")
-set(ZARN_DEB_MAINTAINER "Zarn maintainers <maintainers@users.noreply.c-seed-623c1e9a.example>"
+set(ZARN_DEB_MAINTAINER "Zarn maintainers <maintainers@zarn.example.org>"
     CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZARN_DEB_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
