@@ -140,7 +140,7 @@ std::string ToUtf8(const QString& path) {
 
 }  // namespace
 
-TSourceItem::TSourceItem(const QString& path, TPngSource source)
+TSourceItem::TSourceItem(const QString& path, TSourceImage source)
     : QListWidgetItem(path), source_(std::move(source)) {}
 
 TFileRequest TNewBMWindow::BMPOpenRequest() {
@@ -399,7 +399,7 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
     return nullptr;
   }
   // A bitmap that cannot be loaded at all throws: the guard reports it and the list stays.
-  TPngSource source;
+  TSourceImage source;
   if (const auto refusal = LoadSourceFile(path, mode, source)) {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return nullptr;

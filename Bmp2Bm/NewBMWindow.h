@@ -35,13 +35,13 @@ class TSpinEdit;
 // the bitmap loaded from that file. The entry owns its bitmap; it goes with the entry.
 class TSourceItem : public QListWidgetItem {
  public:
-  TSourceItem(const QString& path, TPngSource source);
+  TSourceItem(const QString& path, TSourceImage source);
   const TBitmap& Bitmap() const { return source_.Bitmap; }
   // A PNG's clear pixels take the transparent colour chosen when the BM is created.
-  TPngSource& Source() { return source_; }
+  TSourceImage& Source() { return source_; }
 
  private:
-  TPngSource source_;
+  TSourceImage source_;
 };
 
 class TNewBMWindow : public QDialog {

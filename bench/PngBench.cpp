@@ -69,7 +69,7 @@ const Inputs& In() {
 }
 
 void CreateFromPng(benchmark::State& state) {
-  std::vector<zarn::TPngSource> loaded(kImages);
+  std::vector<zarn::TSourceImage> loaded(kImages);
   std::vector<const TBitmap*> sources;
   for (const auto& s : loaded)
     sources.push_back(&s.Bitmap);

@@ -513,7 +513,7 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   }
 
   // Every source is checked and loaded, so that all refusals are reported at once.
-  std::vector<TPngSource> loaded(parsed.Files.size());
+  std::vector<TSourceImage> loaded(parsed.Files.size());
   bool refused = false;
   for (std::size_t i = 0; i < parsed.Files.size(); ++i) {
     const std::string& file = parsed.Files[i];
@@ -538,7 +538,7 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   }
 
   std::vector<const TBitmap*> sources;
-  for (const TPngSource& source : loaded)
+  for (const TSourceImage& source : loaded)
     sources.push_back(&source.Bitmap);
   try {
     CreateBM(*output, sources, options);

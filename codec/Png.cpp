@@ -174,7 +174,7 @@ bool DecodeIndexed(TDecode& d, const THead& head, TBitmap& bitmap) {
 
 // The 16-bit source: blue, green, red, alpha per pixel, then into a 24-bit bitmap with the
 // clear pixels noted.
-bool DecodeColour(TDecode& d, const THead& head, TPngSource& source) {
+bool DecodeColour(TDecode& d, const THead& head, TSourceImage& source) {
   const auto width = static_cast<std::size_t>(head.Width);
   const auto height = static_cast<std::size_t>(head.Height);
   if (png_get_rowbytes(d.Png, d.Info) != 4 * width || png_get_channels(d.Png, d.Info) != 4) {
@@ -224,7 +224,7 @@ std::optional<std::string> CheckPngHead(std::span<const std::uint8_t> head, int 
 }
 
 std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
-                                           TPngSource& out) {
+                                           TSourceImage& out) {
   if (auto refusal = CheckPngHead(png, bitsPerPixel)) return refusal;
   const THead head = *ParseHead(png);
   const bool colour = bitsPerPixel != 8;
@@ -247,7 +247,7 @@ std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, in
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
   png_set_crc_action(d.Png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
 #endif
-  TPngSource decoded;
+  TSourceImage decoded;
   const bool decodedWell =
       RunStep(d, ReadInfoStep) &&
       (colour ? DecodeColour(d, head, decoded) : DecodeIndexed(d, head, decoded.Bitmap));
@@ -256,7 +256,8 @@ std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, in
   return std::nullopt;
 }
 
-void PaintClearPixels(TPngSource& source, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+void PaintClearPixels(TSourceImage& source, std::uint8_t red, std::uint8_t green,
+                      std::uint8_t blue) {
   if (source.ClearPixels.empty()) return;
   std::vector<std::uint8_t> stored = source.Bitmap.ReleaseStoredForm();
   for (const std::uint32_t at : source.ClearPixels) {

@@ -30,8 +30,9 @@ bool HasPngSignature(std::span<const std::uint8_t> bytes);
 void EncodePng(const TBitmap& bitmap, std::vector<std::uint8_t>& out,
                std::vector<std::uint8_t>& scratch);
 
-// A PNG decoded as a source of an image of an 8-bit (bitsPerPixel 8) or 16-bit (16) BM.
-struct TPngSource {
+// A picture offered as the source of one image of a new 8-bit (bitsPerPixel 8) or 16-bit (16)
+// BM. A BMP source fills only Bitmap; a PNG source may also have clear pixels.
+struct TSourceImage {
   // 8 bits: a 256-colour bitmap with the file's indices and its palette padded with zero
   // entries (grey PNGs: the grey value is the index, the palette the grey ramp). 16 bits: a
   // 24-bit bitmap.
@@ -51,9 +52,10 @@ std::optional<std::string> CheckPngHead(std::span<const std::uint8_t> head, int 
 // a size refusal when the image is beyond the limits of BM images (checked from the header
 // before anything is allocated). On a refusal `out` is unchanged.
 std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
-                                           TPngSource& out);
+                                           TSourceImage& out);
 
 // Gives every clear pixel of a 16-bit source the colour red, green, blue.
-void PaintClearPixels(TPngSource& source, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+void PaintClearPixels(TSourceImage& source, std::uint8_t red, std::uint8_t green,
+                      std::uint8_t blue);
 
 }  // namespace zarn

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> out;
   std::vector<std::uint8_t> scratch;
   for (const int depth : {8, 16}) {
-    zarn::TPngSource source;
+    zarn::TSourceImage source;
     if (zarn::DecodePngSource(bytes, depth, source)) continue;
     zarn::PaintClearPixels(source, 255, 0, 255);
     // An accepted source that the writers refuse, or that throws, is a fault of the decoder.

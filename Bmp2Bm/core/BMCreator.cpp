@@ -46,7 +46,7 @@ std::optional<std::string> CheckSourceFile(const std::string& path, EBMMode mode
 }
 
 std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
-                                          TPngSource& source) {
+                                          TSourceImage& source) {
   if (!IsPngSource(path)) {
     TBitmap bitmap;
     if (auto refusal = LoadSource(path, mode, bitmap)) return refusal;
@@ -57,7 +57,7 @@ std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
   return LoadPngFile(PathFromUtf8(path), mode == EBMMode::Bit8 ? 8 : 16, source);
 }
 
-void PaintTransparent(TPngSource& source, const TCreateOptions& options) {
+void PaintTransparent(TSourceImage& source, const TCreateOptions& options) {
   const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
   PaintClearPixels(source, low8(options.Red), low8(options.Green), low8(options.Blue));
 }

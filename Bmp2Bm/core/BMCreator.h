@@ -45,7 +45,7 @@ std::optional<std::string> CheckSourceFile(const std::string& path, EBMMode mode
 // warning when the source cannot be an image (a damaged PNG, over the size limit); throws
 // CodecError when the file cannot be read at all.
 std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
-                                          TPngSource& source);
+                                          TSourceImage& source);
 
 // The options of a new BM as the window or the command line gives them. Out-of-range values
 // are taken by their low 8 bits, as the writers store one byte each.
@@ -68,6 +68,6 @@ void CreateBM(const std::string& path, const std::vector<const TBitmap*>& source
               const TCreateOptions& options);
 
 // Gives a source's clear pixels the transparent colour of a 16-bit BM with these options.
-void PaintTransparent(TPngSource& source, const TCreateOptions& options);
+void PaintTransparent(TSourceImage& source, const TCreateOptions& options);
 
 }  // namespace zarn

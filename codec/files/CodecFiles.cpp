@@ -75,7 +75,7 @@ void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path) {
 }
 
 std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
-                                       TPngSource& out) {
+                                       TSourceImage& out) {
   return DecodePngSource(ReadWholeFile(path, kMaxPngFileBytes, "PNG"), bitsPerPixel, out);
 }
 

@@ -45,7 +45,7 @@ void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path);
 // DecodePngSource on the whole file. Throws "Cannot open file <path>" when the file cannot be
 // read.
 std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
-                                       TPngSource& out);
+                                       TSourceImage& out);
 
 // TBitmap::SaveToBmpStream into a file, written atomically. Throws "Cannot create file <path>"
 // or a write error.

@@ -135,7 +135,7 @@ TEST(TPngSources, SamplesOfAnotherProgramGiveTheirPixels) {
     const Bytes png = Sample(c.File);
     for (const int depth : {8, 16}) {
       SCOPED_TRACE(depth);
-      TPngSource source;
+      TSourceImage source;
       const auto refusal = DecodePngSource(png, depth, source);
       if (depth == 8 && !c.TakenBy8Bit) {
         EXPECT_EQ(refusal, std::string(kPNGNot256Colour));
@@ -197,8 +197,8 @@ TEST(TPngRoundTrip, ImagesComeBackByteForByte) {
 
     std::vector<std::uint8_t> png;
     std::vector<std::uint8_t> scratch;
-    TPngSource back8;
-    TPngSource back16;
+    TSourceImage back8;
+    TSourceImage back16;
     EncodePng(display8, png, scratch);
     ASSERT_EQ(DecodePngSource(png, 8, back8), std::nullopt);
     EncodePng(display16, png, scratch);
@@ -275,7 +275,7 @@ Bytes WithChunksAfterHeader(const std::vector<Bytes>& chunks) {
 }
 
 std::optional<std::string> Decoded(const Bytes& png, int depth) {
-  TPngSource source;
+  TSourceImage source;
   return DecodePngSource(png, depth, source);
 }
 

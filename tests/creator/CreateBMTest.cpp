@@ -141,7 +141,7 @@ TEST_F(CreateBMTest, PngPixelsLessThanHalfOpaqueTakeTheColourChosenAtCreate) {
   Create(out);
 
   ASSERT_TRUE(dialogs.Messages.empty());
-  TPngSource source;
+  TSourceImage source;
   ASSERT_EQ(LoadPngFile(png, 16, source), std::nullopt);
   ASSERT_FALSE(source.ClearPixels.empty());
   PaintClearPixels(source, 16, 32, 64);
