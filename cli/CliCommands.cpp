@@ -153,6 +153,12 @@ class TInputFiles {
     if (it == files_.end()) return std::nullopt;
     return it->second;
   }
+  // The refusal of a single output that would write over one of the inputs, or nothing.
+  std::optional<std::string> OutputRefusal(const std::string& output) const {
+    const auto input = Overwritten(output);
+    if (!input) return std::nullopt;
+    return "Not written, as it is the input file " + *input + " of this command";
+  }
 
  private:
   std::map<TFileIdentity, std::string> files_;
@@ -507,8 +513,8 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   TInputFiles inputs;
   for (const std::string& file : parsed.Files)
     inputs.Add(file);
-  if (const auto input = inputs.Overwritten(*output)) {
-    Report(err, *output, "Not written, as it is the input file " + *input + " of this command");
+  if (const auto refusal = inputs.OutputRefusal(*output)) {
+    Report(err, *output, *refusal);
     return kExitRefused;
   }
 
@@ -599,6 +605,12 @@ int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostr
   if (parsed.Files.size() != 2) return UsageError(err, "thumbnail", "give IN.bm and OUT.png");
   const std::string& file = parsed.Files[0];
   const std::string& target = parsed.Files[1];
+  TInputFiles inputs;
+  inputs.Add(file);
+  if (const auto refusal = inputs.OutputRefusal(target)) {
+    Report(err, target, *refusal);
+    return kExitRefused;
+  }
 
   // A refusal names the BM; a failed write names the PNG file, which is then not there.
   TBitmap thumbnail;
