@@ -140,17 +140,25 @@ void WriteFileAtomically(const fs::path& path,
   const mode_t mode = replacing ? existing.st_mode & 07777 : 0666;
 
   fs::path temporary;
-  const int fd = CreateTemporary(target, mode, temporary);
+  // Until the group is known to be kept, the group has no access to the new file.
+  const mode_t initial =
+      replacing ? mode & ~static_cast<mode_t>(S_IRWXG | S_ISGID | S_ISUID) : mode;
+  const int fd = CreateTemporary(target, initial, temporary);
   if (fd < 0) throw CodecError(CannotCreateFileText(path));
   int error = 0;
   if (replacing) {
     // Owner and group first: changing them may clear the set-id bits that the mode then sets.
-    // Either may be refused (only root gives a file away); the mode then stays the narrower one
-    // the file was created with, never a wider one.
+    // Either may be refused (only root gives a file away). The bits of an owner or group that
+    // could not be kept are dropped, so that the new file is never open to anyone the old one
+    // was not.
+    mode_t kept = mode;
     if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-      (void)::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+      kept &= ~static_cast<mode_t>(S_ISUID);
+      if (::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+        kept &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
+      }
     }
-    (void)::fchmod(fd, mode);
+    (void)::fchmod(fd, kept);
   }
   for (const auto piece : pieces) {
     if (!WriteAll(fd, piece)) {

@@ -9,7 +9,9 @@
 // - The temporary file is created with the mode the result will have: a replaced file's mode
 //   (its owner and group are kept as far as the user may set them), else the default for a new
 //   file. A private file is never readable by others, not even for a moment.
-// - Any failure leaves the target as it was and no temporary file behind.
+// - Any failure leaves the target as it was and no temporary file behind. The one exception:
+//   in the synced mode a folder that cannot be flushed after the rename is reported too, and
+//   the target then already holds the new bytes.
 #pragma once
 
 #include <cstdint>
