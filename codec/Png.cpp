@@ -20,11 +20,12 @@ namespace {
 constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // The signature and the header chunk: length, type, 13 bytes of fields, CRC.
 static_assert(kPngHeadSize == 8 + 8 + 13 + 4);
-// Chunks other than the header, palette, transparency, image data and end are skipped unread
+// Chunks other than the header, palette, transparency, image data and end are read and dropped
 // (their text is never inflated); a file made of more of them than this is refused.
 constexpr int kMaxSkippedChunks = 1000;
-// No single chunk is held in memory beyond this; the palette chunk needs 768 bytes.
-constexpr png_alloc_size_t kMaxChunkBytes = 64 << 10;
+// No single chunk is held in memory beyond this. Editors embed colour profiles and metadata of
+// some hundred kilobytes; the whole file is already in memory and at most 64 MiB.
+constexpr png_alloc_size_t kMaxChunkBytes = 8 << 20;
 constexpr png_uint_32 kMaxCachedChunks = 64;
 // A pixel whose alpha is below this is clear.
 constexpr std::uint8_t kHalfAlpha = 128;
@@ -60,12 +61,6 @@ std::optional<THead> ParseHead(std::span<const std::uint8_t> head) {
 
 bool Takes256Colours(const THead& head) {
   return head.ColourType == kColourPalette || (head.ColourType == kColourGrey && head.Depth == 8);
-}
-
-std::string TooLargeText(const THead& head) {
-  return "PNG image is too large (" + std::to_string(head.Width) + " x " +
-         std::to_string(head.Height) + "; the pixel rows may take at most " +
-         std::to_string(kMaxImageBytes) + " bytes)!";
 }
 
 // ---- libpng's side ------------------------------------------------------------------------
@@ -228,7 +223,9 @@ std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, in
   if (auto refusal = CheckPngHead(png, bitsPerPixel)) return refusal;
   const THead head = *ParseHead(png);
   const bool colour = bitsPerPixel != 8;
-  if (!ImageWithinLimits(head.Width, head.Height, colour ? 16 : 8)) return TooLargeText(head);
+  if (!ImageWithinLimits(head.Width, head.Height, colour ? 16 : 8)) {
+    return ImageTooLargeText("The PNG image", head.Width, head.Height, colour ? 16 : 8) + "!";
+  }
 
   TDecode d;
   d.Bytes = png;

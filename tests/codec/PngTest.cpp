@@ -321,14 +321,17 @@ TEST(TPngSources, HeaderSizesAreCheckedBeforeAnything) {
     std::copy(header.begin(), header.end(), png.begin() + 8);
     return png;
   };
-  const std::string huge =
-      "PNG image is too large (100000 x 100000; the pixel rows may take at most 1000001 bytes)!";
-  EXPECT_EQ(Decoded(withSize(100000, 100000, 2), 16), huge);
-  EXPECT_EQ(Decoded(withSize(100000, 100000, 3), 8), huge);
+  const auto tooLarge = [](const std::string& size, const std::string& bytes) {
+    return "The PNG image is too large for a BM: it has " + size + " pixels, which take " + bytes +
+           " bytes, and a BM image may take at most 1,000,001 bytes!";
+  };
+  EXPECT_EQ(Decoded(withSize(100000, 100000, 2), 16),
+            tooLarge("100,000 x 100,000", "30,000,000,000"));
+  EXPECT_EQ(Decoded(withSize(100000, 100000, 3), 8),
+            tooLarge("100,000 x 100,000", "10,000,000,000"));
   // 1000 x 1000 indices fit an 8-bit BM; as 24-bit colours the rows of a 16-bit one do not.
-  EXPECT_EQ(Decoded(withSize(1000, 1000, 2), 16),
-            "PNG image is too large (1000 x 1000; the pixel rows may take at most 1000001 bytes)!");
-  EXPECT_NE(Decoded(withSize(1000, 1000, 3), 8), huge);
+  EXPECT_EQ(Decoded(withSize(1000, 1000, 2), 16), tooLarge("1,000 x 1,000", "3,000,000"));
+  EXPECT_EQ(Decoded(withSize(1000, 1000, 3), 8), kInvalidPNGFile);  // past the size check
   EXPECT_EQ(Decoded(withSize(0, 16, 2), 16), kInvalidPNGFile);
   EXPECT_EQ(Decoded(withSize(16, 0, 2), 16), kInvalidPNGFile);
   EXPECT_EQ(Decoded(withSize(0x80000000u, 1, 2), 16), kInvalidPNGFile);
