@@ -24,8 +24,8 @@ namespace {
 
 void DescribeCommandLine(QCommandLineParser& parser) {
   parser.setApplicationDescription(
-      QStringLiteral("Views Jedi Knight BM images, exports them to BMP files and builds new BMs "
-                     "from BMP files."));
+      QStringLiteral("Views Jedi Knight BM images, exports them to BMP or PNG files and builds "
+                     "new BMs from BMP or PNG files."));
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A BM file to open."),

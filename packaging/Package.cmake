@@ -13,7 +13,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Zarn opens the BM images of the game Jedi Knight (8-bit with or without a palette
 of their own, and 16-bit), shows each image with the file's properties, colours
 8-bit images from a CMP colour map or another BM, exports the images to Windows
-BMP files, and builds new BMs from BMP files.
+BMP or PNG files, and builds new BMs from BMP or PNG files; BM to PNG and back
+is lossless.
 
 The package also holds zarn-cli, the same reading, exporting and building for
 scripts, and the desktop integration: BM and CMP file types, a menu entry that

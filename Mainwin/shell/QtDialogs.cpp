@@ -14,6 +14,20 @@ namespace zarn {
 
 namespace {
 
+// A name whose extension is one filter entry's while another entry is selected takes the
+// selected entry's extension: the dialog never shows one format while the name says another.
+QString WithSelectedFormat(const QString& name, qsizetype selectedEntry,
+                           const QStringList& suffixes) {
+  if (selectedEntry < 0 || selectedEntry >= suffixes.size()) return name;
+  const QFileInfo info(name);
+  const QString suffix = info.suffix();
+  const QString selected = suffixes.at(selectedEntry);
+  if (suffix.compare(selected, Qt::CaseInsensitive) == 0 ||
+      !suffixes.contains(suffix, Qt::CaseInsensitive))
+    return name;
+  return info.completeBaseName() + u'.' + selected;
+}
+
 // Keeps a dialog above the window that asked for it, without making it that window's child
 // (the file dialogs outlive any one window; the boxes stay centred on the screen).
 void StayAboveActiveWindow(QWidget& dialog) {
@@ -124,7 +138,7 @@ QFileDialog& TQtDialogs::Prepare(const TFileRequest& request) {
   if (!name.isEmpty()) {
     const QFileInfo info(name);
     if (info.fileName() != name && info.dir().exists()) dialog.setDirectory(info.absolutePath());
-    dialog.selectFile(info.fileName());
+    dialog.selectFile(WithSelectedFormat(info.fileName(), entry.FilterIndex, entry.FilterSuffixes));
   }
   return dialog;
 }

@@ -104,8 +104,10 @@ TEST(QtDialogsTest, SaveDialogAppendsTheExtensionOfTheSelectedEntry) {
   ASSERT_TRUE(choice.has_value());
   EXPECT_EQ(choice->Path, Q(dir.File("picture.png")));
   EXPECT_EQ(choice->FilterIndex, 1);
-  // The entry chosen last comes back with its extension.
-  EXPECT_EQ(dialogs.Prepare(request).defaultSuffix(), "png");
+  // The entry chosen last comes back with its extension, and the offered name follows it.
+  QFileDialog& again = dialogs.Prepare(request);
+  EXPECT_EQ(again.defaultSuffix(), "png");
+  EXPECT_EQ(again.findChild<QLineEdit*>("fileNameEdit")->text(), "start.png");
 }
 
 TEST(QtDialogsTest, OpenTakesANameWithoutExtensionInAnyCaseAndEveryDialogFollowsTheUser) {
