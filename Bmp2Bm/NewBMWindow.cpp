@@ -29,7 +29,7 @@
 #include "Mainwin/shell/HelpContext.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/BMFormat.h"
-#include "codec/Messages.h"
+#include "codec/Refusal.h"
 
 namespace zarn {
 
@@ -392,19 +392,12 @@ TSourceItem* TNewBMWindow::CurrentSource() const {
 std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMPOpenRequest());
   if (!choice) return nullptr;
-  const std::string path = ToUtf8(choice->Path);
-  const EBMMode mode = Mode();
-  if (const auto warning = CheckSourceFile(path, mode)) {
-    dialogs_.Warning(QString::fromStdString(*warning));
-    return nullptr;
-  }
   // A bitmap that cannot be loaded at all throws: the guard reports it and the list stays.
   TSourceImage source;
-  if (const auto refusal = LoadSourceFile(path, mode, source)) {
-    dialogs_.Warning(QString::fromStdString(*refusal));
+  if (const auto refusal = AdmitSourceFile(ToUtf8(choice->Path), Options(), source)) {
+    WarnRefused(dialogs_, *refusal);
     return nullptr;
   }
-  PaintTransparent(source, Options());
   auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
   entry->setToolTip(choice->Path);
   // Entries are 13 design pixels high, or as high as the font needs.
@@ -475,7 +468,7 @@ void TNewBMWindow::BBOkClick() {
   // A list the document cannot hold is refused before the user is asked for a name.
   const std::vector<const TBitmap*> sources = Sources();
   if (const auto refusal = CheckSourceCount(sources.size())) {
-    dialogs_.Warning(QString::fromStdString(*refusal));
+    WarnRefused(dialogs_, *refusal);
     return;
   }
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMSaveRequest());
@@ -489,8 +482,8 @@ void TNewBMWindow::BBOkClick() {
   accept();
 
   TBMDocument& doc = viewer_.Document();
-  if (!ReadDocument(doc, path)) {
-    dialogs_.Warning(QString::fromLatin1(kInvalidBMFile));
+  if (const auto refusal = ReadDocument(doc, path)) {
+    WarnRefused(dialogs_, *refusal);
     return;
   }
   // The radio buttons, not the bits read back, pick how the new BM is shown.

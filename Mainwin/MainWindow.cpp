@@ -30,21 +30,11 @@
 #include "Mainwin/shell/HelpContext.h"
 #include "Mainwin/shell/Program.h"
 #include "Mainwin/shell/SpinEdit.h"
-#include "codec/Messages.h"
+#include "codec/Refusal.h"
 
 namespace zarn {
 
 namespace {
-
-// The palette readers warn through this: a warning box of the program.
-class TWarningBoxes : public TMessageSink {
- public:
-  explicit TWarningBoxes(TDialogs& dialogs) : dialogs_(dialogs) {}
-  void Warning(const std::string& text) override { dialogs_.Warning(QString::fromStdString(text)); }
-
- private:
-  TDialogs& dialogs_;
-};
 
 void AppendLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
   for (const std::string& line : lines)
@@ -297,8 +287,11 @@ void TMainWindow::OpenFromCommandLine(const QString& path) {
 
 void TMainWindow::OpenPath(const std::string& path) {
   // Only regular files are read: a pipe or a device could keep the window waiting for ever.
-  if (!IsRegularFile(path) || !ReadDocument(document_, path)) {
-    dialogs_.Warning(QString::fromLatin1(kInvalidBMFile));
+  // A BM the reader refuses for a limit it is over is named by that limit.
+  const auto refusal =
+      IsRegularFile(path) ? ReadDocument(document_, path) : TRefusal{.Reason = ERefusal::InvalidBM};
+  if (refusal) {
+    WarnRefused(dialogs_, *refusal);
     return;
   }
   ShowReadDocument(path, KindOf(document_.Header), EInfoStyle::Opened);
@@ -328,13 +321,14 @@ void TMainWindow::BBLoadPalClick() {
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(PalOpenRequest());
   if (!choice) return;
   // The filter entry, not the file's extension, picks the reader.
-  if (choice->FilterIndex != 0 && choice->FilterIndex != 1) return;
-  LoadPalette(choice->Path.toStdString(), choice->FilterIndex);
+  if (const auto kind = PaletteFileOfFilter(choice->FilterIndex))
+    LoadPalette(choice->Path.toStdString(), *kind);
 }
 
-void TMainWindow::LoadPalette(const std::string& path, int filterIndex) {
-  TWarningBoxes warnings(dialogs_);
-  if (!LoadDocumentPalette(document_, path, filterIndex, warnings)) {
+void TMainWindow::LoadPalette(const std::string& path, EPaletteFile kind) {
+  // The reader's warning first, then the error: two boxes in a row.
+  if (const auto refusal = LoadDocumentPalette(document_, path, kind)) {
+    WarnRefused(dialogs_, *refusal);
     dialogs_.Error(QString::fromLatin1(kErrorRetrievingPalette));
     return;
   }
@@ -414,8 +408,7 @@ void TMainWindow::DropFile(const QString& path) {
     const EDropAction action = DropActionFor(path);
     const std::string file = QDir::toNativeSeparators(path).toStdString();
     if (action == EDropAction::OpenBM) OpenPath(file);
-    const int filter = PaletteFilterFor(action);
-    if (filter >= 0) LoadPalette(file, filter);
+    if (const auto kind = PaletteFileOfDrop(action)) LoadPalette(file, *kind);
   });
 }
 

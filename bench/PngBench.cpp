@@ -113,7 +113,7 @@ void Export(benchmark::State& state) {
   Bytes scratch;
   std::size_t written = 0;
   for (auto _ : state) {
-    if (!zarn::ReadBMFromBytes(In().BM, header, images, palette)) {
+    if (zarn::ReadBMFromBytes(In().BM, header, images, palette)) {
       state.SkipWithError("BM refused");
       return;
     }

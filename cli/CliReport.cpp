@@ -13,9 +13,9 @@ constexpr std::string_view kOutOfMemory = "Out of memory";
 
 }  // namespace
 
-std::string ReadFailure(const std::string& file, const std::string& refusal) {
+std::string RefusalFor(const std::string& file, const TRefusal& refusal) {
   if (auto reason = OpenFailure(PathFromUtf8(file))) return *reason;
-  return refusal.empty() ? std::string(kInvalidBMFile) : refusal;
+  return RefusalText(refusal);
 }
 
 void TInputFiles::Add(const std::string& file) {

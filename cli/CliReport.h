@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "cli/CliArgs.h"
-#include "codec/Messages.h"
+#include "codec/Refusal.h"
 #include "codec/files/FilePaths.h"
 
 namespace zarn::cli {
@@ -20,9 +20,9 @@ inline constexpr std::string_view kProgram = "zarn-cli";
 // A refusal only the command line has; the viewer leaves its export disabled instead.
 inline constexpr std::string_view kNoImages = "The BM holds no image to export";
 
-// Why a BM was not read: the system's reason when the file cannot be opened at all, else the
-// reader's (a limit it is over, or "Invalid BM file!").
-std::string ReadFailure(const std::string& file, const std::string& refusal);
+// Why a file was refused: the system's reason when it cannot be opened at all, else the
+// codec's (a limit it is over, or "Invalid BM file!").
+std::string RefusalFor(const std::string& file, const TRefusal& refusal);
 
 // The input files of a run by their identity, so that an output can be checked against every
 // one of them however it is spelt or linked.
@@ -47,17 +47,6 @@ void Report(std::ostream& err, std::string_view file, std::string_view text);
 
 // A wrong command line: the text and where to find the command's options. Returns kExitUsage.
 int UsageError(std::ostream& err, std::string_view command, std::string_view text);
-
-// The palette readers warn through this: each warning goes out with the palette's name.
-class TReportingSink : public TMessageSink {
- public:
-  TReportingSink(std::ostream& err, std::string_view file) : err_(err), file_(file) {}
-  void Warning(const std::string& text) override { Report(err_, file_, text); }
-
- private:
-  std::ostream& err_;
-  std::string_view file_;
-};
 
 // Parses a command's words into `parsed`. Returns the exit status when that already ends the
 // command (a wrong command line, or --help answered), else nothing.

@@ -8,7 +8,6 @@
 #include "Bmp2Bm/core/BMCreator.h"
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
-#include "codec/files/FilePaths.h"
 
 namespace zarn::cli {
 
@@ -93,26 +92,23 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
   return std::nullopt;
 }
 
-// Checks and loads every source into `loaded`, so that all refusals are reported at once;
-// false when any was refused.
+// Admits every source into `loaded`, so that all refusals are reported at once; false when any
+// was refused.
 bool AdmitSources(const std::vector<std::string>& files, const TCreateOptions& options,
                   std::ostream& err, std::vector<TSourceImage>& loaded) {
   loaded.resize(files.size());
   bool refused = false;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string& file = files[i];
-    std::optional<std::string> refusal = OpenFailure(PathFromUtf8(file));
-    if (!refusal) refusal = CheckSourceFile(file, options.Mode);
-    if (!refusal) {
-      try {
-        refusal = LoadSourceFile(file, options.Mode, loaded[i]);
-        PaintTransparent(loaded[i], options);
-      } catch (...) {
-        refusal = CurrentFailureText();
-      }
+    std::optional<std::string> failure;
+    try {
+      if (const auto refusal = AdmitSourceFile(file, options, loaded[i]))
+        failure = RefusalFor(file, *refusal);
+    } catch (...) {
+      failure = CurrentFailureText();
     }
-    if (refusal) {
-      Report(err, file, *refusal);
+    if (failure) {
+      Report(err, file, *failure);
       refused = true;
     }
   }
@@ -139,7 +135,7 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   const std::optional<std::string> output = parsed.Value("--output");
   if (!output || output->empty()) return UsageError(err, "create", "-o OUT.bm is required");
   if (const auto refusal = CheckSourceCount(parsed.Files.size())) {
-    return UsageError(err, "create", *refusal);
+    return UsageError(err, "create", RefusalText(*refusal));
   }
   TInputFiles inputs;
   for (const std::string& file : parsed.Files)

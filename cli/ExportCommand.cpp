@@ -48,7 +48,7 @@ struct TExportOptions {
   std::optional<EExportFormat> Format;
   std::optional<std::string> Output;
   std::optional<std::string> PalettePath;
-  int PaletteFilter = 0;
+  EPaletteFile PaletteKind = EPaletteFile::CMP;
 };
 
 struct TExportRun {
@@ -75,11 +75,11 @@ std::string PathKey(const std::string& path) {
   return PathFromUtf8(path).lexically_normal().generic_string();
 }
 
-// The reader the "Load Palette" dialog's filter entry would pick: 0 for CMP, 1 for BM.
-std::optional<int> PaletteFilterFor(const std::string& path) {
+// The kind of palette file by its extension: .cmp or .bm.
+std::optional<EPaletteFile> PaletteFileByExtension(const std::string& path) {
   const std::string extension = LowerExtension(path);
-  if (extension == ".cmp") return 0;
-  if (extension == ".bm") return 1;
+  if (extension == ".cmp") return EPaletteFile::CMP;
+  if (extension == ".bm") return EPaletteFile::BM;
   return std::nullopt;
 }
 
@@ -102,11 +102,11 @@ std::optional<int> ParseExportOptions(const TParsedArgs& parsed, std::ostream& e
     return UsageError(err, "export", "-o needs a file or folder name");
   options.PalettePath = parsed.Value("--palette");
   if (options.PalettePath) {
-    const auto filter = PaletteFilterFor(*options.PalettePath);
-    if (!filter) {
+    const auto kind = PaletteFileByExtension(*options.PalettePath);
+    if (!kind) {
       return UsageError(err, "export", "--palette needs a CMP file (.cmp) or a BM file (.bm)");
     }
-    options.PaletteFilter = *filter;
+    options.PaletteKind = *kind;
   }
   return std::nullopt;
 }
@@ -132,13 +132,8 @@ void ResolveOutputs(const TExportOptions& options, std::size_t fileCount, TExpor
 // which stops the command.
 bool LoadGivenPalette(const TExportOptions& options, std::ostream& err, TExportRun& run) {
   const std::string& path = *options.PalettePath;
-  TReportingSink sink(err, path);
-  if (const auto reason = OpenFailure(PathFromUtf8(path))) {
-    Report(err, path, *reason);
-    Report(err, path, kErrorRetrievingPalette);
-    return false;
-  }
-  if (!LoadDocumentPalette(run.Doc, path, options.PaletteFilter, sink)) {
+  if (const auto refusal = LoadDocumentPalette(run.Doc, path, options.PaletteKind)) {
+    Report(err, path, RefusalFor(path, *refusal));
     Report(err, path, kErrorRetrievingPalette);
     return false;
   }
@@ -149,9 +144,8 @@ bool LoadGivenPalette(const TExportOptions& options, std::ostream& err, TExportR
 // Reads the BM and checks that it can be exported; its kind, or nothing after reporting why not.
 std::optional<EBMKind> ReadForExport(TExportRun& run, const std::string& file, std::ostream& err) {
   TBMDocument& doc = run.Doc;
-  std::string refusal;
-  if (!ReadDocument(doc, file, &refusal)) {
-    Report(err, file, ReadFailure(file, refusal));
+  if (const auto refusal = ReadDocument(doc, file)) {
+    Report(err, file, RefusalFor(file, *refusal));
     return std::nullopt;
   }
   const EBMKind kind = KindOf(doc.Header);

@@ -44,9 +44,8 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
   bool firstBlock = true;
   int status = kExitSuccess;
   for (const std::string& file : parsed.Files) {
-    std::string refusal;
-    if (!ReadDocument(doc, file, &refusal)) {
-      Report(err, file, ReadFailure(file, refusal));
+    if (const auto refusal = ReadDocument(doc, file)) {
+      Report(err, file, RefusalFor(file, *refusal));
       status = kExitRefused;
       continue;
     }

@@ -38,7 +38,7 @@ constexpr std::int32_t kDefaultThumbnailSize = 256;
 // palette) into `bitmap`; the refusal's text when it cannot be shown.
 std::optional<std::string> DecodeFirstImage(const std::string& file, TBitmap& bitmap) {
   auto doc = std::make_unique<TBMDocument>();
-  if (!ReadDocument(*doc, file)) return std::string(kInvalidBMFile);
+  if (const auto refusal = ReadDocument(*doc, file)) return RefusalText(*refusal);
   const EBMKind kind = KindOf(doc->Header);
   if (kind == EBMKind::Undecodable) {
     return "Cannot show a " + std::to_string(doc->Header.BitsPerPixel) +

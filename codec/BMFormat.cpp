@@ -68,54 +68,24 @@ std::array<std::uint8_t, kBMHeaderSize> TBMHeader::ToBytes() const {
   return b;
 }
 
-bool TBMHeader::HasSignature() const {
-  return Signature[0] == 'B' && Signature[1] == 'M' && Signature[2] == ' ';
-}
-
 namespace {
-
-// A whole number with its digits grouped by threes: 1000001 gives "1,000,001".
-std::string GroupedDigits(std::int64_t value) {
-  const std::string digits = std::to_string(value < 0 ? -value : value);
-  std::string grouped = value < 0 ? "-" : "";
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-    grouped += digits[i];
-  }
-  return grouped;
-}
-
-// Each side alone within the limit keeps every product of ImageBytes() within 64 bits, and
-// refuses an image with one side 0 and the other huge, whose every reader would walk the rows.
-bool SidesWithinLimit(std::int32_t width, std::int32_t height) {
-  return width <= kMaxImageBytes && height <= kMaxImageBytes;
-}
-
-// The bytes an image of this size takes where it takes most: its pixel data, or the padded rows
-// of its display bitmap. Never overflows while SidesWithinLimit().
-std::int64_t ImageBytes(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
-  const int bytes = BytesPerPixel(bitsPerPixel);
-  const std::int64_t pixelBytes = std::int64_t{width} * height * bytes;
-  // The display bitmap holds 8-bit indices or 24-bit colours.
-  const std::int64_t displayRows = PaddedRowSize(width, bytes == 1 ? 1 : 3) * height;
-  return std::max(pixelBytes, displayRows);
+bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view magic) {
+  return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
 }
 }  // namespace
 
-bool ImageWithinLimits(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
-  if (BytesPerPixel(bitsPerPixel) == 0 || width < 0 || height < 0) return false;
-  return SidesWithinLimit(width, height) &&
-         ImageBytes(width, height, bitsPerPixel) <= kMaxImageBytes;
+bool HasBMSignature(std::span<const std::uint8_t> bytes) {
+  return StartsWith(bytes, "BM ");
 }
 
-std::string ImageTooLargeText(std::string_view subject, std::int32_t width, std::int32_t height,
-                              std::int32_t bitsPerPixel) {
-  std::string text = std::string(subject) + " is too large for a BM: it has " +
-                     GroupedDigits(width) + " x " + GroupedDigits(height) + " pixels, ";
-  if (SidesWithinLimit(width, height) && width >= 0 && height >= 0) {
-    text += "which take " + GroupedDigits(ImageBytes(width, height, bitsPerPixel)) + " bytes, ";
-  }
-  return text + "and a BM image may take at most " + GroupedDigits(kMaxImageBytes) + " bytes";
+bool HasCMPMagic(std::span<const std::uint8_t> bytes) {
+  return StartsWith(bytes, "CMP ");
+}
+
+bool ImageWithinLimits(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
+  const int shown = ShownBytesPerPixel(bitsPerPixel);
+  if (shown == 0 || width < 0 || height < 0 || !SidesWithinLimit(width, height)) return false;
+  return PaddedRowSize(width, shown) * height <= kMaxImageBytes;
 }
 
 TBMPalette PaletteFromTriples(std::span<const std::uint8_t, kPaletteTrailerSize> triples) {

@@ -23,7 +23,14 @@ inline constexpr std::size_t kImageRecordHeaderSize = 8;  // Width and Height
 inline constexpr int kPaletteEntries = 256;
 inline constexpr std::size_t kPaletteTrailerSize = 3 * kPaletteEntries;  // red, green, blue
 inline constexpr std::size_t kCMPHeaderSize = 64;
+// A CMP file holds its palette at bytes kCMPHeaderSize to kCMPPaletteEnd - 1.
+inline constexpr std::size_t kCMPPaletteEnd = kCMPHeaderSize + kPaletteTrailerSize;
 inline constexpr std::int32_t kPaletteModeIncluded = 2;
+
+// True when `bytes` begin with the BM signature "BM " (the fourth byte is not examined).
+bool HasBMSignature(std::span<const std::uint8_t> bytes);
+// True when `bytes` begin with the CMP magic "CMP ".
+bool HasCMPMagic(std::span<const std::uint8_t> bytes);
 
 // One colour in the order of a Windows BMP colour table.
 struct TRGBQuad {
@@ -64,7 +71,7 @@ struct TBMHeader {
   static TBMHeader FromBytes(std::span<const std::uint8_t, kBMHeaderSize> bytes);
   std::array<std::uint8_t, kBMHeaderSize> ToBytes() const;
   // True when the first three bytes are "BM " (the fourth is not examined).
-  bool HasSignature() const;
+  bool HasSignature() const { return HasBMSignature(Signature); }
 
   friend bool operator==(const TBMHeader&, const TBMHeader&) = default;
 };
@@ -89,15 +96,31 @@ constexpr std::int64_t PaddedRowSize(std::int64_t width, int bytesPerPixel) {
   return (width * bytesPerPixel + 3) / 4 * 4;
 }
 
-// True when an image of this size can be held and shown: non-negative sizes of at most
-// kMaxImageBytes each, a depth of 8 or 16 bits, and both its pixel data and the padded rows of
-// its display bitmap (8-bit indices or 24-bit colours) within kMaxImageBytes.
+// Bytes per pixel of the display bitmap of a BM image: 1 for 8 bits (indices), 3 for 16 bits
+// (24-bit colours), 0 for any other value.
+constexpr int ShownBytesPerPixel(std::int32_t bitsPerPixel) {
+  return bitsPerPixel == 8 ? 1 : bitsPerPixel == 16 ? 3 : 0;
+}
+
+// True when neither side is longer than kMaxImageBytes: then every product of the sizes fits
+// in 64 bits, and an image with one side 0 and the other huge, whose every reader would walk
+// the rows, is refused.
+constexpr bool SidesWithinLimit(std::int64_t width, std::int64_t height) {
+  return width <= kMaxImageBytes && height <= kMaxImageBytes;
+}
+
+// True when an image of this size can be held and shown: non-negative sides within
+// SidesWithinLimit(), a depth of 8 or 16 bits, and the padded rows of its display bitmap within
+// kMaxImageBytes. Its pixel data is never larger than those rows, so it fits too.
 bool ImageWithinLimits(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
 
-// The one text for an image over the size limit, naming it by `subject` ("The image",
-// "Image 3"): its size in pixels and bytes and the limit, with digit grouping.
-std::string ImageTooLargeText(std::string_view subject, std::int32_t width, std::int32_t height,
-                              std::int32_t bitsPerPixel);
+// The largest BM file: the header, kMaxImages records of kMaxImageBytes, and the palette.
+inline constexpr std::int64_t kMaxBMFileBytes =
+    static_cast<std::int64_t>(kBMHeaderSize + kPaletteTrailerSize) +
+    kMaxImages * (static_cast<std::int64_t>(kImageRecordHeaderSize) + kMaxImageBytes);
+// A source picture's file (BMP or PNG) is read whole up to this size: far more than the largest
+// picture a BM image can come from, with room for the metadata editors embed.
+inline constexpr std::int64_t kMaxSourceFileBytes = std::int64_t{64} << 20;
 
 // A 768-byte palette of red, green, blue triples (BM trailer, CMP) as a colour table.
 TBMPalette PaletteFromTriples(std::span<const std::uint8_t, kPaletteTrailerSize> triples);

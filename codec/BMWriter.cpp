@@ -6,7 +6,6 @@
 #include "codec/ByteSource.h"
 #include "codec/Colour.h"
 #include "codec/Errors.h"
-#include "codec/Messages.h"
 #include "codec/PixelRows.h"
 
 namespace zarn {
@@ -34,10 +33,11 @@ void CheckSources(std::span<const TBitmap* const> sources, int bitsPerPixel) {
     throw CodecError("Too many images for one BM");
   }
   for (std::size_t i = 0; i < sources.size(); ++i) {
-    const std::string reason =
-        sources[i] == nullptr ? "the bitmap is missing" : WriteRefusal(*sources[i], bitsPerPixel);
-    if (!reason.empty()) {
-      throw CodecError("Image " + std::to_string(i) + " cannot be written: " + reason);
+    const auto refusal = sources[i] == nullptr ? TRefusal{.Reason = ERefusal::EmptyBitmap}
+                                               : CheckWritable(*sources[i], bitsPerPixel);
+    if (refusal) {
+      throw CodecError("Image " + std::to_string(i) + " cannot be written: " +
+                       RefusalText(*refusal));
     }
   }
 }
@@ -80,20 +80,20 @@ std::uint8_t* EncodeRecords(std::vector<std::uint8_t>& out, const TBMHeader& hea
 
 }  // namespace
 
-std::string WriteRefusal(const TBitmap& source, int bitsPerPixel) {
-  if (source.Empty()) return "the bitmap is empty";
+std::optional<TRefusal> CheckWritable(const TBitmap& source, int bitsPerPixel) {
+  if (source.Empty()) return TRefusal{.Reason = ERefusal::EmptyBitmap};
   const TBmpLayout& l = source.Layout();
   const bool eightBit = bitsPerPixel == 8;
   if (l.BitCount != (eightBit ? 8 : 24)) {
-    return std::string(eightBit ? kNot256Colour : kNotTruecolour);
+    return TRefusal{.Reason = eightBit ? ERefusal::BMPNot256Colour : ERefusal::BMPNotTruecolour};
   }
   if (l.Compression != kBmpUncompressed && !(eightBit && l.Compression == kBmpRle8)) {
-    return std::string(kUnsupportedCompression);
+    return TRefusal{.Reason = ERefusal::UnsupportedCompression};
   }
   if (!ImageWithinLimits(l.Width, l.Height, eightBit ? 8 : 16)) {
-    return ImageTooLargeText("The image", l.Width, l.Height, eightBit ? 8 : 16);
+    return ImageTooLarge(EPictureName::Image, l.Width, l.Height, eightBit ? 8 : 16);
   }
-  return {};
+  return std::nullopt;
 }
 
 void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,

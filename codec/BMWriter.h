@@ -2,11 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "codec/Bitmap.h"
+#include "codec/Refusal.h"
 
 namespace zarn {
 
@@ -26,8 +27,9 @@ void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> 
                 std::int32_t XOffset, std::int32_t YOffset, std::uint8_t Red, std::uint8_t Green,
                 std::uint8_t Blue);
 
-// Why a bitmap cannot be written as an image of an 8-bit (bitsPerPixel 8) or 16-bit (16) BM:
-// an empty text when it can. Shared by the writers and by every place that admits sources.
-std::string WriteRefusal(const TBitmap& source, int bitsPerPixel);
+// Why a bitmap cannot be written as an image of an 8-bit (bitsPerPixel 8) or 16-bit (16) BM
+// (EmptyBitmap, BMPNot256Colour, BMPNotTruecolour, UnsupportedCompression, ImageTooLarge), or
+// nothing when it can. Shared by the writers and by every place that admits sources.
+std::optional<TRefusal> CheckWritable(const TBitmap& source, int bitsPerPixel);
 
 }  // namespace zarn

@@ -7,7 +7,6 @@
 
 #include "codec/ByteSource.h"
 #include "codec/Errors.h"
-#include "codec/Messages.h"
 
 namespace zarn {
 
@@ -171,10 +170,23 @@ TBmpLayout ParseBmpLayout(std::span<const std::uint8_t> stored) {
 
 }  // namespace
 
-std::optional<std::uint16_t> BmpBitCount(std::span<const std::uint8_t> stored) {
-  const auto fields = ReadBmpFields(stored);
-  if (!fields) return std::nullopt;
-  return fields->BitCount;
+bool HasBmpType(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= 2 && LoadU16(bytes.data()) == kBmpType;
+}
+
+std::optional<TRefusal> CheckBmpHead(std::span<const std::uint8_t> head, int bitsPerPixel) {
+  if (head.size() < kBmpFileHeaderSize || !HasBmpType(head)) {
+    return TRefusal{.Reason = ERefusal::InvalidBMP};
+  }
+  const auto fields = ReadBmpFields(head.subspan(kBmpFileHeaderSize));
+  if (!fields) return TRefusal{.Reason = ERefusal::InvalidBMP};
+  if (bitsPerPixel == 8 && fields->BitCount != 8) {
+    return TRefusal{.Reason = ERefusal::BMPNot256Colour};
+  }
+  if (bitsPerPixel != 8 && fields->BitCount != 24) {
+    return TRefusal{.Reason = ERefusal::BMPNotTruecolour};
+  }
+  return std::nullopt;
 }
 
 void TBitmap::LoadFromBmpStream(std::span<const std::uint8_t> bytes) {
@@ -184,7 +196,7 @@ void TBitmap::LoadFromBmpStream(std::span<const std::uint8_t> bytes) {
     return;
   }
   if (bytes.size() < kBmpFileHeaderSize) throw CodecError(kStreamReadError);
-  if (LoadU16(bytes.data()) != kBmpType) Invalid();
+  if (!HasBmpType(bytes)) Invalid();
   const auto stored = bytes.subspan(kBmpFileHeaderSize);
   const TBmpLayout layout = ParseBmpLayout(stored);
   // Rows after a gap, where the offset field says: honoured when it is sound, and the gap left
@@ -243,7 +255,7 @@ TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {
   }
   const bool rle8 = l.Compression == kBmpRle8;
   if (l.Compression != kBmpUncompressed && !(rle8 && l.BitCount == 8)) {
-    throw CodecError(std::string(kUnsupportedCompression));
+    throw CodecError(RefusalText({.Reason = ERefusal::UnsupportedCompression}));
   }
   TPicture picture;
   picture.Width = l.Width;
@@ -262,7 +274,7 @@ TPicture TBitmap::Picture(std::vector<std::uint8_t>& scratch) const {
   if (rle8) {
     const std::int64_t bytes = std::int64_t{l.Width} * l.Height;
     if (bytes > kMaxDecodedPictureBytes) {
-      throw CodecError(ImageTooLargeText("The BMP image", l.Width, l.Height, 8));
+      throw CodecError(RefusalText(ImageTooLarge(EPictureName::BmpSource, l.Width, l.Height, 8)));
     }
     scratch.assign(static_cast<std::size_t>(bytes), 0);
     DecodeRle8(std::span(pixels, stored_.size() - l.PixelOffset), l, scratch.data());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "codec/BMFormat.h"
+#include "codec/Refusal.h"
 
 namespace zarn {
 
@@ -100,9 +101,16 @@ class TBitmap {
   TBmpLayout layout_;
 };
 
-// The bit count in the info header at the start of `stored`, read as ParseBmpLayout reads it
-// but without checking the rest; nothing when `stored` is too short for the fields of the info
-// header it declares.
-std::optional<std::uint16_t> BmpBitCount(std::span<const std::uint8_t> stored);
+// The bytes CheckBmpHead looks at: the file header and the longest info header it reads.
+inline constexpr std::size_t kBmpHeadSize = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+
+// True when `bytes` begin with the BMP type "BM".
+bool HasBmpType(std::span<const std::uint8_t> bytes);
+
+// Checks the start of a BMP offered as the source of an 8-bit (bitsPerPixel 8) or 16-bit (16)
+// BM: the "BM" type first, then the bit count the BM needs (8 or 24). Bytes too short for the
+// file header and the fields of the info header they declare (54 bytes, or 26 for the older
+// 12-byte info header) are an invalid BMP. Nothing when the BMP may be loaded.
+std::optional<TRefusal> CheckBmpHead(std::span<const std::uint8_t> head, int bitsPerPixel);
 
 }  // namespace zarn

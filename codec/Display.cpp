@@ -9,6 +9,7 @@
 #include "codec/ByteSource.h"
 #include "codec/Errors.h"
 #include "codec/PixelRows.h"
+#include "codec/Refusal.h"
 
 namespace zarn {
 
@@ -22,7 +23,8 @@ constexpr std::size_t kColourTableBytes = 4 * kPaletteEntries;
 
 void CheckImage(const TBMImage& image, std::int32_t bitsPerPixel) {
   if (!ImageWithinLimits(image.Width, image.Height, bitsPerPixel)) {
-    throw CodecError(ImageTooLargeText("The image", image.Width, image.Height, bitsPerPixel));
+    throw CodecError(
+        RefusalText(ImageTooLarge(EPictureName::Image, image.Width, image.Height, bitsPerPixel)));
   }
   const auto expected = static_cast<std::size_t>(image.Width) *
                         static_cast<std::size_t>(image.Height) *

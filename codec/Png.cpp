@@ -211,20 +211,22 @@ bool HasPngSignature(std::span<const std::uint8_t> bytes) {
          std::equal(kSignature.begin(), kSignature.end(), bytes.begin());
 }
 
-std::optional<std::string> CheckPngHead(std::span<const std::uint8_t> head, int bitsPerPixel) {
+std::optional<TRefusal> CheckPngHead(std::span<const std::uint8_t> head, int bitsPerPixel) {
   const std::optional<THead> parsed = ParseHead(head);
-  if (!parsed) return std::string(kInvalidPNGFile);
-  if (bitsPerPixel == 8 && !Takes256Colours(*parsed)) return std::string(kPNGNot256Colour);
+  if (!parsed) return TRefusal{.Reason = ERefusal::InvalidPNG};
+  if (bitsPerPixel == 8 && !Takes256Colours(*parsed)) {
+    return TRefusal{.Reason = ERefusal::PNGNot256Colour};
+  }
   return std::nullopt;
 }
 
-std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
-                                           TSourceImage& out) {
+std::optional<TRefusal> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
+                                        TSourceImage& out) {
   if (auto refusal = CheckPngHead(png, bitsPerPixel)) return refusal;
   const THead head = *ParseHead(png);
   const bool colour = bitsPerPixel != 8;
   if (!ImageWithinLimits(head.Width, head.Height, colour ? 16 : 8)) {
-    return ImageTooLargeText("The PNG image", head.Width, head.Height, colour ? 16 : 8) + "!";
+    return ImageTooLarge(EPictureName::PngSource, head.Width, head.Height, colour ? 16 : 8);
   }
 
   TDecode d;
@@ -248,7 +250,7 @@ std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, in
   const bool decodedWell =
       RunStep(d, ReadInfoStep) &&
       (colour ? DecodeColour(d, head, decoded) : DecodeIndexed(d, head, decoded.Bitmap));
-  if (!decodedWell) return std::string(kInvalidPNGFile);
+  if (!decodedWell) return TRefusal{.Reason = ERefusal::InvalidPNG};
   out = std::move(decoded);
   return std::nullopt;
 }

@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "codec/Bitmap.h"
+#include "codec/Refusal.h"
 
 namespace zarn {
-
-inline constexpr const char* kInvalidPNGFile = "Invalid PNG file!";
-inline constexpr const char* kPNGNot256Colour = "PNG file is not 256 color!";
 
 // The bytes CheckPngHead looks at: the signature and the header chunk.
 inline constexpr std::size_t kPngHeadSize = 33;
@@ -43,16 +41,16 @@ struct TSourceImage {
 };
 
 // Checks the signature and the header chunk at the start of a PNG offered as a source:
-// kInvalidPNGFile, kPNGNot256Colour (8 bits: neither a palette PNG nor an 8-bit grey one), or
+// InvalidPNG, PNGNot256Colour (8 bits: neither a palette PNG nor an 8-bit grey one), or
 // nothing when the file may be decoded.
-std::optional<std::string> CheckPngHead(std::span<const std::uint8_t> head, int bitsPerPixel);
+std::optional<TRefusal> CheckPngHead(std::span<const std::uint8_t> head, int bitsPerPixel);
 
-// Decodes a whole PNG into `out`, or returns the warning that refuses it: kInvalidPNGFile for a
-// file that is not a PNG or is damaged (bad CRC, truncated, a bad header), kPNGNot256Colour, or
-// a size refusal when the image is beyond the limits of BM images (checked from the header
-// before anything is allocated). On a refusal `out` is unchanged.
-std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
-                                           TSourceImage& out);
+// Decodes a whole PNG into `out`, or returns why not: InvalidPNG for a file that is not a PNG
+// or is damaged (bad CRC, truncated, a bad header), PNGNot256Colour, or ImageTooLarge when the
+// image is beyond the limits of BM images (checked from the header before anything is
+// allocated). On a refusal `out` is unchanged.
+std::optional<TRefusal> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
+                                        TSourceImage& out);
 
 // Gives every clear pixel of a 16-bit source the colour red, green, blue.
 void PaintClearPixels(TSourceImage& source, std::uint8_t red, std::uint8_t green,

@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const zarn::TBitmap* sources[] = {&bitmap};
   std::vector<std::uint8_t> out;
-  // What WriteRefusal accepts must encode without an error.
-  if (zarn::WriteRefusal(bitmap, 8).empty()) zarn::EncodeBM8(out, sources, 0, 0, 0, true);
-  if (zarn::WriteRefusal(bitmap, 16).empty()) zarn::EncodeBM16(out, sources, 0, 0, 0, 0, 0);
+  // What CheckWritable accepts must encode without an error.
+  if (!zarn::CheckWritable(bitmap, 8)) zarn::EncodeBM8(out, sources, 0, 0, 0, true);
+  if (!zarn::CheckWritable(bitmap, 16)) zarn::EncodeBM16(out, sources, 0, 0, 0, 0, 0);
   return 0;
 }

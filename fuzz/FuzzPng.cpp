@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (zarn::DecodePngSource(bytes, depth, source)) continue;
     zarn::PaintClearPixels(source, 255, 0, 255);
     // An accepted source that the writers refuse, or that throws, is a fault of the decoder.
-    if (!zarn::WriteRefusal(source.Bitmap, depth).empty()) __builtin_trap();
+    if (zarn::CheckWritable(source.Bitmap, depth)) __builtin_trap();
     const zarn::TBitmap* sources[] = {&source.Bitmap};
     if (depth == 8) {
       zarn::EncodeBM8(out, sources, 0, 0, 0, true);

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   zarn::TBMHeader header{};
   std::array<zarn::TBMImage, zarn::kMaxImages> images{};
   zarn::TBMPalette palette{};
-  if (!zarn::ReadBMFromBytes(std::span(data, size), header, images, palette)) return 0;
+  if (zarn::ReadBMFromBytes(std::span(data, size), header, images, palette)) return 0;
   // Images are read only for the two defined depths.
   const int count = zarn::BytesPerPixel(header.BitsPerPixel) != 0 && header.ImageCount > 0
                         ? header.ImageCount

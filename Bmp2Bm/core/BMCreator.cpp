@@ -1,6 +1,6 @@
 #include "Bmp2Bm/core/BMCreator.h"
 
-#include <span>
+#include <utility>
 
 #include "codec/BMFormat.h"
 #include "codec/BMWriter.h"
@@ -10,73 +10,72 @@
 namespace zarn {
 
 namespace {
-// The file header and the longest part of an info header that the check reads.
-constexpr std::size_t kCheckedBytes = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+
+int BitsPerPixelOf(EBMMode mode) {
+  return mode == EBMMode::Bit8 ? 8 : 16;
+}
+
+std::uint8_t Low8(int value) {
+  return static_cast<std::uint8_t>(value & 0xFF);
+}
+
+// A BMP source, checked and loaded: its bitmap alone, without clear pixels.
+std::optional<TRefusal> LoadBmpSource(std::span<const std::uint8_t> bytes, int bitsPerPixel,
+                                      TSourceImage& out) {
+  if (auto refusal = CheckBmpHead(bytes, bitsPerPixel)) return refusal;
+  TSourceImage loaded;
+  loaded.Bitmap.LoadFromBmpStream(bytes);
+  if (auto refusal = CheckWritable(loaded.Bitmap, bitsPerPixel)) return refusal;
+  out = std::move(loaded);
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode) {
-  const auto head = ReadFileHead(PathFromUtf8(path), kCheckedBytes);
-  if (!head || head->size() < kBmpFileHeaderSize) return kInvalidBMPFile;
-  if ((*head)[0] != (kBmpType & 0xFF) || (*head)[1] != (kBmpType >> 8)) return kInvalidBMPFile;
-  const auto bitCount = BmpBitCount(std::span(*head).subspan(kBmpFileHeaderSize));
-  if (!bitCount) return kInvalidBMPFile;
-  if (mode == EBMMode::Bit8 && *bitCount != 8) return kBMPNot256Colour;
-  if (mode == EBMMode::Bit16 && *bitCount != 24) return kBMPNotTruecolour;
+std::optional<TRefusal> AdmitSource(std::span<const std::uint8_t> bytes,
+                                    const TCreateOptions& options, TSourceImage& source) {
+  const int bitsPerPixel = BitsPerPixelOf(options.Mode);
+  TSourceImage admitted;
+  const auto refusal = HasPngSignature(bytes) ? DecodePngSource(bytes, bitsPerPixel, admitted)
+                                              : LoadBmpSource(bytes, bitsPerPixel, admitted);
+  if (refusal) return refusal;
+  PaintTransparent(admitted, options);
+  source = std::move(admitted);
   return std::nullopt;
 }
 
-std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBitmap& bitmap) {
-  TBitmap loaded;
-  LoadFromBmpFile(loaded, PathFromUtf8(path));
-  const std::string refusal = WriteRefusal(loaded, mode == EBMMode::Bit8 ? 8 : 16);
-  if (!refusal.empty()) return refusal + "!";
-  bitmap = std::move(loaded);
-  return std::nullopt;
-}
-
-bool IsPngSource(const std::string& path) {
-  const auto head = ReadFileHead(PathFromUtf8(path), kPngHeadSize);
-  return head && HasPngSignature(*head);
-}
-
-std::optional<std::string> CheckSourceFile(const std::string& path, EBMMode mode) {
-  const auto head = ReadFileHead(PathFromUtf8(path), kPngHeadSize);
-  if (!head || !HasPngSignature(*head)) return CheckBmpFile(path, mode);
-  return CheckPngHead(*head, mode == EBMMode::Bit8 ? 8 : 16);
-}
-
-std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
-                                          TSourceImage& source) {
-  if (!IsPngSource(path)) {
-    TBitmap bitmap;
-    if (auto refusal = LoadSource(path, mode, bitmap)) return refusal;
-    source.Bitmap = std::move(bitmap);
-    source.ClearPixels.clear();
-    return std::nullopt;
+std::optional<TRefusal> AdmitSourceFile(const std::string& path, const TCreateOptions& options,
+                                        TSourceImage& source) {
+  const auto file =
+      ReadWholeFile(PathFromUtf8(path), static_cast<std::uint64_t>(kMaxSourceFileBytes));
+  if (!file) return TRefusal{.Reason = ERefusal::InvalidBMP};
+  if (file->TooLarge) {
+    return TRefusal{.Reason = ERefusal::SourceFileTooLarge,
+                    .Count = static_cast<std::int64_t>(file->Size)};
   }
-  return LoadPngFile(PathFromUtf8(path), mode == EBMMode::Bit8 ? 8 : 16, source);
+  return AdmitSource(file->Bytes, options, source);
 }
 
 void PaintTransparent(TSourceImage& source, const TCreateOptions& options) {
-  const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
-  PaintClearPixels(source, low8(options.Red), low8(options.Green), low8(options.Blue));
+  PaintClearPixels(source, Low8(options.Red), Low8(options.Green), Low8(options.Blue));
 }
 
-std::optional<std::string> CheckSourceCount(std::size_t count) {
-  if (count == 0) return std::string("Add at least one BMP file first!");
-  if (count > static_cast<std::size_t>(kMaxImages)) return std::string(kTooManySources);
+std::optional<TRefusal> CheckSourceCount(std::size_t count) {
+  if (count == 0) return TRefusal{.Reason = ERefusal::NoSources};
+  if (count > static_cast<std::size_t>(kMaxImages)) {
+    return TRefusal{.Reason = ERefusal::TooManySources, .Count = static_cast<std::int64_t>(count)};
+  }
   return std::nullopt;
 }
 
 void CreateBM(const std::string& path, const std::vector<const TBitmap*>& sources,
               const TCreateOptions& options) {
-  const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
   if (options.Mode == EBMMode::Bit8) {
     WriteBM8(PathFromUtf8(path), sources, options.XOffset, options.YOffset,
-             low8(options.TransparentIndex), options.IncludePalette);
+             Low8(options.TransparentIndex), options.IncludePalette);
   } else {
-    WriteBM16(PathFromUtf8(path), sources, options.XOffset, options.YOffset, low8(options.Red),
-              low8(options.Green), low8(options.Blue));
+    WriteBM16(PathFromUtf8(path), sources, options.XOffset, options.YOffset, Low8(options.Red),
+              Low8(options.Green), Low8(options.Blue));
   }
 }
 

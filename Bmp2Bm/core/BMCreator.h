@@ -1,51 +1,21 @@
-// The display-free half of the new-BM window: the check of a source BMP file when it is
-// offered, and the writing of a new BM from the sources with the window's options.
+// The display-free half of the new-BM window: admitting a source picture when it is offered,
+// and the writing of a new BM from the sources with the window's options.
 // The creator window and the command-line tool both go through these.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "codec/Bitmap.h"
-#include "codec/Messages.h"
 #include "codec/Png.h"
+#include "codec/Refusal.h"
 
 namespace zarn {
 
-inline constexpr const char* kInvalidBMPFile = "Invalid BMP file!";
-inline const std::string kBMPNot256Colour = std::string(kNot256Colour) + "!";
-inline const std::string kBMPNotTruecolour = std::string(kNotTruecolour) + "!";
-inline constexpr const char* kTooManySources = "A BM can hold at most 21 images!";
-
 enum class EBMMode { Bit8, Bit16 };
-
-// Checks the headers of a BMP file offered as a source: the "BM" type first, then the bit count
-// the mode needs (8 or 24). A file that cannot be read, or is too short for its own file and
-// info headers (54 bytes, or 26 for the older 12-byte info header), is an invalid BMP file.
-// Returns the warning to show, or nothing when the file passes.
-std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode);
-
-// Loads a source that passed CheckBmpFile and makes sure the writer can turn it into an image:
-// returns the warning when it cannot (unsupported compression, too large for a BM). Throws
-// CodecError when the bitmap cannot be loaded at all.
-std::optional<std::string> LoadSource(const std::string& path, EBMMode mode, TBitmap& bitmap);
-
-// A source file is a PNG when it starts with the PNG signature, whatever its name; any other
-// file is taken as a BMP.
-bool IsPngSource(const std::string& path);
-
-// The source check for either kind: CheckBmpFile for a BMP; for a PNG its signature and header
-// chunk ("Invalid PNG file!", "PNG file is not 256 color!" for an 8-bit BM).
-std::optional<std::string> CheckSourceFile(const std::string& path, EBMMode mode);
-
-// Loads a source that passed CheckSourceFile, as LoadSource does, into `source`: a PNG of a
-// 16-bit BM keeps the pixels that are to take the transparent colour (ClearPixels). Returns the
-// warning when the source cannot be an image (a damaged PNG, over the size limit); throws
-// CodecError when the file cannot be read at all.
-std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
-                                          TSourceImage& source);
 
 // The options of a new BM as the window or the command line gives them. Out-of-range values
 // are taken by their low 8 bits, as the writers store one byte each.
@@ -58,9 +28,23 @@ struct TCreateOptions {
   int Red = 255, Green = 0, Blue = 255;  // 16-bit
 };
 
-// Refusal of the whole source list before anything is written (more than kMaxImages sources,
-// or none): the warning to show, or nothing.
-std::optional<std::string> CheckSourceCount(std::size_t count);
+// Admits one source picture of a new BM made with `options`, from the bytes of a whole BMP or
+// PNG file (told apart by their content, whatever the picture's name or origin): checks its
+// head for the mode (CheckBmpHead, CheckPngHead), loads it, checks that the writers take it
+// (CheckWritable), and gives its clear pixels the transparent colour (PaintTransparent). Returns
+// why it is refused, `source` then unchanged. Throws CodecError for a BMP that passes the check
+// but cannot be loaded at all ("Bitmap image is not valid"), and std::bad_alloc.
+std::optional<TRefusal> AdmitSource(std::span<const std::uint8_t> bytes,
+                                    const TCreateOptions& options, TSourceImage& source);
+
+// AdmitSource on the file at `path` (UTF-8), read once and whole. A file that cannot be read is
+// an invalid BMP file (OpenFailure() says why), one over kMaxSourceFileBytes is refused unread.
+std::optional<TRefusal> AdmitSourceFile(const std::string& path, const TCreateOptions& options,
+                                        TSourceImage& source);
+
+// Refusal of the whole source list before anything is written: none (NoSources) or more than
+// kMaxImages (TooManySources).
+std::optional<TRefusal> CheckSourceCount(std::size_t count);
 
 // Writes the BM with WriteBM8 or WriteBM16 by the mode. Throws CodecError on any failure; an
 // existing file is then left as it was.

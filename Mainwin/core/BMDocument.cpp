@@ -26,8 +26,8 @@ int ImageCountOf(const TBMHeader& header) {
   return std::max(0, header.ImageCount);
 }
 
-bool ReadDocument(TBMDocument& doc, const std::string& path, std::string* refusal) {
-  return ReadBM(PathFromUtf8(path), doc.Header, doc.Images, doc.Palette, refusal);
+std::optional<TRefusal> ReadDocument(TBMDocument& doc, const std::string& path) {
+  return ReadBM(PathFromUtf8(path), doc.Header, doc.Images, doc.Palette);
 }
 
 void DecodeDocument8(TBMDocument& doc) {
@@ -49,16 +49,16 @@ void DecodeForKind(TBMDocument& doc, EBMKind kind) {
   if (kind == EBMKind::Colour16) DecodeDocument16(doc);
 }
 
-bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, int filterIndex,
-                         TMessageSink& messages) {
-  switch (filterIndex) {
-    case 0:
-      return ReadCMPPalette(PathFromUtf8(path), doc.Palette, messages);
-    case 1:
-      return ReadBMPalette(PathFromUtf8(path), doc.Palette, messages);
-    default:
-      return false;
-  }
+std::optional<EPaletteFile> PaletteFileOfFilter(int filterIndex) {
+  if (filterIndex == 0) return EPaletteFile::CMP;
+  if (filterIndex == 1) return EPaletteFile::BM;
+  return std::nullopt;
+}
+
+std::optional<TRefusal> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
+                                            EPaletteFile kind) {
+  if (kind == EPaletteFile::CMP) return ReadCMPPalette(PathFromUtf8(path), doc.Palette);
+  return ReadBMPalette(PathFromUtf8(path), doc.Palette);
 }
 
 TViewerState ClosedViewerState() {

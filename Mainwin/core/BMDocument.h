@@ -12,7 +12,7 @@
 
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
-#include "codec/Messages.h"
+#include "codec/Refusal.h"
 #include "codec/files/AtomicFile.h"
 
 namespace zarn {
@@ -40,10 +40,9 @@ EBMKind KindOf(const TBMHeader& header);
 // The number of images that belong to the open BM: ImageCount, or 0 when it is 0 or less.
 int ImageCountOf(const TBMHeader& header);
 
-// Reads `path` into the document (header, images, palette); false, with the document
-// unchanged, when the file is refused (`refusal`, when given, then gets why, as ReadBM says
-// it). Decodes nothing.
-bool ReadDocument(TBMDocument& doc, const std::string& path, std::string* refusal = nullptr);
+// Reads `path` into the document (header, images, palette), or returns why ReadBM refuses it,
+// the document then unchanged. Decodes nothing.
+std::optional<TRefusal> ReadDocument(TBMDocument& doc, const std::string& path);
 
 // Decodes images 0 to ImageCount - 1 into the display bitmaps: as 8-bit with the document's
 // palette (DecodeDocument8), or by kind (DecodeForKind: 8-bit with the BM's own palette, or
@@ -52,11 +51,15 @@ bool ReadDocument(TBMDocument& doc, const std::string& path, std::string* refusa
 void DecodeDocument8(TBMDocument& doc);
 void DecodeForKind(TBMDocument& doc, EBMKind kind);
 
-// Loads a palette with the reader that the "Load Palette" filter entry picks (0: CMP file,
-// 1: BM file), whatever the file's extension. False when the reader refused the file (it has
-// warned through `messages`) or the entry is neither; the palette is then unchanged.
-bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, int filterIndex,
-                         TMessageSink& messages);
+// The kinds of file a palette is loaded from, in the order of the "Load Palette" filter entries.
+enum class EPaletteFile { CMP, BM };
+// The kind the "Load Palette" dialog's filter entry picks (0: CMP, 1: BM); nothing for others.
+std::optional<EPaletteFile> PaletteFileOfFilter(int filterIndex);
+
+// Loads a palette with the reader of `kind`, whatever the file's extension, or returns why
+// that reader refuses the file; the palette is then unchanged.
+std::optional<TRefusal> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
+                                            EPaletteFile kind);
 
 // Enabled states and image-selector range of the main window.
 struct TViewerState {

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "codec/Refusal.h"
+
 namespace zarn {
 
 enum class EFileDialogMode { Open, Save };
@@ -56,5 +58,10 @@ class TDialogs {
   // title "Zarn", error icon, one OK button.
   virtual void ProgramError(const QString& text) = 0;
 };
+
+// The warning box of a refused file or picture, in the codec's words.
+inline void WarnRefused(TDialogs& dialogs, const TRefusal& refusal) {
+  dialogs.Warning(QString::fromStdString(RefusalText(refusal)));
+}
 
 }  // namespace zarn

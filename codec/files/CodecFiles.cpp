@@ -1,6 +1,7 @@
 #include "codec/files/CodecFiles.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "codec/BMReader.h"
 #include "codec/BMWriter.h"
@@ -13,45 +14,54 @@ namespace zarn {
 using detail::TFileSource;
 
 namespace {
-// Source files are read whole. Nothing this program uses comes near these sizes: a PNG of the
-// largest image a BM holds is far smaller than its limit.
-constexpr std::uint64_t kMaxBmpFileBytes = 256u << 20;
-constexpr std::uint64_t kMaxPngFileBytes = 64u << 20;
+TRefusal TooLarge(ERefusal reason, std::uint64_t size) {
+  return {.Reason = reason, .Count = static_cast<std::int64_t>(size)};
+}
 
-// The whole file, at most `limit` bytes; `kind` names it in the refusal of a larger one.
-std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit,
-                                        const char* kind) {
-  TFileSource source(path);
-  if (!source.IsOpen()) throw CodecError(CannotOpenFileText(path));
-  if (source.Size() > limit) {
-    throw CodecError(std::string(kind) + " file is too large: " + DisplayPath(path));
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.Size()));
-  if (!source.Read(bytes)) throw CodecError(kStreamReadError);
-  return bytes;
+// The whole of a BM file into `bytes`, or why it is refused unread.
+std::optional<TRefusal> ReadBMFile(const std::filesystem::path& path,
+                                   std::vector<std::uint8_t>& bytes) {
+  auto file = ReadWholeFile(path, static_cast<std::uint64_t>(kMaxBMFileBytes));
+  if (!file) return TRefusal{.Reason = ERefusal::InvalidBM};
+  if (file->TooLarge) return TooLarge(ERefusal::BMFileTooLarge, file->Size);
+  bytes = std::move(file->Bytes);
+  return std::nullopt;
 }
 }  // namespace
 
-bool ReadBM(const std::filesystem::path& FileName, TBMHeader& Header, std::span<TBMImage> Images,
-            TBMPalette& Palette, std::string* refusal) {
-  TFileSource source(FileName);
-  if (!source.IsOpen()) {
-    if (refusal != nullptr) *refusal = kInvalidBMFile;
-    return false;
+std::optional<TWholeFile> ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit) {
+  TFileSource source(path);
+  if (!source.IsOpen()) return std::nullopt;
+  TWholeFile file;
+  file.Size = source.Size();
+  if (file.Size > limit) {
+    file.TooLarge = true;
+    return file;
   }
-  return ReadBMFromSource(source, Header, Images, Palette, refusal);
+  file.Bytes.resize(static_cast<std::size_t>(file.Size));
+  if (!source.Read(file.Bytes)) return std::nullopt;
+  return file;
 }
 
-bool ReadCMPPalette(const std::filesystem::path& FileName, TBMPalette& Palette,
-                    TMessageSink& messages) {
-  TFileSource source(FileName);
-  return ReadCMPPaletteFromSource(source, Palette, messages);
+std::optional<TRefusal> ReadBM(const std::filesystem::path& fileName, TBMHeader& header,
+                               std::span<TBMImage> images, TBMPalette& palette) {
+  std::vector<std::uint8_t> bytes;
+  if (auto refusal = ReadBMFile(fileName, bytes)) return refusal;
+  return ReadBMFromBytes(bytes, header, images, palette);
 }
 
-bool ReadBMPalette(const std::filesystem::path& FileName, TBMPalette& Palette,
-                   TMessageSink& messages) {
-  TFileSource source(FileName);
-  return ReadBMPaletteFromSource(source, Palette, messages);
+std::optional<TRefusal> ReadCMPPalette(const std::filesystem::path& fileName,
+                                       TBMPalette& palette) {
+  // Only the header and the palette are read, however long the file is.
+  const auto head = ReadFileHead(fileName, kCMPPaletteEnd);
+  return ReadCMPPaletteFromBytes(head ? *head : std::vector<std::uint8_t>{}, palette);
+}
+
+std::optional<TRefusal> ReadBMPalette(const std::filesystem::path& fileName,
+                                      TBMPalette& palette) {
+  std::vector<std::uint8_t> bytes;
+  if (auto refusal = ReadBMFile(fileName, bytes)) return refusal;
+  return ReadBMPaletteFromBytes(bytes, palette);
 }
 
 void WriteBM8(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,
@@ -71,12 +81,10 @@ void WriteBM16(const std::filesystem::path& FileName, std::span<const TBitmap* c
 }
 
 void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path) {
-  bitmap.LoadFromBmpStream(ReadWholeFile(path, kMaxBmpFileBytes, "BMP"));
-}
-
-std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
-                                       TSourceImage& out) {
-  return DecodePngSource(ReadWholeFile(path, kMaxPngFileBytes, "PNG"), bitsPerPixel, out);
+  const auto file = ReadWholeFile(path, static_cast<std::uint64_t>(kMaxSourceFileBytes));
+  if (!file) throw CodecError(CannotOpenFileText(path));
+  if (file->TooLarge) throw CodecError(RefusalText(TooLarge(ERefusal::SourceFileTooLarge, file->Size)));
+  bitmap.LoadFromBmpStream(file->Bytes);
 }
 
 void SaveToBmpFile(const TBitmap& bitmap, const std::filesystem::path& path,

@@ -1,5 +1,5 @@
-// The codec at the file edge: each reader opens its file, hands the bytes to the in-memory
-// codec and closes it within the call; each writer encodes in memory and writes the file
+// The codec at the file edge: each reader reads its whole file once, under a named cap, and
+// hands the bytes to the in-memory codec; each writer encodes in memory and writes the file
 // atomically (see AtomicFile.h). The windows and zarn-cli read and write files only here.
 #pragma once
 
@@ -13,22 +13,31 @@
 
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
-#include "codec/Messages.h"
-#include "codec/Png.h"
+#include "codec/Refusal.h"
 #include "codec/files/AtomicFile.h"
 
 namespace zarn {
 
-// ReadBMFromBytes for a file, reading only the parts it needs. A file that cannot be opened is
-// refused too; `refusal` then gets kInvalidBMFile (OpenFailure() says why it cannot be opened).
-bool ReadBM(const std::filesystem::path& FileName, TBMHeader& Header, std::span<TBMImage> Images,
-            TBMPalette& Palette, std::string* refusal = nullptr);
+// The whole of a regular file, read once: its bytes, unless it holds more than the limit it was
+// read under (TooLarge; Size says how many it holds, and nothing is read).
+struct TWholeFile {
+  std::vector<std::uint8_t> Bytes;
+  std::uint64_t Size = 0;
+  bool TooLarge = false;
+};
+// Nothing when the file cannot be opened or read (OpenFailure() says why).
 
-// The palette readers for files; a file that cannot be opened gets the reader's warning.
-bool ReadCMPPalette(const std::filesystem::path& FileName, TBMPalette& Palette,
-                    TMessageSink& messages);
-bool ReadBMPalette(const std::filesystem::path& FileName, TBMPalette& Palette,
-                   TMessageSink& messages);
+std::optional<TWholeFile> ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit);
+
+// ReadBMFromBytes on the whole file, read under kMaxBMFileBytes (BMFileTooLarge above it). A
+// file that cannot be opened is refused as InvalidBM (OpenFailure() says why).
+std::optional<TRefusal> ReadBM(const std::filesystem::path& fileName, TBMHeader& header,
+                               std::span<TBMImage> images, TBMPalette& palette);
+
+// The palette readers for files; a file that cannot be opened is refused as the reader refuses
+// bytes that are too short.
+std::optional<TRefusal> ReadCMPPalette(const std::filesystem::path& fileName, TBMPalette& palette);
+std::optional<TRefusal> ReadBMPalette(const std::filesystem::path& fileName, TBMPalette& palette);
 
 // EncodeBM8 and EncodeBM16 into a file, written atomically and synced: every source is checked
 // before anything is written, and a failure leaves an existing file as it was.
@@ -42,10 +51,6 @@ void WriteBM16(const std::filesystem::path& FileName, std::span<const TBitmap* c
 // TBitmap::LoadFromBmpStream on the whole file. Throws "Cannot open file <path>" when the file
 // cannot be read, or the loader's CodecError.
 void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path);
-// DecodePngSource on the whole file. Throws "Cannot open file <path>" when the file cannot be
-// read.
-std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
-                                       TSourceImage& out);
 
 // TBitmap::SaveToBmpStream into a file, written atomically. Throws "Cannot create file <path>"
 // or a write error.

@@ -44,21 +44,6 @@ bool TFileSource::Read(std::span<std::uint8_t> out) {
     in_.clear();
     return false;
   }
-  pos_ += out.size();
-  return true;
-}
-
-std::uint64_t TFileSource::Remaining() {
-  if (!open_) return 0;
-  return pos_ <= size_ ? size_ - pos_ : 0;
-}
-
-bool TFileSource::Seek(std::uint64_t offset) {
-  if (!open_ || offset > size_) return false;
-  in_.clear();
-  in_.seekg(static_cast<std::streamoff>(offset));
-  if (!in_) return false;
-  pos_ = offset;
   return true;
 }
 

@@ -76,13 +76,14 @@ std::vector<RefusalCase> RefusalCases() {
        {{"many.bm", OverTheLimit(22, 1, 1)}},
        {"info", "many.bm"},
        1,
-       "many.bm: The BM has 22 images; a BM can hold at most 21\n"},
+       "many.bm: The BM has 22 images; a BM can hold at most 21!\n"},
       {"ExportImageTooLarge",
        {{"big.bm", OverTheLimit(1, 1001, 1000)}},
        {"export", "big.bm"},
        1,
-       "big.bm: Image 0 is too large for a BM: it has 1,001 x 1,000 pixels, which take "
-       "1,004,000 bytes, and a BM image may take at most 1,000,001 bytes\n"},
+       "big.bm: Image 0 is too large for a BM: its 1,001 x 1,000 pixels are shown in 1,000 rows "
+       "of 1,004 bytes (1 byte a pixel, each row padded to a multiple of 4 bytes), 1,004,000 "
+       "bytes in all, and a BM image may take at most 1,000,001 bytes!\n"},
       {"InfoTruncated",
        {{"cut.bm", TruncatedBM()}},
        {"info", "cut.bm"},

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "RecordingSink.h"
 #include "TestFiles.h"
 #include "codec/BMFormat.h"
 #include "codec/BMReader.h"
@@ -42,10 +41,11 @@ struct Records {
     }
     return r;
   }
+  // True when the BM is accepted.
   bool ReadBytes(std::span<const std::uint8_t> bytes) {
-    return ReadBMFromBytes(bytes, Header, Images, Palette);
+    return !ReadBMFromBytes(bytes, Header, Images, Palette);
   }
-  bool ReadFile(const std::filesystem::path& path) { return ReadBM(path, Header, Images, Palette); }
+  bool ReadFile(const std::filesystem::path& path) { return !ReadBM(path, Header, Images, Palette); }
 
   friend bool operator==(const Records&, const Records&) = default;
 };
@@ -290,10 +290,8 @@ TEST(ReadBM, TrailerIsTheBytesAfterTheLastImageNotTheFileEnd) {
   ASSERT_TRUE(r.ReadFile(dir.File("extra.bm")));
   EXPECT_EQ(r.Palette, PaletteOf(test::TestTriples(1)));
 
-  test::RecordingSink sink;
   TBMPalette last{};
-  ASSERT_TRUE(ReadBMPalette(dir.File("extra.bm"), last, sink));
-  EXPECT_TRUE(sink.Warnings.empty());
+  ASSERT_EQ(ReadBMPalette(dir.File("extra.bm"), last), std::nullopt);
   EXPECT_EQ(last, PaletteOf(test::TestTriples(2)));
   EXPECT_NE(last, r.Palette);
 }
@@ -312,9 +310,8 @@ TEST(ReadBM, SixteenBitFileWithPaletteModeTwoStillHasATrailer) {
   Records r = Records::Sentinel();
   ASSERT_TRUE(r.ReadFile(dir.File("pal16.bm")));
   EXPECT_EQ(r.Palette, PaletteOf(test::TestTriples(6)));
-  test::RecordingSink sink;
   TBMPalette palette{};
-  EXPECT_TRUE(ReadBMPalette(dir.File("pal16.bm"), palette, sink));
+  EXPECT_EQ(ReadBMPalette(dir.File("pal16.bm"), palette), std::nullopt);
   EXPECT_EQ(palette, PaletteOf(test::TestTriples(6)));
 }
 
@@ -502,7 +499,7 @@ struct PaletteCase {
   Bytes File;  // empty with Missing: no file at all
   bool Missing = false;
   bool Accepted = false;
-  std::string Warning;  // the one warning on refusal
+  std::string Warning;  // the refusal's text
   Bytes Triples;        // the palette on success
 };
 
@@ -514,14 +511,12 @@ void RunPaletteCases(const std::vector<PaletteCase>& cases, bool cmp) {
     if (!c.Missing) test::WriteFileBytes(path, c.File);
     TBMPalette palette = Records::Sentinel().Palette;
     const TBMPalette before = palette;
-    test::RecordingSink sink;
-    const bool ok = cmp ? ReadCMPPalette(path, palette, sink) : ReadBMPalette(path, palette, sink);
-    EXPECT_EQ(ok, c.Accepted) << c.Name;
+    const auto refusal = cmp ? ReadCMPPalette(path, palette) : ReadBMPalette(path, palette);
+    EXPECT_EQ(!refusal, c.Accepted) << c.Name;
     if (c.Accepted) {
-      EXPECT_TRUE(sink.Warnings.empty()) << c.Name;
       EXPECT_EQ(palette, PaletteOf(c.Triples)) << c.Name;
-    } else {
-      EXPECT_EQ(sink.Warnings, std::vector<std::string>{c.Warning}) << c.Name;
+    } else if (refusal) {
+      EXPECT_EQ(RefusalText(*refusal), c.Warning) << c.Name;
       EXPECT_EQ(palette, before) << c.Name;
     }
   }
@@ -533,14 +528,14 @@ TEST(ReadCMPPalette, Cases) {
   std::vector<PaletteCase> cases = {
       {"valid", cmp, false, true, "", t},
       {"bytes after the palette are ignored", test::MakeCMP(t, "CMP ", 1000), false, true, "", t},
-      {"fourth byte not a space", test::MakeCMP(t, "CMPX"), false, false, kInvalidCMPFile, {}},
-      {"lower case", test::MakeCMP(t, "cmp "), false, false, kInvalidCMPFile, {}},
-      {"a BM file", SmallBM8(), false, false, kInvalidCMPFile, {}},
-      {"one byte short", Bytes(cmp.begin(), cmp.end() - 1), false, false, kInvalidCMPFile, {}},
-      {"header only", Bytes(cmp.begin(), cmp.begin() + 64), false, false, kInvalidCMPFile, {}},
-      {"three bytes", Bytes{'C', 'M', 'P'}, false, false, kInvalidCMPFile, {}},
-      {"empty", Bytes{}, false, false, kInvalidCMPFile, {}},
-      {"missing", Bytes{}, true, false, kInvalidCMPFile, {}},
+      {"fourth byte not a space", test::MakeCMP(t, "CMPX"), false, false, "Invalid CMP file!", {}},
+      {"lower case", test::MakeCMP(t, "cmp "), false, false, "Invalid CMP file!", {}},
+      {"a BM file", SmallBM8(), false, false, "Invalid CMP file!", {}},
+      {"one byte short", Bytes(cmp.begin(), cmp.end() - 1), false, false, "Invalid CMP file!", {}},
+      {"header only", Bytes(cmp.begin(), cmp.begin() + 64), false, false, "Invalid CMP file!", {}},
+      {"three bytes", Bytes{'C', 'M', 'P'}, false, false, "Invalid CMP file!", {}},
+      {"empty", Bytes{}, false, false, "Invalid CMP file!", {}},
+      {"missing", Bytes{}, true, false, "Invalid CMP file!", {}},
   };
   RunPaletteCases(cases, true);
 }
@@ -563,20 +558,20 @@ TEST(ReadBMPalette, Cases) {
       {"valid", bm(2, 8, 1, true), false, true, "", t},
       {"depth and count are not looked at", bm(2, 24, -5, true), false, true, "", t},
       {"16-bit with mode 2", bm(2, 16, 0, true), false, true, "", t},
-      {"no signature", badSig, false, false, kInvalidBMFile, {}},
-      {"mode 1", bm(1, 8, 1, true), false, false, kBMHasNoPalette, {}},
-      {"mode 0", bm(0, 8, 1, true), false, false, kBMHasNoPalette, {}},
-      {"mode 3", bm(3, 8, 1, true), false, false, kBMHasNoPalette, {}},
-      {"16-bit as written (mode 1)", SmallBM16(), false, false, kBMHasNoPalette, {}},
-      {"mode 2 but nothing after the header", headerOnly, false, false, kInvalidBMFile, {}},
+      {"no signature", badSig, false, false, "Invalid BM file!", {}},
+      {"mode 1", bm(1, 8, 1, true), false, false, "BM doesn't contain a Palette!", {}},
+      {"mode 0", bm(0, 8, 1, true), false, false, "BM doesn't contain a Palette!", {}},
+      {"mode 3", bm(3, 8, 1, true), false, false, "BM doesn't contain a Palette!", {}},
+      {"16-bit as written (mode 1)", SmallBM16(), false, false, "BM doesn't contain a Palette!", {}},
+      {"mode 2 but nothing after the header", headerOnly, false, false, "Invalid BM file!", {}},
       {"shorter than a header",
        Bytes(badSig.begin(), badSig.begin() + 100),
        false,
        false,
-       kInvalidBMFile,
+       "Invalid BM file!",
        {}},
-      {"empty", Bytes{}, false, false, kInvalidBMFile, {}},
-      {"missing", Bytes{}, true, false, kInvalidBMFile, {}},
+      {"empty", Bytes{}, false, false, "Invalid BM file!", {}},
+      {"missing", Bytes{}, true, false, "Invalid BM file!", {}},
   };
   RunPaletteCases(cases, false);
 
@@ -585,9 +580,9 @@ TEST(ReadBMPalette, Cases) {
   test::TempDir dir;
   test::WriteFileBytes(dir.File("m1.bm"), shortMode1);
   TBMPalette palette{};
-  test::RecordingSink sink;
-  EXPECT_FALSE(ReadBMPalette(dir.File("m1.bm"), palette, sink));
-  EXPECT_EQ(sink.Warnings, std::vector<std::string>{kBMHasNoPalette});
+  const auto refusal = ReadBMPalette(dir.File("m1.bm"), palette);
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(refusal->Reason, ERefusal::BMHasNoPalette);
 }
 
 }  // namespace

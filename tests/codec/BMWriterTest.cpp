@@ -205,7 +205,7 @@ TEST(WriteBM8, NonStandardSourcesGiveTheirTruePicture) {
 
   for (const Row& row : rows) {
     const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(row.Parts))};
-    EXPECT_EQ(WriteRefusal(sources[0], 8), "") << row.Name;
+    EXPECT_EQ(CheckWritable(sources[0], 8), std::nullopt) << row.Name;
     const Bytes file = Encode8(sources, true);
     ASSERT_EQ(file.size(), 128u + 8u + 15u + 768u) << row.Name;
     EXPECT_EQ(test::Slice(file, 128, 8), (Bytes{5, 0, 0, 0, 3, 0, 0, 0})) << row.Name;
@@ -232,7 +232,7 @@ TEST(WriteBM16, NonStandardSourcesGiveTheirTruePicture) {
   partsList.push_back(gap);
   for (const BmpParts& parts : partsList) {
     const std::vector<TBitmap> sources{LoadedBitmap(test::MakeBmp(parts))};
-    EXPECT_EQ(WriteRefusal(sources[0], 16), "") << parts.InfoSize;
+    EXPECT_EQ(CheckWritable(sources[0], 16), std::nullopt) << parts.InfoSize;
     const Bytes file = Encode16(sources);
     ASSERT_EQ(file.size(), 128u + 8u + 30u) << parts.InfoSize;
     EXPECT_EQ(test::Slice(file, 136, 30), ToRgb565(bgr)) << parts.InfoSize << parts.TopDown;
@@ -273,7 +273,7 @@ std::vector<RefusalRow> RefusalRows() {
   };
 }
 
-TEST(WriteRefusal, NamesAReasonForEverySourceTheWritersCannotTake) {
+TEST(CheckWritable, NamesAReasonForEverySourceTheWritersCannotTake) {
   for (const auto& row : RefusalRows()) {
     TBitmap bitmap;
     try {
@@ -281,10 +281,10 @@ TEST(WriteRefusal, NamesAReasonForEverySourceTheWritersCannotTake) {
     } catch (const CodecError&) {
       continue;  // refused at load: cannot reach a writer
     }
-    EXPECT_NE(WriteRefusal(bitmap, row.Depth), "") << row.Name;
+    EXPECT_NE(CheckWritable(bitmap, row.Depth), std::nullopt) << row.Name;
   }
-  EXPECT_EQ(WriteRefusal(LoadedBitmap(test::MakeBmp(Parts8(1000, 1000, {}))), 8), "");
-  EXPECT_EQ(WriteRefusal(LoadedBitmap(test::MakeBmp(Parts24(577, 577, {}))), 16), "");
+  EXPECT_EQ(CheckWritable(LoadedBitmap(test::MakeBmp(Parts8(1000, 1000, {}))), 8), std::nullopt);
+  EXPECT_EQ(CheckWritable(LoadedBitmap(test::MakeBmp(Parts24(577, 577, {}))), 16), std::nullopt);
 }
 
 TEST(WriteBMRefusal, NothingIsWrittenForARefusedSource) {
@@ -334,7 +334,7 @@ TEST(WriteBM8, WriteReadDecodeSaveGivesTheSourceBack) {
   TBMHeader header{};
   std::array<TBMImage, kMaxImages> images{};
   TBMPalette palette{};
-  ASSERT_TRUE(ReadBM(dir.File("rt.bm"), header, images, palette));
+  ASSERT_EQ(ReadBM(dir.File("rt.bm"), header, images, palette), std::nullopt);
   EXPECT_EQ(header.ImageCount, 2);
   EXPECT_EQ(header.XOffset, 12);
   EXPECT_EQ(header.YOffset, 34);
@@ -363,7 +363,7 @@ TEST(WriteBM16, WriteReadDecodeSaveGivesTheSourceBack) {
   TBMHeader header{};
   std::array<TBMImage, kMaxImages> images{};
   TBMPalette palette{};
-  ASSERT_TRUE(ReadBM(dir.File("rt16.bm"), header, images, palette));
+  ASSERT_EQ(ReadBM(dir.File("rt16.bm"), header, images, palette), std::nullopt);
   EXPECT_EQ(header.BitsPerPixel, 16);
   EXPECT_EQ(header.PaletteMode, 1);
   TBitmap shown;

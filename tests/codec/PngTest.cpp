@@ -138,13 +138,13 @@ TEST(TPngSources, SamplesOfAnotherProgramGiveTheirPixels) {
       TSourceImage source;
       const auto refusal = DecodePngSource(png, depth, source);
       if (depth == 8 && !c.TakenBy8Bit) {
-        EXPECT_EQ(refusal, std::string(kPNGNot256Colour));
-        EXPECT_EQ(CheckPngHead(png, 8), std::string(kPNGNot256Colour));
+        EXPECT_EQ(refusal, TRefusal{.Reason = ERefusal::PNGNot256Colour});
+        EXPECT_EQ(CheckPngHead(png, 8), TRefusal{.Reason = ERefusal::PNGNot256Colour});
         continue;
       }
       ASSERT_EQ(refusal, std::nullopt);
       EXPECT_EQ(CheckPngHead(png, depth), std::nullopt);
-      EXPECT_TRUE(WriteRefusal(source.Bitmap, depth).empty());
+      EXPECT_EQ(CheckWritable(source.Bitmap, depth), std::nullopt);
       PaintClearPixels(source, 1, 2, 3);
       std::vector<std::uint8_t> scratch;
       const TPicture picture = source.Bitmap.Picture(scratch);
@@ -274,9 +274,12 @@ Bytes WithChunksAfterHeader(const std::vector<Bytes>& chunks) {
   return out;
 }
 
+// The text of the refusal, or nothing when the PNG is decoded.
 std::optional<std::string> Decoded(const Bytes& png, int depth) {
   TSourceImage source;
-  return DecodePngSource(png, depth, source);
+  const auto refusal = DecodePngSource(png, depth, source);
+  if (!refusal) return std::nullopt;
+  return RefusalText(*refusal);
 }
 
 TEST(TPngSources, DamagedFilesAreInvalid) {
@@ -287,7 +290,7 @@ TEST(TPngSources, DamagedFilesAreInvalid) {
     if (cut == png.size()) continue;
     for (const std::size_t at : {cut, cut + 5}) {
       EXPECT_EQ(Decoded(Bytes(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(at)), 16),
-                kInvalidPNGFile)
+                "Invalid PNG file!")
           << "cut at " << at;
     }
   }
@@ -300,14 +303,14 @@ TEST(TPngSources, DamagedFilesAreInvalid) {
   for (const std::size_t chunk : {starts[0], *idat}) {  // header, first image data
     Bytes bad = png;
     bad[chunk + 8 + GetBE32(png, chunk) + 3] ^= 1;
-    EXPECT_EQ(Decoded(bad, 16), kInvalidPNGFile) << "bad CRC of the chunk at " << chunk;
+    EXPECT_EQ(Decoded(bad, 16), "Invalid PNG file!") << "bad CRC of the chunk at " << chunk;
   }
   // A critical chunk the reader does not know.
-  EXPECT_EQ(Decoded(WithChunksAfterHeader({Chunk("ZZZZ", {1, 2})}), 16), kInvalidPNGFile);
+  EXPECT_EQ(Decoded(WithChunksAfterHeader({Chunk("ZZZZ", {1, 2})}), 16), "Invalid PNG file!");
   Bytes notPng = png;
   notPng[1] = 'Q';
-  EXPECT_EQ(Decoded(notPng, 8), kInvalidPNGFile);
-  EXPECT_EQ(Decoded(Bytes{}, 8), kInvalidPNGFile);
+  EXPECT_EQ(Decoded(notPng, 8), "Invalid PNG file!");
+  EXPECT_EQ(Decoded(Bytes{}, 8), "Invalid PNG file!");
 }
 
 TEST(TPngSources, HeaderSizesAreCheckedBeforeAnything) {
@@ -321,20 +324,29 @@ TEST(TPngSources, HeaderSizesAreCheckedBeforeAnything) {
     std::copy(header.begin(), header.end(), png.begin() + 8);
     return png;
   };
-  const auto tooLarge = [](const std::string& size, const std::string& bytes) {
-    return "The PNG image is too large for a BM: it has " + size + " pixels, which take " + bytes +
-           " bytes, and a BM image may take at most 1,000,001 bytes!";
+  // The numbers follow from each other: rows x padded row size = bytes.
+  const auto tooLarge = [](const std::string& size, const std::string& rows,
+                           const std::string& perPixel, const std::string& bytes) {
+    return "The PNG image is too large for a BM: its " + size + " pixels are shown in " + rows +
+           " (" + perPixel + " a pixel, each row padded to a multiple of 4 bytes), " + bytes +
+           " bytes in all, and a BM image may take at most 1,000,001 bytes!";
   };
   EXPECT_EQ(Decoded(withSize(100000, 100000, 2), 16),
-            tooLarge("100,000 x 100,000", "30,000,000,000"));
-  EXPECT_EQ(Decoded(withSize(100000, 100000, 3), 8),
-            tooLarge("100,000 x 100,000", "10,000,000,000"));
+            tooLarge("100,000 x 100,000", "100,000 rows of 300,000 bytes", "3 bytes",
+                     "30,000,000,000"));
+  // 999,999 indices, but their padded rows are over the limit.
+  EXPECT_EQ(Decoded(withSize(1001, 999, 3), 8),
+            tooLarge("1,001 x 999", "999 rows of 1,004 bytes", "1 byte", "1,002,996"));
   // 1000 x 1000 indices fit an 8-bit BM; as 24-bit colours the rows of a 16-bit one do not.
-  EXPECT_EQ(Decoded(withSize(1000, 1000, 2), 16), tooLarge("1,000 x 1,000", "3,000,000"));
-  EXPECT_EQ(Decoded(withSize(1000, 1000, 3), 8), kInvalidPNGFile);  // past the size check
-  EXPECT_EQ(Decoded(withSize(0, 16, 2), 16), kInvalidPNGFile);
-  EXPECT_EQ(Decoded(withSize(16, 0, 2), 16), kInvalidPNGFile);
-  EXPECT_EQ(Decoded(withSize(0x80000000u, 1, 2), 16), kInvalidPNGFile);
+  EXPECT_EQ(Decoded(withSize(1000, 1000, 2), 16),
+            tooLarge("1,000 x 1,000", "1,000 rows of 3,000 bytes", "3 bytes", "3,000,000"));
+  EXPECT_EQ(Decoded(withSize(2000000, 1, 2), 16),
+            "The PNG image is too large for a BM: it has 2,000,000 x 1 pixels, and no side of a "
+            "BM image may be longer than 1,000,001 pixels!");
+  EXPECT_EQ(Decoded(withSize(1000, 1000, 3), 8), "Invalid PNG file!");  // past the size check
+  EXPECT_EQ(Decoded(withSize(0, 16, 2), 16), "Invalid PNG file!");
+  EXPECT_EQ(Decoded(withSize(16, 0, 2), 16), "Invalid PNG file!");
+  EXPECT_EQ(Decoded(withSize(0x80000000u, 1, 2), 16), "Invalid PNG file!");
 }
 
 TEST(TPngSources, AncillaryChunksAreNeitherInflatedNorEndless) {
@@ -351,7 +363,7 @@ TEST(TPngSources, AncillaryChunksAreNeitherInflatedNorEndless) {
 
   const Bytes note = Chunk("tEXt", {'a', 0, 'b'});
   EXPECT_EQ(Decoded(WithChunksAfterHeader(std::vector<Bytes>(100, note)), 16), std::nullopt);
-  EXPECT_EQ(Decoded(WithChunksAfterHeader(std::vector<Bytes>(5000, note)), 16), kInvalidPNGFile);
+  EXPECT_EQ(Decoded(WithChunksAfterHeader(std::vector<Bytes>(5000, note)), 16), "Invalid PNG file!");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The creator's display-free logic: the check of an offered BMP, loading it as a source, the
+// The creator's display-free logic: the check of an offered BMP, admitting it as a source, the
 // source count, and writing a new BM with the window's options.
 #include <gtest/gtest.h>
 
@@ -33,6 +33,18 @@ BmpParts Parts(int bits, std::int32_t w, std::int32_t h, std::uint32_t compressi
   return s;
 }
 
+// The text of the refusal, or nothing.
+std::optional<std::string> TextOf(const std::optional<TRefusal>& refusal) {
+  if (!refusal) return std::nullopt;
+  return RefusalText(*refusal);
+}
+
+TCreateOptions OptionsFor(EBMMode mode) {
+  TCreateOptions options;
+  options.Mode = mode;
+  return options;
+}
+
 class CreatorTest : public ::testing::Test {
  protected:
   std::string Write(const std::string& name, const Bytes& bytes) {
@@ -42,12 +54,12 @@ class CreatorTest : public ::testing::Test {
   test::TempDir dir;
 };
 
-// ---- CheckBmpFile --------------------------------------------------------------------------
+// ---- CheckBmpHead --------------------------------------------------------------------------
 
-TEST_F(CreatorTest, CheckBmpFileWarningsInOrder) {
+TEST_F(CreatorTest, CheckBmpHeadWarningsInOrder) {
   const std::optional<std::string> pass;
-  const std::string invalid = kInvalidBMPFile, not256 = kBMPNot256Colour,
-                    notTrue = kBMPNotTruecolour;
+  const std::string invalid = "Invalid BMP file!", not256 = "BMP file is not 256 color!",
+                    notTrue = "BMP file is not truecolor!";
   BmpParts badType8 = Parts(8, 2, 2);
   badType8.Type = "BA";
   BmpParts badType24 = Parts(24, 2, 2);
@@ -91,17 +103,20 @@ TEST_F(CreatorTest, CheckBmpFileWarningsInOrder) {
       {"12-byte header cut short", Bytes(tiny.begin(), tiny.begin() + 25), invalid, invalid},
   };
   for (const Row& row : rows) {
-    const std::string path = Write("check.bmp", row.File);
-    EXPECT_EQ(CheckBmpFile(path, EBMMode::Bit8), row.In8) << row.What;
-    EXPECT_EQ(CheckBmpFile(path, EBMMode::Bit16), row.In16) << row.What;
+    EXPECT_EQ(TextOf(CheckBmpHead(row.File, 8)), row.In8) << row.What;
+    EXPECT_EQ(TextOf(CheckBmpHead(row.File, 16)), row.In16) << row.What;
   }
-  EXPECT_EQ(CheckBmpFile(dir.File("missing.bmp").string(), EBMMode::Bit8), invalid);
-  EXPECT_EQ(CheckBmpFile(dir.Path().string(), EBMMode::Bit16), invalid) << "a directory";
+  // A file that cannot be read is an invalid BMP file too.
+  TSourceImage source;
+  EXPECT_EQ(TextOf(AdmitSourceFile(dir.File("missing.bmp").string(), {}, source)), invalid);
+  EXPECT_EQ(TextOf(AdmitSourceFile(dir.Path().string(), OptionsFor(EBMMode::Bit16), source)),
+            invalid)
+      << "a directory";
 }
 
-// ---- LoadSource ----------------------------------------------------------------------------
+// ---- AdmitSource ---------------------------------------------------------------------------
 
-TEST_F(CreatorTest, LoadSourceAcceptsWhatTheWritersCanTake) {
+TEST_F(CreatorTest, AdmitSourceAcceptsWhatTheWritersCanTake) {
   BmpParts rle = Parts(8, 4, 1, 1);
   test::Rle8Writer w;
   w.Run(4, 3).EndOfBitmap();
@@ -128,38 +143,38 @@ TEST_F(CreatorTest, LoadSourceAcceptsWhatTheWritersCanTake) {
   };
   for (const Row& row : rows) {
     const std::string path = Write("src.bmp", row.File);
-    TBitmap bitmap;
-    EXPECT_EQ(LoadSource(path, row.Mode, bitmap), std::nullopt) << row.What;
-    EXPECT_EQ(test::Saved(bitmap), row.File) << row.What;
+    TSourceImage source;
+    EXPECT_EQ(AdmitSourceFile(path, OptionsFor(row.Mode), source), std::nullopt) << row.What;
+    EXPECT_EQ(test::Saved(source.Bitmap), row.File) << row.What;
   }
 }
 
-TEST_F(CreatorTest, LoadSourceRefusesWhatTheWritersCannotTake) {
+TEST_F(CreatorTest, AdmitSourceRefusesWhatTheWritersCannotTake) {
   struct Row {
     const char* What;
     Bytes File;
     EBMMode Mode;
     std::string Text;  // the whole warning, where it is pinned
   };
-  const std::string limit = ", and a BM image may take at most 1,000,001 bytes!";
+  const std::string limit = " a pixel, each row padded to a multiple of 4 bytes), ";
   const std::vector<Row> rows = {
       {"8-bit with RLE4", test::MakeBmp(Parts(8, 4, 2, 2)), EBMMode::Bit8, ""},
       {"8-bit with bitfields", test::MakeBmp(Parts(8, 4, 2, 3)), EBMMode::Bit8, ""},
       {"24-bit with bitfields", test::MakeBmp(Parts(24, 4, 2, 3)), EBMMode::Bit16, ""},
       {"8-bit, 1001 x 1000", test::MakeBmp(Parts(8, 1001, 1000)), EBMMode::Bit8,
-       "The image is too large for a BM: it has 1,001 x 1,000 pixels, which take 1,004,000 "
-       "bytes" +
-           limit},
+       "The image is too large for a BM: its 1,001 x 1,000 pixels are shown in 1,000 rows of "
+       "1,004 bytes (1 byte" +
+           limit + "1,004,000 bytes in all, and a BM image may take at most 1,000,001 bytes!"},
       {"24-bit, 578 x 578", test::MakeBmp(Parts(24, 578, 578)), EBMMode::Bit16,
-       "The image is too large for a BM: it has 578 x 578 pixels, which take 1,003,408 bytes" +
-           limit},
+       "The image is too large for a BM: its 578 x 578 pixels are shown in 578 rows of 1,736 "
+       "bytes (3 bytes" +
+           limit + "1,003,408 bytes in all, and a BM image may take at most 1,000,001 bytes!"},
   };
   for (const Row& row : rows) {
-    const std::string path = Write("src.bmp", row.File);
-    TBitmap bitmap;
+    TSourceImage source;
     std::optional<std::string> warning;
     try {
-      warning = LoadSource(path, row.Mode, bitmap);
+      warning = TextOf(AdmitSource(row.File, OptionsFor(row.Mode), source));
     } catch (const CodecError&) {
       continue;  // refused as a bitmap: fine too
     }
@@ -171,23 +186,15 @@ TEST_F(CreatorTest, LoadSourceRefusesWhatTheWritersCannotTake) {
   }
 }
 
-TEST_F(CreatorTest, LoadSourceThrowsForWhatCannotBeLoaded) {
+TEST_F(CreatorTest, AdmitSourceThrowsForWhatCannotBeLoaded) {
   Bytes cut = test::MakeBmp(Parts(8, 4, 4));
   cut.resize(cut.size() - 1);
-  const std::string path = Write("cut.bmp", cut);
-  TBitmap bitmap;
+  TSourceImage source;
   try {
-    (void)LoadSource(path, EBMMode::Bit8, bitmap);
+    (void)AdmitSource(cut, {}, source);
     ADD_FAILURE() << "no error";
   } catch (const CodecError& e) {
     EXPECT_EQ(std::string(e.what()), kBitmapNotValid);
-  }
-  const auto missing = dir.File("missing.bmp");
-  try {
-    (void)LoadSource(missing.string(), EBMMode::Bit8, bitmap);
-    ADD_FAILURE() << "no error";
-  } catch (const CodecError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing.string());
   }
 }
 
@@ -197,8 +204,8 @@ TEST(CheckSourceCount, AtLeastOneAndAtMostTwentyOne) {
   EXPECT_NE(CheckSourceCount(0), std::nullopt);
   EXPECT_EQ(CheckSourceCount(1), std::nullopt);
   EXPECT_EQ(CheckSourceCount(21), std::nullopt);
-  EXPECT_EQ(CheckSourceCount(22), std::optional<std::string>(kTooManySources));
-  EXPECT_EQ(CheckSourceCount(1000), std::optional<std::string>(kTooManySources));
+  EXPECT_EQ(TextOf(CheckSourceCount(22)), "A BM can hold at most 21 images!");
+  EXPECT_EQ(TextOf(CheckSourceCount(1000)), "A BM can hold at most 21 images!");
 }
 
 TEST_F(CreatorTest, CreateBMEightBitTakesTheLowByteOfTheIndex) {
@@ -225,7 +232,7 @@ TEST_F(CreatorTest, CreateBMEightBitTakesTheLowByteOfTheIndex) {
     TBMHeader header{};
     std::array<TBMImage, kMaxImages> images{};
     TBMPalette palette{};
-    EXPECT_TRUE(ReadBM(path, header, images, palette));
+    EXPECT_EQ(ReadBM(path, header, images, palette), std::nullopt);
     EXPECT_EQ(header.ImageCount, 2);
   }
   TCreateOptions noPalette;

@@ -8,7 +8,6 @@
 #include "Mainwin/core/BMDocument.h"
 #include "Mainwin/core/DroppedFile.h"
 #include "PictureBytes.h"
-#include "RecordingSink.h"
 #include "TestFiles.h"
 #include "codec/Display.h"
 #include "codec/Errors.h"
@@ -289,7 +288,7 @@ class DocumentTest : public ::testing::Test {
   // A document holding an open, decoded 8-bit BM of three images.
   void SetUp() override {
     test::WriteFileBytes(dir.File("OLD.BM"), BM8(3, true, 40));
-    ASSERT_TRUE(ReadDocument(doc, dir.File("OLD.BM").string()));
+    ASSERT_EQ(ReadDocument(doc, dir.File("OLD.BM").string()), std::nullopt);
     DecodeForKind(doc, KindOf(doc.Header));
     doc.BaseName = "OLD.BM";
     doc.ExportDir = "/previous/";
@@ -304,7 +303,7 @@ class DocumentTest : public ::testing::Test {
 
 TEST_F(DocumentTest, ReadDocumentFillsHeaderImagesAndPaletteOnly) {
   const Snapshot before = Snapshot::Of(doc);
-  ASSERT_TRUE(ReadDocument(doc, Write("NEW.BM", BM16(2, 9))));
+  ASSERT_EQ(ReadDocument(doc, Write("NEW.BM", BM16(2, 9))), std::nullopt);
   EXPECT_EQ(doc.Header.BitsPerPixel, 16);
   EXPECT_EQ(doc.Header.ImageCount, 2);
   EXPECT_EQ(doc.Images[0], (TBMImage{2, 1, test::Pattern(4, 9)}));
@@ -326,14 +325,14 @@ TEST_F(DocumentTest, ReadDocumentIsAllOrNothing) {
   };
   const Snapshot before = Snapshot::Of(doc);
   for (const auto& [what, path] : refused) {
-    EXPECT_FALSE(ReadDocument(doc, path)) << what;
+    EXPECT_NE(ReadDocument(doc, path), std::nullopt) << what;
     EXPECT_TRUE(Snapshot::Of(doc) == before) << what;
   }
 }
 
 TEST_F(DocumentTest, DecodeForKindDecodesOnlyWhatIsShown) {
   TBMDocument fresh;
-  ASSERT_TRUE(ReadDocument(fresh, Write("p.BM", BM8(2, true, 3))));
+  ASSERT_EQ(ReadDocument(fresh, Write("p.BM", BM8(2, true, 3))), std::nullopt);
   DecodeForKind(fresh, KindOf(fresh.Header));
   for (std::size_t i = 0; i < 2; ++i) {
     TBitmap expected;
@@ -344,7 +343,7 @@ TEST_F(DocumentTest, DecodeForKindDecodesOnlyWhatIsShown) {
 
   // 16-bit over a document that held more images: slot 2 keeps its old bitmap.
   const Snapshot old = Snapshot::Of(doc);
-  ASSERT_TRUE(ReadDocument(doc, Write("q.BM", BM16(2, 5))));
+  ASSERT_EQ(ReadDocument(doc, Write("q.BM", BM16(2, 5))), std::nullopt);
   DecodeForKind(doc, KindOf(doc.Header));
   for (std::size_t i = 0; i < 2; ++i) {
     TBitmap expected;
@@ -361,7 +360,7 @@ TEST_F(DocumentTest, DecodeForKindDecodesOnlyWhatIsShown) {
                               return MakeBM(s);
                             }()}) {
     const Snapshot before = Snapshot::Of(doc);
-    ASSERT_TRUE(ReadDocument(doc, Write("r.BM", file)));
+    ASSERT_EQ(ReadDocument(doc, Write("r.BM", file)), std::nullopt);
     DecodeForKind(doc, KindOf(doc.Header));
     EXPECT_EQ(Snapshot::Of(doc).Bitmaps, before.Bitmaps);
   }
@@ -380,31 +379,30 @@ TEST_F(DocumentTest, LoadDocumentPaletteReaderIsChosenByFilterNotExtension) {
     const char* Name;
     const Bytes* File;
     int Filter;
-    bool Ok;
-    std::vector<std::string> Warnings;
+    std::optional<ERefusal> Refusal;
     std::uint8_t Seed;
   };
   const std::vector<Row> rows = {
-      {"CMP named .CMP", "p.CMP", &cmp, 0, true, {}, 21},
-      {"CMP named .BM with the CMP entry", "p.BM", &cmp, 0, true, {}, 21},
-      {"BM named .CMP with the BM entry", "q.CMP", &bmWithPalette, 1, true, {}, 22},
-      {"BM with the CMP entry", "r.BM", &bmWithPalette, 0, false, {kInvalidCMPFile}, 0},
-      {"CMP with the BM entry", "s.CMP", &cmp, 1, false, {kInvalidBMFile}, 0},
-      {"BM without a palette", "t.BM", &bmWithout, 1, false, {kBMHasNoPalette}, 0},
-      {"any other entry", "u.CMP", &cmp, 2, false, {}, 0},
-      {"negative entry", "v.CMP", &cmp, -1, false, {}, 0},
+      {"CMP named .CMP", "p.CMP", &cmp, 0, std::nullopt, 21},
+      {"CMP named .BM with the CMP entry", "p.BM", &cmp, 0, std::nullopt, 21},
+      {"BM named .CMP with the BM entry", "q.CMP", &bmWithPalette, 1, std::nullopt, 22},
+      {"BM with the CMP entry", "r.BM", &bmWithPalette, 0, ERefusal::InvalidCMP, 0},
+      {"CMP with the BM entry", "s.CMP", &cmp, 1, ERefusal::InvalidBM, 0},
+      {"BM without a palette", "t.BM", &bmWithout, 1, ERefusal::BMHasNoPalette, 0},
   };
   for (const Row& row : rows) {
     const std::string path = Write(row.Name, *row.File);
     const TBMPalette before = doc.Palette;
-    test::RecordingSink sink;
-    EXPECT_EQ(LoadDocumentPalette(doc, path, row.Filter, sink), row.Ok) << row.What;
-    EXPECT_EQ(sink.Warnings, row.Warnings) << row.What;
-    EXPECT_EQ(doc.Palette, row.Ok ? paletteOf(row.Seed) : before) << row.What;
+    const auto refusal = LoadDocumentPalette(doc, path, *PaletteFileOfFilter(row.Filter));
+    EXPECT_EQ(refusal ? std::optional(refusal->Reason) : std::nullopt, row.Refusal) << row.What;
+    EXPECT_EQ(doc.Palette, row.Refusal ? before : paletteOf(row.Seed)) << row.What;
   }
-  test::RecordingSink sink;
-  EXPECT_FALSE(LoadDocumentPalette(doc, dir.File("none.CMP").string(), 0, sink));
-  EXPECT_EQ(sink.Warnings, std::vector<std::string>{kInvalidCMPFile});
+  // Only the two filter entries name a reader.
+  EXPECT_EQ(PaletteFileOfFilter(2), std::nullopt);
+  EXPECT_EQ(PaletteFileOfFilter(-1), std::nullopt);
+  const auto missing = LoadDocumentPalette(doc, dir.File("none.CMP").string(), EPaletteFile::CMP);
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->Reason, ERefusal::InvalidCMP);
 }
 
 TEST_F(DocumentTest, ExportWritesNumberedFilesAndRemembersTheFolder) {
@@ -423,7 +421,7 @@ TEST_F(DocumentTest, ExportWritesNumberedFilesAndRemembersTheFolder) {
 
 TEST_F(DocumentTest, ExportOfOneImageUsesTheChosenNameAndOnlyOpenImages) {
   // One image now, but slots 1 and 2 still hold bitmaps of the earlier BM.
-  ASSERT_TRUE(ReadDocument(doc, Write("ONE.BM", BM8(1, true, 50))));
+  ASSERT_EQ(ReadDocument(doc, Write("ONE.BM", BM8(1, true, 50))), std::nullopt);
   DecodeForKind(doc, KindOf(doc.Header));
   const auto out = dir.File("one.dir");
   std::filesystem::create_directory(out);

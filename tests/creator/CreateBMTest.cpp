@@ -9,7 +9,6 @@
 #include "Mainwin/MainWindow.h"
 #include "codec/BMWriter.h"
 #include "codec/Errors.h"
-#include "codec/Messages.h"
 #include "codec/Png.h"
 #include "codec/files/CodecFiles.h"
 #include "codec/files/FilePaths.h"
@@ -142,9 +141,13 @@ TEST_F(CreateBMTest, PngPixelsLessThanHalfOpaqueTakeTheColourChosenAtCreate) {
 
   ASSERT_TRUE(dialogs.Messages.empty());
   TSourceImage source;
-  ASSERT_EQ(LoadPngFile(png, 16, source), std::nullopt);
+  TCreateOptions options;
+  options.Mode = EBMMode::Bit16;
+  options.Red = 16;
+  options.Green = 32;
+  options.Blue = 64;
+  ASSERT_EQ(AdmitSourceFile(png.string(), options, source), std::nullopt);
   ASSERT_FALSE(source.ClearPixels.empty());
-  PaintClearPixels(source, 16, 32, 64);
   TLoaded loaded = LoadAll({bmp});
   const TBitmap* sources[] = {&source.Bitmap, &loaded.Bitmaps[0]};
   Bytes expected;
@@ -204,7 +207,8 @@ TEST_F(CreateBMTest, MoreThanTwentyOneSourcesAreRefusedAndNothingIsWritten) {
     Add(a);
   dialogs.ClearRecords();
   Button("BBOk")->click();
-  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage(kTooManySources)});
+  EXPECT_EQ(dialogs.Messages,
+            std::vector<TRecordedMessage>{WarningMessage("A BM can hold at most 21 images!")});
   EXPECT_TRUE(dialogs.Requests.empty()) << "no name is asked for a list that cannot be written";
   ExpectStillOpenWithItsList(22);
   EXPECT_FALSE(fs::exists(dir.File("many.BM")));

@@ -183,7 +183,7 @@ TEST_F(CreatorTest, ModeLocksWhileTheListHasEntries) {
 
 // ---- The check of a source -------------------------------------------------------------------
 
-struct TRefusal {
+struct TRefusedSource {
   const char* Name;
   EBMMode Mode;
   Bytes File;
@@ -215,7 +215,7 @@ TEST_F(CreatorTest, RefusedSourcesWarnAndAreNotAdded) {
   std::vector<std::uint8_t> scratch;
   EncodePng(LoadedBitmap(Bmp24Bytes(2, 2, 1)), RgbPng, scratch);
 
-  const TRefusal cases[] = {
+  const TRefusedSource cases[] = {
       {"truecolour in 8-bit", EBMMode::Bit8, Bmp24Bytes(2, 2, 1), "BMP file is not 256 color!"},
       {"256 colour in 16-bit", EBMMode::Bit16, Bmp8Bytes(2, 2, 1), "BMP file is not truecolor!"},
       {"bad type, 8 bits, 8-bit", EBMMode::Bit8, WithType(Bmp8Bytes(2, 2, 1), "XM"),
@@ -234,7 +234,7 @@ TEST_F(CreatorTest, RefusedSourcesWarnAndAreNotAdded) {
       {"cut PNG, 16-bit", EBMMode::Bit16, Slice(RgbPng, 0, RgbPng.size() - 20),
        "Invalid PNG file!"},
   };
-  for (const TRefusal& c : cases) {
+  for (const TRefusedSource& c : cases) {
     SCOPED_TRACE(c.Name);
     window->hide();
     window->show();

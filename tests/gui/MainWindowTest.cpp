@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -370,15 +371,21 @@ TEST_F(MainWindowTest, RefusedFilesWarnAndLeaveTheWindowClosed) {
   negative.Header.ImageCount = 1;
   negative.Images.push_back({-2, 3, {}});
 
-  const std::pair<const char*, Bytes> cases[] = {
-      {"signature", MakeBM(badSignature)}, {"truncated", truncated}, {"22 images", MakeBM(tooMany)},
-      {"negative size", MakeBM(negative)}, {"empty file", {}},
+  // A BM over a limit is named by that limit; any other refusal is an invalid BM file.
+  const std::string invalid = "Invalid BM file!";
+  const std::tuple<const char*, Bytes, std::string> cases[] = {
+      {"signature", MakeBM(badSignature), invalid},
+      {"truncated", truncated, invalid},
+      {"22 images", MakeBM(tooMany), "The BM has 22 images; a BM can hold at most 21!"},
+      {"negative size", MakeBM(negative), invalid},
+      {"empty file", {}, invalid},
   };
-  for (const auto& [name, bytes] : cases) {
+  for (const auto& [name, bytes, text] : cases) {
     SCOPED_TRACE(name);
     dialogs.ClearRecords();
     Open(Write("refused.BM", bytes));
-    EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{WarningMessage("Invalid BM file!")});
+    EXPECT_EQ(dialogs.Messages,
+              std::vector<TRecordedMessage>{WarningMessage(QString::fromStdString(text))});
     EXPECT_EQ(window->ShownState(), ClosedViewerState());
     EXPECT_EQ(window->windowTitle(), "Zarn");
     EXPECT_TRUE(BMInfo()->toPlainText().isEmpty());
@@ -722,7 +729,7 @@ TEST_F(MainWindowTest, CloseEmptiesTheWindowAndReopenShowsNothingOld) {
 
 TEST_F(MainWindowTest, ReadDocumentShownForTheCreatorUsesItsOwnFirstLine) {
   const fs::path path = WriteBM("new.BM", Bm8({{2, 3}, {1, 1}}, true));
-  ASSERT_TRUE(ReadDocument(window->Document(), path.string()));
+  ASSERT_EQ(ReadDocument(window->Document(), path.string()), std::nullopt);
   window->ShowReadDocument(path.string(), EBMKind::Paletted8, EInfoStyle::Created);
   EXPECT_EQ(Lines(BMInfo()).at(0), "8 bit BM");
   EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Paletted8, 2));

@@ -1,0 +1,59 @@
+// Why the codec refuses a file, a source picture or a bitmap: one value returned by every reader
+// and check, worded for the user in one place (RefusalText). Exceptions are kept for failures
+// of input and output and for exhausted memory.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zarn {
+
+enum class ERefusal : std::uint8_t {
+  InvalidBM,               // no "BM " signature, ends early, or a negative image size
+  BMFileTooLarge,          // Count bytes: more than any BM can hold (kMaxBMFileBytes)
+  TooManyImages,           // Count images, more than a BM can hold (kMaxImages)
+  ImageTooLarge,           // the picture Width x Height at BitsPerPixel is over kMaxImageBytes
+  InvalidCMP,              // no "CMP " magic, or too short for its palette
+  BMHasNoPalette,          // a BM whose PaletteMode is not 2, asked for its palette
+  InvalidBMP,              // a source without the "BM" type, or too short for its headers
+  BMPNot256Colour,         // a BMP source of another bit count for an 8-bit BM
+  BMPNotTruecolour,        // a BMP source of another bit count for a 16-bit BM
+  UnsupportedCompression,  // a BMP source whose rows are neither uncompressed nor RLE8
+  EmptyBitmap,             // a bitmap that holds no picture, offered to a writer
+  InvalidPNG,              // not a PNG, or damaged
+  PNGNot256Colour,         // a PNG source of neither palette nor 8-bit grey for an 8-bit BM
+  TooManySources,          // Count sources for one BM, more than kMaxImages
+  NoSources,               // a new BM from no source at all
+  SourceFileTooLarge,      // Count bytes: a source file over kMaxSourceFileBytes
+};
+
+// Which picture a size refusal is about, as its text names it.
+enum class EPictureName : std::uint8_t {
+  BMImage,    // "Image <Image>", an image of a BM
+  Image,      // "The image", a source or a bitmap
+  PngSource,  // "The PNG image"
+  BmpSource,  // "The BMP image"
+};
+
+struct TRefusal {
+  ERefusal Reason = ERefusal::InvalidBM;
+  EPictureName Picture = EPictureName::Image;
+  std::int32_t Image = 0;  // the image's number, for EPictureName::BMImage
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  std::int32_t BitsPerPixel = 0;  // of the BM the picture is (to be) an image of: 8 or 16
+  std::int64_t Count = 0;         // images, sources or bytes, by the reason
+
+  friend bool operator==(const TRefusal&, const TRefusal&) = default;
+};
+
+// The refusal of an image over the size limit.
+TRefusal ImageTooLarge(EPictureName picture, std::int32_t width, std::int32_t height,
+                       std::int32_t bitsPerPixel, std::int32_t image = 0);
+
+// The sentence the windows and zarn-cli show. Every one ends with "!", as the program's fixed
+// texts do ("Invalid BM file!", "BMP file is not 256 color!").
+std::string RefusalText(const TRefusal& refusal);
+
+}  // namespace zarn
