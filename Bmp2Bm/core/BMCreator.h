@@ -14,7 +14,6 @@
 
 namespace zarn {
 
-inline constexpr const char* kInvalidBMPFile = "Invalid BMP file!";
 inline const std::string kBMPNot256Colour = std::string(kNot256Colour) + "!";
 inline const std::string kBMPNotTruecolour = std::string(kNotTruecolour) + "!";
 inline constexpr const char* kTooManySources = "A BM can hold at most 21 images!";
