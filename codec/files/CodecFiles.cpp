@@ -85,10 +85,10 @@ std::optional<std::string> LoadColourSourceFile(const std::filesystem::path& pat
   return DecodeColourSource(ReadWholeFile(path, kMaxBmpFileBytes, "Source"), bitsPerPixel, out);
 }
 
-std::optional<std::string> ReadPaletteFile(const std::filesystem::path& path,
-                                           TBMPalette& palette) {
+std::optional<std::string> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
+                                           std::optional<EPaletteFile> kind) {
   const std::vector<std::uint8_t> bytes = ReadWholeFile(path, kMaxPaletteFileBytes, "Palette");
-  const std::optional<EPaletteFile> kind = PaletteFileOf(bytes, path.generic_string());
+  if (!kind) kind = PaletteFileOf(bytes, path.generic_string());
   if (!kind) return std::string(kNotAPaletteFile);
   return ReadPaletteBytes(bytes, *kind, palette);
 }
