@@ -321,14 +321,15 @@ void TMainWindow::BBLoadPalClick() {
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(PalOpenRequest());
   if (!choice) return;
   // The filter entry, not the file's extension, picks the reader.
-  if (const auto kind = PaletteFileOfFilter(choice->FilterIndex))
+  if (const auto kind = LoadPaletteKind(choice->FilterIndex)) {
     LoadPalette(choice->Path.toStdString(), *kind);
+  }
 }
 
 void TMainWindow::LoadPalette(const std::string& path, EPaletteFile kind) {
   // The reader's warning first, then the error: two boxes in a row.
   if (const auto refusal = LoadDocumentPalette(document_, path, kind)) {
-    WarnRefused(dialogs_, *refusal);
+    dialogs_.Warning(QString::fromStdString(*refusal));
     dialogs_.Error(QString::fromLatin1(kErrorRetrievingPalette));
     return;
   }
@@ -408,7 +409,7 @@ void TMainWindow::DropFile(const QString& path) {
     const EDropAction action = DropActionFor(path);
     const std::string file = QDir::toNativeSeparators(path).toStdString();
     if (action == EDropAction::OpenBM) OpenPath(file);
-    if (const auto kind = PaletteFileOfDrop(action)) LoadPalette(file, *kind);
+    if (const auto kind = PaletteFileFor(action)) LoadPalette(file, *kind);
   });
 }
 

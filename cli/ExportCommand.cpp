@@ -75,7 +75,7 @@ std::string PathKey(const std::string& path) {
   return PathFromUtf8(path).lexically_normal().generic_string();
 }
 
-// The kind of palette file by its extension: .cmp or .bm.
+// The kind of palette file a --palette file is taken for, by its extension: CMP or BM.
 std::optional<EPaletteFile> PaletteFileByExtension(const std::string& path) {
   const std::string extension = LowerExtension(path);
   if (extension == ".cmp") return EPaletteFile::CMP;
@@ -123,9 +123,9 @@ void ResolveOutputs(const TExportOptions& options, std::size_t fileCount, TExpor
       run.Output = output;
     }
   }
-  run.Format = options.Format.value_or(
-      run.Output && LowerExtension(*run.Output) == ".png" ? EExportFormat::Png
-                                                          : EExportFormat::Bmp);
+  run.Format = options.Format.value_or(run.Output && LowerExtension(*run.Output) == ".png"
+                                           ? EExportFormat::Png
+                                           : EExportFormat::Bmp);
 }
 
 // Reads the given palette once, before any BM; false (after reporting why) when it is refused,
@@ -133,7 +133,7 @@ void ResolveOutputs(const TExportOptions& options, std::size_t fileCount, TExpor
 bool LoadGivenPalette(const TExportOptions& options, std::ostream& err, TExportRun& run) {
   const std::string& path = *options.PalettePath;
   if (const auto refusal = LoadDocumentPalette(run.Doc, path, options.PaletteKind)) {
-    Report(err, path, RefusalFor(path, *refusal));
+    Report(err, path, OpenFailure(PathFromUtf8(path)).value_or(*refusal));
     Report(err, path, kErrorRetrievingPalette);
     return false;
   }

@@ -174,16 +174,18 @@ bool HasBmpType(std::span<const std::uint8_t> bytes) {
   return bytes.size() >= 2 && LoadU16(bytes.data()) == kBmpType;
 }
 
-std::optional<TRefusal> CheckBmpHead(std::span<const std::uint8_t> head, int bitsPerPixel) {
-  if (head.size() < kBmpFileHeaderSize || !HasBmpType(head)) {
-    return TRefusal{.Reason = ERefusal::InvalidBMP};
-  }
+std::optional<std::uint16_t> BmpHeadBitCount(std::span<const std::uint8_t> head) {
+  if (head.size() < kBmpFileHeaderSize || !HasBmpType(head)) return std::nullopt;
   const auto fields = ReadBmpFields(head.subspan(kBmpFileHeaderSize));
-  if (!fields) return TRefusal{.Reason = ERefusal::InvalidBMP};
-  if (bitsPerPixel == 8 && fields->BitCount != 8) {
-    return TRefusal{.Reason = ERefusal::BMPNot256Colour};
-  }
-  if (bitsPerPixel != 8 && fields->BitCount != 24) {
+  if (!fields) return std::nullopt;
+  return fields->BitCount;
+}
+
+std::optional<TRefusal> CheckBmpHead(std::span<const std::uint8_t> head, int bitsPerPixel) {
+  const auto bitCount = BmpHeadBitCount(head);
+  if (!bitCount) return TRefusal{.Reason = ERefusal::InvalidBMP};
+  if (bitsPerPixel == 8 && *bitCount != 8) return TRefusal{.Reason = ERefusal::BMPNot256Colour};
+  if (bitsPerPixel != 8 && *bitCount != 24) {
     return TRefusal{.Reason = ERefusal::BMPNotTruecolour};
   }
   return std::nullopt;

@@ -107,6 +107,10 @@ inline constexpr std::size_t kBmpHeadSize = kBmpFileHeaderSize + kBmpInfoHeaderS
 // True when `bytes` begin with the BMP type "BM".
 bool HasBmpType(std::span<const std::uint8_t> bytes);
 
+// The bit count at the start of a BMP file: nothing when `head` does not begin with the "BM"
+// type and the fields of the info header it declares.
+std::optional<std::uint16_t> BmpHeadBitCount(std::span<const std::uint8_t> head);
+
 // Checks the start of a BMP offered as the source of an 8-bit (bitsPerPixel 8) or 16-bit (16)
 // BM: the "BM" type first, then the bit count the BM needs (8 or 24). Bytes too short for the
 // file header and the fields of the info header they declare (54 bytes, or 26 for the older

@@ -45,9 +45,9 @@ std::string TooLargeText(const TRefusal& r) {
   return text + "its " + pixels + " are shown in " + GroupedDigits(r.Height) + " rows of " +
          GroupedDigits(row) + " bytes (" + std::to_string(shownBytes) +
          (shownBytes == 1 ? " byte" : " bytes") +
-         " a pixel, each row padded to a multiple of 4 bytes), " +
-         GroupedDigits(row * r.Height) + " bytes in all, and a BM image may take at most " +
-         GroupedDigits(kMaxImageBytes) + " bytes!";
+         " a pixel, each row padded to a multiple of 4 bytes), " + GroupedDigits(row * r.Height) +
+         " bytes in all, and a BM image may take at most " + GroupedDigits(kMaxImageBytes) +
+         " bytes!";
 }
 
 }  // namespace
@@ -85,6 +85,8 @@ std::string RefusalText(const TRefusal& r) {
       return "BMP file is not truecolor!";
     case ERefusal::UnsupportedCompression:
       return "BMP compression is not supported (only uncompressed and RLE8 BMPs can be used)!";
+    case ERefusal::BMPNotMappable:
+      return "BMP file is not 256 color or truecolor (8, 24 or 32 bits)!";
     case ERefusal::EmptyBitmap:
       return "The bitmap holds no picture!";
     case ERefusal::InvalidPNG:

@@ -20,6 +20,7 @@ enum class ERefusal : std::uint8_t {
   BMPNot256Colour,         // a BMP source of another bit count for an 8-bit BM
   BMPNotTruecolour,        // a BMP source of another bit count for a 16-bit BM
   UnsupportedCompression,  // a BMP source whose rows are neither uncompressed nor RLE8
+  BMPNotMappable,          // a BMP source taken by its colours of neither 8, 24 nor 32 bits
   EmptyBitmap,             // a bitmap that holds no picture, offered to a writer
   InvalidPNG,              // not a PNG, or damaged
   PNGNot256Colour,         // a PNG source of neither palette nor 8-bit grey for an 8-bit BM

@@ -4,6 +4,8 @@
 
 #include "codec/BMFormat.h"
 #include "codec/BMWriter.h"
+#include "codec/ColourSource.h"
+#include "codec/Display.h"
 #include "codec/files/CodecFiles.h"
 #include "codec/files/FilePaths.h"
 
@@ -19,14 +21,45 @@ std::uint8_t Low8(int value) {
   return static_cast<std::uint8_t>(value & 0xFF);
 }
 
-// A BMP source, checked and loaded: its bitmap alone, without clear pixels.
-std::optional<TRefusal> LoadBmpSource(std::span<const std::uint8_t> bytes, int bitsPerPixel,
-                                      TSourceImage& out) {
-  if (auto refusal = CheckBmpHead(bytes, bitsPerPixel)) return refusal;
+// The head check of a source taken by its colours: a PNG by its signature and header chunk, a
+// BMP by its type and a bit count of 8, 24 or 32.
+std::optional<TRefusal> CheckColourHead(std::span<const std::uint8_t> head) {
+  if (HasPngSignature(head)) return CheckPngHead(head, 16);
+  const auto bitCount = BmpHeadBitCount(head);
+  if (!bitCount) return TRefusal{.Reason = ERefusal::InvalidBMP};
+  if (!IsColourSourceBitCount(*bitCount)) return TRefusal{.Reason = ERefusal::BMPNotMappable};
+  return std::nullopt;
+}
+
+// A source as it is stored, checked for the mode and loaded: a BMP's bitmap alone, a PNG's
+// with its clear pixels.
+std::optional<TRefusal> LoadStoredSource(std::span<const std::uint8_t> bytes, int bitsPerPixel,
+                                         TSourceImage& out) {
+  if (HasPngSignature(bytes)) return DecodePngSource(bytes, bitsPerPixel, out);
   TSourceImage loaded;
   loaded.Bitmap.LoadFromBmpStream(bytes);
   if (auto refusal = CheckWritable(loaded.Bitmap, bitsPerPixel)) return refusal;
   out = std::move(loaded);
+  return std::nullopt;
+}
+
+// A source taken by its colours and converted as `options` say (ConvertsColours()).
+std::optional<TRefusal> LoadConvertedSource(std::span<const std::uint8_t> bytes,
+                                            const TCreateOptions& options, TSourceImage& out) {
+  TColourPicture picture;
+  if (auto refusal = DecodeColourSource(bytes, BitsPerPixelOf(options.Mode), picture)) {
+    return refusal;
+  }
+  TSourceImage converted;
+  if (options.Mode == EBMMode::Bit8 && options.MapPalette) {
+    const TMapOptions map{Low8(options.TransparentIndex), options.Key, options.Dither};
+    BM8ToBitmap(converted.Bitmap, MapToPalette(picture, *options.MapPalette, map),
+                *options.MapPalette);
+  } else {
+    const TRgb transparent{Low8(options.Red), Low8(options.Green), Low8(options.Blue)};
+    BM16ToBitmap(converted.Bitmap, DitherToRgb565(picture, transparent));
+  }
+  out = std::move(converted);
   return std::nullopt;
 }
 
@@ -35,11 +68,17 @@ std::optional<TRefusal> LoadBmpSource(std::span<const std::uint8_t> bytes, int b
 std::optional<TRefusal> AdmitSource(std::span<const std::uint8_t> bytes,
                                     const TCreateOptions& options, TSourceImage& source) {
   const int bitsPerPixel = BitsPerPixelOf(options.Mode);
+  const auto headRefusal = options.MapPalette       ? CheckColourHead(bytes)
+                           : HasPngSignature(bytes) ? CheckPngHead(bytes, bitsPerPixel)
+                                                    : CheckBmpHead(bytes, bitsPerPixel);
+  if (headRefusal) return headRefusal;
   TSourceImage admitted;
-  const auto refusal = HasPngSignature(bytes) ? DecodePngSource(bytes, bitsPerPixel, admitted)
-                                              : LoadBmpSource(bytes, bitsPerPixel, admitted);
-  if (refusal) return refusal;
-  PaintTransparent(admitted, options);
+  if (options.ConvertsColours()) {
+    if (auto refusal = LoadConvertedSource(bytes, options, admitted)) return refusal;
+  } else {
+    if (auto refusal = LoadStoredSource(bytes, bitsPerPixel, admitted)) return refusal;
+    PaintTransparent(admitted, options);
+  }
   source = std::move(admitted);
   return std::nullopt;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codec/Bitmap.h"
+#include "codec/ColourMap.h"
 #include "codec/Png.h"
 #include "codec/Refusal.h"
 
@@ -26,14 +27,29 @@ struct TCreateOptions {
   int TransparentIndex = 0;              // 8-bit
   bool IncludePalette = false;           // 8-bit
   int Red = 255, Green = 0, Blue = 255;  // 16-bit
+  // 8-bit: every source is taken by its colours and mapped to this palette (MapToPalette), and
+  // an included palette is this one. Without it the sources' own indices are kept.
+  std::optional<TBMPalette> MapPalette;
+  std::optional<TRgb> Key;  // with MapPalette: pixels of this colour are transparent too
+  // With MapPalette: Floyd-Steinberg to the palette; 16-bit: to RGB565 instead of cutting the
+  // low bits.
+  bool Dither = false;
+
+  // True when sources are decoded by their colours and converted here (mapped, or dithered
+  // to RGB565) rather than taken as they are stored.
+  bool ConvertsColours() const { return MapPalette.has_value() || (Mode == EBMMode::Bit16 && Dither); }
 };
 
 // Admits one source picture of a new BM made with `options`, from the bytes of a whole BMP or
-// PNG file (told apart by their content, whatever the picture's name or origin): checks its
-// head for the mode (CheckBmpHead, CheckPngHead), loads it, checks that the writers take it
-// (CheckWritable), and gives its clear pixels the transparent colour (PaintTransparent). Returns
-// why it is refused, `source` then unchanged. Throws CodecError for a BMP that passes the check
-// but cannot be loaded at all ("Bitmap image is not valid"), and std::bad_alloc.
+// PNG file (told apart by their content, whatever the picture's name or origin). As stored:
+// checks its head for the mode (CheckBmpHead, CheckPngHead), loads it, checks that the writers
+// take it (CheckWritable), and gives its clear pixels the transparent colour
+// (PaintTransparent). When options.ConvertsColours(): checks the head of a source taken by its
+// colours (a PNG, or a BMP of 8, 24 or 32 bits), decodes its colours and converts them (mapped
+// to MapPalette into a 256-colour bitmap whose colour table is that palette, or dithered to
+// RGB565 into a 24-bit bitmap of exactly the colours the BM will hold). Returns why it is
+// refused, `source` then unchanged. Throws CodecError for a BMP that passes the check but
+// cannot be loaded at all ("Bitmap image is not valid"), and std::bad_alloc.
 std::optional<TRefusal> AdmitSource(std::span<const std::uint8_t> bytes,
                                     const TCreateOptions& options, TSourceImage& source);
 

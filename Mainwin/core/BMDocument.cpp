@@ -49,16 +49,28 @@ void DecodeForKind(TBMDocument& doc, EBMKind kind) {
   if (kind == EBMKind::Colour16) DecodeDocument16(doc);
 }
 
-std::optional<EPaletteFile> PaletteFileOfFilter(int filterIndex) {
-  if (filterIndex == 0) return EPaletteFile::CMP;
-  if (filterIndex == 1) return EPaletteFile::BM;
-  return std::nullopt;
+std::optional<EPaletteFile> LoadPaletteKind(int filterIndex) {
+  if (filterIndex < 0 || static_cast<std::size_t>(filterIndex) >= kLoadPaletteKinds.size()) {
+    return std::nullopt;
+  }
+  return kLoadPaletteKinds[static_cast<std::size_t>(filterIndex)];
 }
 
-std::optional<TRefusal> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
-                                            EPaletteFile kind) {
-  if (kind == EPaletteFile::CMP) return ReadCMPPalette(PathFromUtf8(path), doc.Palette);
-  return ReadBMPalette(PathFromUtf8(path), doc.Palette);
+std::optional<std::string> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
+                                               EPaletteFile kind) {
+  std::optional<TRefusal> refusal;
+  switch (kind) {
+    case EPaletteFile::CMP:
+      refusal = ReadCMPPalette(PathFromUtf8(path), doc.Palette);
+      break;
+    case EPaletteFile::BM:
+      refusal = ReadBMPalette(PathFromUtf8(path), doc.Palette);
+      break;
+    default:
+      return ReadPaletteFile(PathFromUtf8(path), doc.Palette, kind);
+  }
+  if (refusal) return RefusalText(*refusal);
+  return std::nullopt;
 }
 
 TViewerState ClosedViewerState() {

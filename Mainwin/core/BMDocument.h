@@ -12,6 +12,7 @@
 
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
+#include "codec/PaletteFormats.h"
 #include "codec/Refusal.h"
 #include "codec/files/AtomicFile.h"
 
@@ -51,15 +52,17 @@ std::optional<TRefusal> ReadDocument(TBMDocument& doc, const std::string& path);
 void DecodeDocument8(TBMDocument& doc);
 void DecodeForKind(TBMDocument& doc, EBMKind kind);
 
-// The kinds of file a palette is loaded from, in the order of the "Load Palette" filter entries.
-enum class EPaletteFile { CMP, BM };
-// The kind the "Load Palette" dialog's filter entry picks (0: CMP, 1: BM); nothing for others.
-std::optional<EPaletteFile> PaletteFileOfFilter(int filterIndex);
+// The kinds of palette file that "Load Palette" offers, in the order of its filter entries.
+inline constexpr std::array<EPaletteFile, 2> kLoadPaletteKinds = {EPaletteFile::CMP,
+                                                                  EPaletteFile::BM};
+// The kind of the "Load Palette" filter entry `filterIndex` (0-based); nothing for any other.
+std::optional<EPaletteFile> LoadPaletteKind(int filterIndex);
 
-// Loads a palette with the reader of `kind`, whatever the file's extension, or returns why
-// that reader refuses the file; the palette is then unchanged.
-std::optional<TRefusal> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
-                                            EPaletteFile kind);
+// Loads a palette of kind `kind` into the document, whatever the file's extension: a CMP or a
+// BM with its reader, any other kind as ReadPaletteFile reads it. Returns the text of the
+// refusal ("Invalid CMP file!", ...), the palette then unchanged, or nothing.
+std::optional<std::string> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
+                                               EPaletteFile kind);
 
 // Enabled states and image-selector range of the main window.
 struct TViewerState {

@@ -58,7 +58,7 @@ EDropAction DropActionFor(const TViewerState& state, EFileKind kind) {
   return EDropAction::Refuse;
 }
 
-std::optional<EPaletteFile> PaletteFileOfDrop(EDropAction action) {
+std::optional<EPaletteFile> PaletteFileFor(EDropAction action) {
   switch (action) {
     case EDropAction::PaletteFromCMP:
       return EPaletteFile::CMP;

@@ -29,7 +29,7 @@ enum class EDropAction {
 // enabled (an 8-bit BM without palette is open). Everything else is refused.
 EDropAction DropActionFor(const TViewerState& state, EFileKind kind);
 
-// The kind of palette file a palette drop reads; nothing for the other actions.
-std::optional<EPaletteFile> PaletteFileOfDrop(EDropAction action);
+// The kind of palette file a palette drop reads (CMP or BM); nothing for the other actions.
+std::optional<EPaletteFile> PaletteFileFor(EDropAction action);
 
 }  // namespace zarn

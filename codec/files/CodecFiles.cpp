@@ -18,6 +18,18 @@ TRefusal TooLarge(ERefusal reason, std::uint64_t size) {
   return {.Reason = reason, .Count = static_cast<std::int64_t>(size)};
 }
 
+// The whole file for the readers that throw: "Cannot open file <path>" when it cannot be read,
+// "<kind> file is too large: <path>" above `limit`.
+std::vector<std::uint8_t> ReadWholeFileOrThrow(const std::filesystem::path& path,
+                                               std::uint64_t limit, const char* kind) {
+  auto file = ReadWholeFile(path, limit);
+  if (!file) throw CodecError(CannotOpenFileText(path));
+  if (file->TooLarge) {
+    throw CodecError(std::string(kind) + " file is too large: " + DisplayPath(path));
+  }
+  return std::move(file->Bytes);
+}
+
 // The whole of a BM file into `bytes`, or why it is refused unread.
 std::optional<TRefusal> ReadBMFile(const std::filesystem::path& path,
                                    std::vector<std::uint8_t>& bytes) {
@@ -50,15 +62,13 @@ std::optional<TRefusal> ReadBM(const std::filesystem::path& fileName, TBMHeader&
   return ReadBMFromBytes(bytes, header, images, palette);
 }
 
-std::optional<TRefusal> ReadCMPPalette(const std::filesystem::path& fileName,
-                                       TBMPalette& palette) {
+std::optional<TRefusal> ReadCMPPalette(const std::filesystem::path& fileName, TBMPalette& palette) {
   // Only the header and the palette are read, however long the file is.
   const auto head = ReadFileHead(fileName, kCMPPaletteEnd);
   return ReadCMPPaletteFromBytes(head ? *head : std::vector<std::uint8_t>{}, palette);
 }
 
-std::optional<TRefusal> ReadBMPalette(const std::filesystem::path& fileName,
-                                      TBMPalette& palette) {
+std::optional<TRefusal> ReadBMPalette(const std::filesystem::path& fileName, TBMPalette& palette) {
   std::vector<std::uint8_t> bytes;
   if (auto refusal = ReadBMFile(fileName, bytes)) return refusal;
   return ReadBMPaletteFromBytes(bytes, palette);
@@ -81,10 +91,25 @@ void WriteBM16(const std::filesystem::path& FileName, std::span<const TBitmap* c
 }
 
 void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path) {
-  const auto file = ReadWholeFile(path, static_cast<std::uint64_t>(kMaxSourceFileBytes));
-  if (!file) throw CodecError(CannotOpenFileText(path));
-  if (file->TooLarge) throw CodecError(RefusalText(TooLarge(ERefusal::SourceFileTooLarge, file->Size)));
-  bitmap.LoadFromBmpStream(file->Bytes);
+  bitmap.LoadFromBmpStream(
+      ReadWholeFileOrThrow(path, static_cast<std::uint64_t>(kMaxSourceFileBytes), "BMP"));
+}
+
+std::optional<std::string> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
+                                           std::optional<EPaletteFile> kind) {
+  const std::vector<std::uint8_t> bytes =
+      ReadWholeFileOrThrow(path, kMaxPaletteFileBytes, "Palette");
+  if (!kind) kind = PaletteFileOf(bytes, path.generic_string());
+  if (!kind) return std::string(kNotAPaletteFile);
+  return ReadPaletteBytes(bytes, *kind, palette);
+}
+
+void WritePaletteFile(const std::filesystem::path& path, const TBMPalette& palette) {
+  const std::optional<EPaletteFile> kind = PaletteOutputFor(path.generic_string());
+  if (!kind) throw CodecError(kNotAPaletteOutput);
+  std::vector<std::uint8_t> bytes;
+  EncodePalette(palette, *kind, bytes);
+  WriteFileAtomically(path, bytes);
 }
 
 void SaveToBmpFile(const TBitmap& bitmap, const std::filesystem::path& path,

@@ -13,6 +13,8 @@
 
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
+#include "codec/PaletteFormats.h"
+#include "codec/Png.h"
 #include "codec/Refusal.h"
 #include "codec/files/AtomicFile.h"
 
@@ -26,7 +28,6 @@ struct TWholeFile {
   bool TooLarge = false;
 };
 // Nothing when the file cannot be opened or read (OpenFailure() says why).
-
 std::optional<TWholeFile> ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit);
 
 // ReadBMFromBytes on the whole file, read under kMaxBMFileBytes (BMFileTooLarge above it). A
@@ -51,6 +52,17 @@ void WriteBM16(const std::filesystem::path& FileName, std::span<const TBitmap* c
 // TBitmap::LoadFromBmpStream on the whole file. Throws "Cannot open file <path>" when the file
 // cannot be read, or the loader's CodecError.
 void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path);
+
+// Reads a palette file of kind `kind`, or when none is given of the kind PaletteFileOf
+// recognises (by its content, else by its extension), at most kMaxPaletteFileBytes. Returns
+// the refusal (kNotAPaletteFile for a file of no known kind, the reader's refusal otherwise),
+// leaving `palette` unchanged, or nothing. Throws "Cannot open file <path>" when the file
+// cannot be read.
+std::optional<std::string> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
+                                           std::optional<EPaletteFile> kind = std::nullopt);
+// Writes the palette as the kind PaletteOutputFor(path) names, atomically. Throws CodecError
+// (kNotAPaletteOutput for any other extension) or a write error.
+void WritePaletteFile(const std::filesystem::path& path, const TBMPalette& palette);
 
 // TBitmap::SaveToBmpStream into a file, written atomically. Throws "Cannot create file <path>"
 // or a write error.

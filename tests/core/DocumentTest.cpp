@@ -379,30 +379,31 @@ TEST_F(DocumentTest, LoadDocumentPaletteReaderIsChosenByFilterNotExtension) {
     const char* Name;
     const Bytes* File;
     int Filter;
-    std::optional<ERefusal> Refusal;
+    bool Ok;
+    std::optional<std::string> Refusal;
     std::uint8_t Seed;
   };
   const std::vector<Row> rows = {
-      {"CMP named .CMP", "p.CMP", &cmp, 0, std::nullopt, 21},
-      {"CMP named .BM with the CMP entry", "p.BM", &cmp, 0, std::nullopt, 21},
-      {"BM named .CMP with the BM entry", "q.CMP", &bmWithPalette, 1, std::nullopt, 22},
-      {"BM with the CMP entry", "r.BM", &bmWithPalette, 0, ERefusal::InvalidCMP, 0},
-      {"CMP with the BM entry", "s.CMP", &cmp, 1, ERefusal::InvalidBM, 0},
-      {"BM without a palette", "t.BM", &bmWithout, 1, ERefusal::BMHasNoPalette, 0},
+      {"CMP named .CMP", "p.CMP", &cmp, 0, true, std::nullopt, 21},
+      {"CMP named .BM with the CMP entry", "p.BM", &cmp, 0, true, std::nullopt, 21},
+      {"BM named .CMP with the BM entry", "q.CMP", &bmWithPalette, 1, true, std::nullopt, 22},
+      {"BM with the CMP entry", "r.BM", &bmWithPalette, 0, false, "Invalid CMP file!", 0},
+      {"CMP with the BM entry", "s.CMP", &cmp, 1, false, "Invalid BM file!", 0},
+      {"BM without a palette", "t.BM", &bmWithout, 1, false, "BM doesn't contain a Palette!", 0},
+      {"any other entry", "u.CMP", &cmp, 2, false, std::nullopt, 0},
+      {"negative entry", "v.CMP", &cmp, -1, false, std::nullopt, 0},
   };
   for (const Row& row : rows) {
     const std::string path = Write(row.Name, *row.File);
     const TBMPalette before = doc.Palette;
-    const auto refusal = LoadDocumentPalette(doc, path, *PaletteFileOfFilter(row.Filter));
-    EXPECT_EQ(refusal ? std::optional(refusal->Reason) : std::nullopt, row.Refusal) << row.What;
-    EXPECT_EQ(doc.Palette, row.Refusal ? before : paletteOf(row.Seed)) << row.What;
+    const auto kind = LoadPaletteKind(row.Filter);
+    const auto refusal = kind ? LoadDocumentPalette(doc, path, *kind) : std::nullopt;
+    EXPECT_EQ(refusal, row.Refusal) << row.What;
+    EXPECT_EQ(kind && !refusal, row.Ok) << row.What;
+    EXPECT_EQ(doc.Palette, row.Ok ? paletteOf(row.Seed) : before) << row.What;
   }
-  // Only the two filter entries name a reader.
-  EXPECT_EQ(PaletteFileOfFilter(2), std::nullopt);
-  EXPECT_EQ(PaletteFileOfFilter(-1), std::nullopt);
-  const auto missing = LoadDocumentPalette(doc, dir.File("none.CMP").string(), EPaletteFile::CMP);
-  ASSERT_TRUE(missing);
-  EXPECT_EQ(missing->Reason, ERefusal::InvalidCMP);
+  EXPECT_EQ(LoadDocumentPalette(doc, dir.File("none.CMP").string(), EPaletteFile::CMP),
+            "Invalid CMP file!");
 }
 
 TEST_F(DocumentTest, ExportWritesNumberedFilesAndRemembersTheFolder) {
