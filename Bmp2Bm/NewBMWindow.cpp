@@ -22,6 +22,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "Bmp2Bm/MapControls.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
@@ -36,7 +37,8 @@ namespace zarn {
 namespace {
 
 constexpr int kDesignOuterWidth = 560;
-constexpr int kDesignOuterHeight = 440;
+// The window's design height, with the colour conversion controls below the others.
+constexpr int kDesignOuterHeight = 550;
 constexpr int kDesignPanelWidth = 224;
 constexpr int kDesignEntryHeight = 13;
 constexpr int kGlyphSize = 18;
@@ -142,6 +144,13 @@ std::string ToUtf8(const QString& path) {
 
 TSourceItem::TSourceItem(const QString& path, TSourceImage source)
     : QListWidgetItem(path), source_(std::move(source)) {}
+
+TSourceItem::TSourceItem(const QString& path, TColourPicture colours)
+    : QListWidgetItem(path), colours_(std::move(colours)) {}
+
+void TSourceItem::Convert(const TCreateOptions& options) {
+  if (colours_) source_.Bitmap = ConvertColours(*colours_, options);
+}
 
 TFileRequest TNewBMWindow::BMPOpenRequest() {
   return MakeFileRequest(
@@ -251,6 +260,7 @@ void TNewBMWindow::BuildControls() {
   Place(BitBtn2, 112, 344, 96, 25);
   BBHelp = MakeHelpButton(Panel1);
   Place(BBHelp, 64, 376, 96, 25);
+  map_ = std::make_unique<TMapControls>(Panel1, dialogs_);
 
   BMPmenu = new QMenu(this);
   BMPmenu->setObjectName(QStringLiteral("BMPmenu"));
@@ -260,8 +270,10 @@ void TNewBMWindow::BuildControls() {
   Clear1 = AddNamedAction(BMPmenu, "Clear1", QStringLiteral("&Clear"));
 
   // Tab order of the panel's controls.
-  QWidget* const chain[] = {BBOk,   BitBtn2,  RB8bit, RB16bit, FileList, BBHelp,     SEXoff,
-                            SEYoff, CBIncPal, SERed,  SEGreen, SEBlue,   SETranspClr};
+  QWidget* const chain[] = {BBOk, BitBtn2, RB8bit, RB16bit, FileList, BBHelp, SEXoff, SEYoff,
+                            CBIncPal, SERed, SEGreen, SEBlue, SETranspClr, map_->CBMap,
+                            map_->BBMapPal, map_->CBDither, map_->CBKey, map_->SEKeyRed,
+                            map_->SEKeyGreen, map_->SEKeyBlue};
   for (std::size_t i = 1; i < std::size(chain); ++i)
     setTabOrder(chain[i - 1], chain[i]);
 }
@@ -290,6 +302,23 @@ void TNewBMWindow::ConnectCommands() {
           Guarded(dialogs_, [this] { FileListClick(); }));
   connect(BBOk, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBOkClick(); }));
   connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  // Mapping needs a palette: checking the box without one asks for it.
+  connect(map_->CBMap, &QCheckBox::toggled, this, [this](bool on) {
+    RunGuarded(dialogs_, [&] {
+      if (on && !map_->Mapping(Mode()) && !map_->ChoosePalette()) map_->CBMap->setChecked(false);
+    });
+  });
+  connect(map_->BBMapPal, &QPushButton::clicked, this, Guarded(dialogs_, [this] {
+            if (map_->ChoosePalette()) ConvertSources();
+          }));
+  // Every option a conversion depends on makes the converted sources and the preview anew.
+  for (QCheckBox* box : {map_->CBDither, map_->CBKey}) {
+    connect(box, &QCheckBox::toggled, this, Guarded(dialogs_, [this] { ConvertSources(); }));
+  }
+  for (TSpinEdit* edit : {map_->SEKeyRed, map_->SEKeyGreen, map_->SEKeyBlue, SETranspClr, SERed,
+                          SEGreen, SEBlue}) {
+    connect(edit, &TSpinEdit::UserChanged, this, Guarded(dialogs_, [this] { ConvertSources(); }));
+  }
   connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
 }
 
@@ -362,7 +391,24 @@ void TNewBMWindow::RB16bitClick() {
   ShowColourControls(EBMMode::Bit16);
 }
 
+void TNewBMWindow::ConvertSources() {
+  const TCreateOptions options = Options();
+  for (int i = 0; i < FileList->count(); ++i)
+    static_cast<TSourceItem*>(FileList->item(i))->Convert(options);
+  if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted()) ShowPreview(*entry);
+}
+
+void TNewBMWindow::ShowPreview(const TSourceItem& entry) {
+  BMPDisp->ShowBitmap(entry.Bitmap());
+  const TCreateOptions options = Options();
+  if (entry.Converted() && options.MapPalette) {
+    BMPDisp->SetPicture(PreviewWithTransparency(
+        entry.Bitmap(), static_cast<std::uint8_t>(options.TransparentIndex & 0xFF)));
+  }
+}
+
 void TNewBMWindow::ShowColourControls(EBMMode mode) {
+  map_->ShowForMode(mode);
   // The 8-bit index and palette choice share their place with the 16-bit colour.
   const bool sixteen = mode == EBMMode::Bit16;
   SETranspClr->setVisible(!sixteen);
@@ -383,6 +429,9 @@ void TNewBMWindow::UpdateListState() {
   Clear1->setEnabled(filled);
   BBOk->setEnabled(filled);
   Add1->setEnabled(true);
+  // Whether sources are mapped, or in 16-bit mode dithered, is fixed while there are any.
+  map_->EnableMapChoice(!filled);
+  map_->CBDither->setEnabled(!filled || Mode() == EBMMode::Bit8);
 }
 
 TSourceItem* TNewBMWindow::CurrentSource() const {
@@ -393,19 +442,31 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMPOpenRequest());
   if (!choice) return nullptr;
   const std::string path = ToUtf8(choice->Path);
-  const EBMMode mode = Mode();
-  if (const auto warning = CheckSourceFile(path, mode)) {
+  const TCreateOptions options = Options();
+  const std::optional<std::string> warning =
+      options.MapPalette ? CheckColourSourceFile(path) : CheckSourceFile(path, options.Mode);
+  if (warning) {
     dialogs_.Warning(QString::fromStdString(*warning));
     return nullptr;
   }
   // A bitmap that cannot be loaded at all throws: the guard reports it and the list stays.
+  std::unique_ptr<TSourceItem> entry;
+  TColourPicture colours;
   TSourceImage source;
-  if (const auto refusal = LoadSourceFile(path, mode, source)) {
+  const std::optional<std::string> refusal = options.ConvertsColours()
+                                                 ? LoadColourSource(path, options, colours)
+                                                 : LoadSourceFile(path, options.Mode, source);
+  if (refusal) {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return nullptr;
   }
-  PaintTransparent(source, Options());
-  auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
+  if (options.ConvertsColours()) {
+    entry = std::make_unique<TSourceItem>(choice->Path, std::move(colours));
+    entry->Convert(options);
+  } else {
+    PaintTransparent(source, options);
+    entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
+  }
   entry->setToolTip(choice->Path);
   // Entries are 13 design pixels high, or as high as the font needs.
   entry->setSizeHint(QSize(-1, std::max(DesignSize(this, 0, kDesignEntryHeight).height(),
@@ -464,7 +525,7 @@ void TNewBMWindow::Clear1Click() {
 
 void TNewBMWindow::FileListClick() {
   if (listChanging_) return;
-  if (const TSourceItem* entry = CurrentSource()) BMPDisp->ShowBitmap(entry->Bitmap());
+  if (const TSourceItem* entry = CurrentSource()) ShowPreview(*entry);
 }
 
 void TNewBMWindow::BBHelpClick() {
@@ -482,8 +543,14 @@ void TNewBMWindow::BBOkClick() {
   if (!choice) return;
   const std::string path = ToUtf8(choice->Path);
   const TCreateOptions options = Options();
-  for (int i = 0; i < FileList->count(); ++i)
-    PaintTransparent(static_cast<TSourceItem*>(FileList->item(i))->Source(), options);
+  for (int i = 0; i < FileList->count(); ++i) {
+    auto* entry = static_cast<TSourceItem*>(FileList->item(i));
+    if (entry->Converted()) {
+      entry->Convert(options);
+    } else {
+      PaintTransparent(entry->Source(), options);
+    }
+  }
   // A failed write throws: the guard reports it; the window stays open and the viewer closed.
   CreateBM(path, sources, options);
   accept();
@@ -516,6 +583,7 @@ TCreateOptions TNewBMWindow::Options() const {
   o.Red = SERed->Value();
   o.Green = SEGreen->Value();
   o.Blue = SEBlue->Value();
+  map_->ApplyTo(o);
   return o;
 }
 

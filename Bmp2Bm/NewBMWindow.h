@@ -7,6 +7,7 @@
 #include <QListWidgetItem>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Bmp2Bm/core/BMCreator.h"
@@ -29,6 +30,7 @@ namespace zarn {
 
 class TImageBox;
 class TImageView;
+class TMapControls;
 class TSpinEdit;
 
 // One entry of the source list: the path as the open dialog returned it (the text shown) and
@@ -36,12 +38,19 @@ class TSpinEdit;
 class TSourceItem : public QListWidgetItem {
  public:
   TSourceItem(const QString& path, TSourceImage source);
+  // A source taken by its colours: its bitmap is made by Convert.
+  TSourceItem(const QString& path, TColourPicture colours);
   const TBitmap& Bitmap() const { return source_.Bitmap; }
   // A PNG's clear pixels take the transparent colour chosen when the BM is created.
   TSourceImage& Source() { return source_; }
+  // True for a source taken by its colours.
+  bool Converted() const { return colours_.has_value(); }
+  // Makes the bitmap of a source taken by its colours anew with these options.
+  void Convert(const TCreateOptions& options);
 
  private:
   TSourceImage source_;
+  std::optional<TColourPicture> colours_;
 };
 
 class TNewBMWindow : public QDialog {
@@ -92,6 +101,9 @@ class TNewBMWindow : public QDialog {
   // Runs BMP_Open, checks the chosen file and loads its bitmap: the new entry, or nothing when
   // the dialog was cancelled or the file refused (with its warning shown).
   std::unique_ptr<TSourceItem> OfferSource();
+  // Makes every source taken by its colours again with the options shown, and the preview.
+  void ConvertSources();
+  void ShowPreview(const TSourceItem& entry);
 
   TBMViewer& viewer_;
   TDialogs& dialogs_;
@@ -121,6 +133,7 @@ class TNewBMWindow : public QDialog {
   QPushButton* BBHelp = nullptr;
   TImageBox* ScrollBox1 = nullptr;
   TImageView* BMPDisp = nullptr;
+  std::unique_ptr<TMapControls> map_;
   QMenu* BMPmenu = nullptr;
   QAction* Add1 = nullptr;
   QAction* Insert1 = nullptr;

@@ -1,0 +1,124 @@
+#include "Bmp2Bm/MapControls.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+
+#include "Mainwin/shell/BitmapImage.h"
+#include "Mainwin/shell/Controls.h"
+#include "Mainwin/shell/DesignScale.h"
+#include "Mainwin/shell/SpinEdit.h"
+#include "codec/files/CodecFiles.h"
+#include "codec/files/FilePaths.h"
+
+namespace zarn {
+
+namespace {
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text, int left,
+                        int top, int width) {
+  auto* box = new QCheckBox(text, parent);
+  box->setObjectName(QLatin1String(name));
+  Place(box, left, top, width, 17);
+  return box;
+}
+
+// The side of a checkerboard square, in image pixels.
+constexpr int kCheckerSide = 4;
+
+}  // namespace
+
+TMapControls::TMapControls(QWidget* panel, TDialogs& dialogs) : dialogs_(dialogs) {
+  CBMap = MakeCheckBox(panel, "CBMap", QStringLiteral("Map colours to palette"), 12, 412, 192);
+  BBMapPal = new QPushButton(QStringLiteral("Palette..."), panel);
+  BBMapPal->setObjectName(QStringLiteral("BBMapPal"));
+  Place(BBMapPal, 28, 432, 64, 22);
+  LabelMapPal = new QLabel(QStringLiteral("(none)"), panel);
+  LabelMapPal->setObjectName(QStringLiteral("LabelMapPal"));
+  LabelMapPal->setAccessibleName(QStringLiteral("Palette to map to"));
+  Place(LabelMapPal, 98, 436, 112, 16);
+  CBDither = MakeCheckBox(panel, "CBDither", QStringLiteral("Dither"), 28, 462, 64);
+  CBKey = MakeCheckBox(panel, "CBKey", QStringLiteral("Key colour"), 98, 462, 104);
+  LabelKeyRed = MakeLabel(panel, "LabelKeyRed", QStringLiteral("R"), 8, 488);
+  SEKeyRed = MakeSpinEdit(panel, "SEKeyRed", 255, 255, 16, 484, 48);
+  LabelKeyGreen = MakeLabel(panel, "LabelKeyGreen", QStringLiteral("G"), 80, 488);
+  SEKeyGreen = MakeSpinEdit(panel, "SEKeyGreen", 255, 0, 88, 484, 48);
+  LabelKeyBlue = MakeLabel(panel, "LabelKeyBlue", QStringLiteral("B"), 152, 488);
+  SEKeyBlue = MakeSpinEdit(panel, "SEKeyBlue", 255, 255, 160, 484, 48);
+  SEKeyRed->setAccessibleName(QStringLiteral("Key colour red"));
+  SEKeyGreen->setAccessibleName(QStringLiteral("Key colour green"));
+  SEKeyBlue->setAccessibleName(QStringLiteral("Key colour blue"));
+}
+
+TFileRequest TMapControls::PaletteOpenRequest() {
+  return MakeFileRequest(
+      QStringLiteral("Map_Open"), EFileDialogMode::Open, QStringLiteral("Palette to map to"),
+      {QStringLiteral("Palettes (*.CMP *.BM *.gpl *.act *.pal *.png *.BMP)"),
+       QStringLiteral("All files (*)")},
+      QStringLiteral("CMP"));
+}
+
+void TMapControls::ShowForMode(EBMMode mode) {
+  const bool eight = mode == EBMMode::Bit8;
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           CBMap, BBMapPal, LabelMapPal, CBKey, LabelKeyRed, SEKeyRed, LabelKeyGreen, SEKeyGreen,
+           LabelKeyBlue, SEKeyBlue}) {
+    w->setVisible(eight);
+  }
+}
+
+void TMapControls::EnableMapChoice(bool enabled) {
+  CBMap->setEnabled(enabled);
+}
+
+bool TMapControls::ChoosePalette() {
+  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(PaletteOpenRequest());
+  if (!choice) return false;
+  const std::filesystem::path path = PathFromUtf8(choice->Path.toStdString());
+  TBMPalette palette{};
+  std::optional<std::string> refusal = OpenFailure(path);
+  if (!refusal) refusal = ReadPaletteFile(path, palette);
+  if (refusal) {
+    dialogs_.Warning(QString::fromStdString(*refusal));
+    return false;
+  }
+  palette_ = palette;
+  LabelMapPal->setText(QFileInfo(choice->Path).fileName());
+  LabelMapPal->setToolTip(choice->Path);
+  return true;
+}
+
+bool TMapControls::Mapping(EBMMode mode) const {
+  return mode == EBMMode::Bit8 && CBMap->isChecked() && palette_.has_value();
+}
+
+void TMapControls::ApplyTo(TCreateOptions& options) const {
+  if (Mapping(options.Mode)) {
+    options.MapPalette = palette_;
+    if (CBKey->isChecked()) {
+      const auto low8 = [](const TSpinEdit* s) { return static_cast<std::uint8_t>(s->Value() & 0xFF); };
+      options.Key = TRgb{low8(SEKeyRed), low8(SEKeyGreen), low8(SEKeyBlue)};
+    }
+  }
+  options.Dither = CBDither->isChecked() && (options.Mode == EBMMode::Bit16 || options.MapPalette);
+}
+
+QImage PreviewWithTransparency(const TBitmap& mapped, std::uint8_t transparentIndex) {
+  QImage image = BitmapToImage(mapped);
+  std::vector<std::uint8_t> scratch;
+  const TPicture picture = mapped.Picture(scratch);
+  if (picture.BitCount != 8) return image;
+  for (std::int32_t y = 0; y < picture.Height; ++y) {
+    const auto row = picture.Row(y);
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (std::int32_t x = 0; x < picture.Width; ++x) {
+      if (row[static_cast<std::size_t>(x)] != transparentIndex) continue;
+      const bool light = ((x / kCheckerSide) + (y / kCheckerSide)) % 2 == 0;
+      line[x] = light ? qRgb(0xCC, 0xCC, 0xCC) : qRgb(0x88, 0x88, 0x88);
+    }
+  }
+  return image;
+}
+
+}  // namespace zarn
