@@ -1,7 +1,9 @@
 #include "Bmp2Bm/NewBMWindow.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,6 +30,7 @@
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/Guard.h"
 #include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/Readout.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/BMFormat.h"
 #include "codec/Messages.h"
@@ -193,7 +197,7 @@ void TNewBMWindow::BuildControls() {
   ScrollBox1 = new TImageBox(BMPDisp, this);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
-  side.Row->addWidget(ScrollBox1, 1);
+  PreviewBar = new TReadoutBar(ScrollBox1, side.Row, this);
 
   RB8bit = new QRadioButton(QLatin1String(kRB8bitCaption), Panel1);
   RB8bit->setObjectName(QStringLiteral("RB8bit"));
@@ -258,6 +262,11 @@ void TNewBMWindow::BuildControls() {
   Insert1 = AddNamedAction(BMPmenu, "Insert1", QStringLiteral("&Insert"));
   Remove1 = AddNamedAction(BMPmenu, "Remove1", QStringLiteral("&Remove"));
   Clear1 = AddNamedAction(BMPmenu, "Clear1", QStringLiteral("&Clear"));
+  BMPmenu->addSeparator();
+  Paste1 = AddNamedAction(BMPmenu, "Paste1", QStringLiteral("&Paste"));
+  Paste1->setShortcut(QKeySequence::Paste);
+  Paste1->setShortcutContext(Qt::WindowShortcut);
+  addAction(Paste1);
 
   // Tab order of the panel's controls.
   QWidget* const chain[] = {BBOk,   BitBtn2,  RB8bit, RB16bit, FileList, BBHelp,     SEXoff,
@@ -279,6 +288,12 @@ void TNewBMWindow::ConnectCommands() {
   connect(Insert1, &QAction::triggered, this, Guarded(dialogs_, [this] { Insert1Click(); }));
   connect(Remove1, &QAction::triggered, this, Guarded(dialogs_, [this] { Remove1Click(); }));
   connect(Clear1, &QAction::triggered, this, Guarded(dialogs_, [this] { Clear1Click(); }));
+  connect(Paste1, &QAction::triggered, this, Guarded(dialogs_, [this] { Paste1Click(); }));
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          [this] { UpdateListState(); });
+  // The read-out marks the pixels of the transparent index or colour as it is set.
+  for (TSpinEdit* edit : {SETranspClr, SERed, SEGreen, SEBlue})
+    connect(edit, &TSpinEdit::UserChanged, this, Guarded(dialogs_, [this] { InspectPreview(); }));
   connect(FileList, &QListWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { BMPmenu->popup(FileList->viewport()->mapToGlobal(at)); });
   // The preview follows the current entry on every change of it: a click, the arrow keys, a
@@ -352,6 +367,9 @@ void TNewBMWindow::FormShow() {
   BMPDisp->SetImageSize(0, 0);
   BMPDisp->SetPicture(QImage());
   ScrollBox1->ActualSize();
+  previewBitmap_ = TBitmap();
+  InspectPreview();
+  pasted_ = 0;
 }
 
 void TNewBMWindow::RB8bitClick() {
@@ -383,6 +401,8 @@ void TNewBMWindow::UpdateListState() {
   Clear1->setEnabled(filled);
   BBOk->setEnabled(filled);
   Add1->setEnabled(true);
+  const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+  Paste1->setEnabled(clipboard && clipboard->hasImage());
 }
 
 TSourceItem* TNewBMWindow::CurrentSource() const {
@@ -404,23 +424,47 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return nullptr;
   }
+  return MakeEntry(choice->Path, std::move(source));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::MakeEntry(const QString& name, TSourceImage source) {
   PaintTransparent(source, Options());
-  auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
-  entry->setToolTip(choice->Path);
+  auto entry = std::make_unique<TSourceItem>(name, std::move(source));
+  entry->setToolTip(name);
   // Entries are 13 design pixels high, or as high as the font needs.
   entry->setSizeHint(QSize(-1, std::max(DesignSize(this, 0, kDesignEntryHeight).height(),
                                         FileList->fontMetrics().height())));
   return entry;
 }
 
-void TNewBMWindow::Add1Click() {
-  std::unique_ptr<TSourceItem> entry = OfferSource();
-  if (!entry) return;
+void TNewBMWindow::AppendEntry(std::unique_ptr<TSourceItem> entry) {
   {
     const QScopedValueRollback<bool> changing(listChanging_, true);
     FileList->addItem(entry.release());
   }
   UpdateListState();
+}
+
+void TNewBMWindow::Add1Click() {
+  if (std::unique_ptr<TSourceItem> entry = OfferSource()) AppendEntry(std::move(entry));
+}
+
+void TNewBMWindow::Paste1Click() {
+  const QImage picture = QGuiApplication::clipboard()->image();
+  if (picture.isNull()) return;
+  // The picture goes through the check and the loading of a PNG source file.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "PNG")) throw std::bad_alloc();
+  TSourceImage source;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
+  if (const auto refusal =
+          LoadClipboardSource({bytes, static_cast<std::size_t>(png.size())}, Mode(), source)) {
+    dialogs_.Warning(QString::fromStdString(*refusal));
+    return;
+  }
+  AppendEntry(MakeEntry(QStringLiteral("Clipboard %1").arg(++pasted_), std::move(source)));
 }
 
 void TNewBMWindow::Insert1Click() {
@@ -464,7 +508,23 @@ void TNewBMWindow::Clear1Click() {
 
 void TNewBMWindow::FileListClick() {
   if (listChanging_) return;
-  if (const TSourceItem* entry = CurrentSource()) BMPDisp->ShowBitmap(entry->Bitmap());
+  const TSourceItem* entry = CurrentSource();
+  if (!entry) return;
+  previewBitmap_ = entry->Bitmap();
+  BMPDisp->ShowBitmap(previewBitmap_);
+  InspectPreview();
+}
+
+void TNewBMWindow::InspectPreview() {
+  if (previewBitmap_.Empty()) {
+    PreviewBar->SetInspected({});
+    return;
+  }
+  const TCreateOptions options = Options();
+  const TPicture picture = previewBitmap_.Picture(previewScratch_);
+  PreviewBar->SetInspected(InspectPicture(
+      picture, picture.BitCount == 8 ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
+                                     : TransparentRgb565(options)));
 }
 
 void TNewBMWindow::BBHelpClick() {
