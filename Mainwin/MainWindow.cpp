@@ -206,6 +206,8 @@ void TMainWindow::BuildPanel() {
   BMInfo = new QPlainTextEdit(Panel1);
   BMInfo->setObjectName(QStringLiteral("BMInfo"));
   BMInfo->setReadOnly(true);
+  // Read-only, yet the caret shows where the keyboard is: the memo's mark of focus.
+  BMInfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   BMInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   BMInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   BMInfo->setTabChangesFocus(true);

@@ -175,6 +175,7 @@ TEST_F(MainWindowTest, StartsClosedWithEveryControlNamedAndPlaced) {
   EXPECT_EQ(window->ShownState(), ClosedViewerState());
   EXPECT_TRUE(BMInfo()->toPlainText().isEmpty());
   EXPECT_TRUE(BMInfo()->isReadOnly());
+  EXPECT_TRUE(BMInfo()->textInteractionFlags() & Qt::TextSelectableByKeyboard);  // its caret
   EXPECT_TRUE(ImageInfo()->toPlainText().isEmpty());
   EXPECT_FALSE(ImageInfo()->isReadOnly());
   EXPECT_TRUE(Image()->Picture().isNull());
