@@ -7,14 +7,11 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -25,6 +22,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "Bmp2Bm/CreateGlyph.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
@@ -43,58 +41,8 @@ constexpr int kDesignOuterWidth = 560;
 constexpr int kDesignOuterHeight = 440;
 constexpr int kDesignPanelWidth = 224;
 constexpr int kDesignEntryHeight = 13;
-constexpr int kGlyphSize = 18;
 constexpr const char* kRB8bitCaption = "8-bit BM   (BMPs must be 256 color)";
 constexpr const char* kRB16bitCaption = "16-bit BM (BMPs must be truecolor)";
-
-// The "Create BM" glyph: a sheet with a folded corner and a tick. Enabled it is drawn in
-// colour; disabled, embossed in the greys of a disabled button.
-QPixmap CreateBMGlyph(bool enabled) {
-  QPixmap pixmap(kGlyphSize, kGlyphSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-
-  QPainterPath sheet;
-  sheet.moveTo(3.5, 1.5);
-  sheet.lineTo(10.5, 1.5);
-  sheet.lineTo(14.5, 5.5);
-  sheet.lineTo(14.5, 16.5);
-  sheet.lineTo(3.5, 16.5);
-  sheet.closeSubpath();
-  QPainterPath tick;
-  tick.moveTo(5.5, 10.0);
-  tick.lineTo(8.0, 13.0);
-  tick.lineTo(16.5, 4.0);
-
-  const auto draw = [&](QPointF offset, QColor paper, QColor ink, QColor tickColour) {
-    p.save();
-    p.translate(offset);
-    p.setPen(QPen(ink, 1));
-    p.setBrush(paper);
-    p.drawPath(sheet);
-    p.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 5.5));
-    p.drawLine(QPointF(10.5, 5.5), QPointF(14.5, 5.5));
-    p.setPen(QPen(tickColour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(tick);
-    p.restore();
-  };
-  if (enabled) {
-    draw({0, 0}, Qt::white, QColor(64, 64, 64), QColor(0, 128, 0));
-  } else {
-    draw({1, 1}, Qt::transparent, Qt::white, Qt::white);
-    draw({0, 0}, Qt::transparent, QColor(128, 128, 128), QColor(128, 128, 128));
-  }
-  return pixmap;
-}
-
-QIcon CreateBMIcon() {
-  QIcon icon;
-  icon.addPixmap(CreateBMGlyph(true), QIcon::Normal);
-  icon.addPixmap(CreateBMGlyph(false), QIcon::Disabled);
-  return icon;
-}
 
 // The captions of the panel that have the least room beside their neighbours.
 QFont PanelFont(const QWidget* window) {
@@ -247,7 +195,7 @@ void TNewBMWindow::BuildControls() {
   // The buttons' glyphs come with the first showing (FitFontAndGlyphs).
   BBOk = new QPushButton(QStringLiteral("Create BM"), Panel1);
   BBOk->setObjectName(QStringLiteral("BBOk"));
-  BBOk->setIconSize(QSize(kGlyphSize, kGlyphSize));
+  BBOk->setIconSize(QSize(kCreateBMGlyphSize, kCreateBMGlyphSize));
   BBOk->setDefault(true);
   Place(BBOk, 12, 344, 96, 25);
   BitBtn2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
