@@ -458,6 +458,7 @@ void TNewBMWindow::FileListClick() {
   if (listChanging_) return;
   const TSourceItem* entry = CurrentSource();
   if (!entry) return;
+  PreviewBar->SetInspected({});  // it lets go of the picture about to be replaced
   previewBitmap_ = entry->Bitmap();
   BMPDisp->ShowBitmap(previewBitmap_);
   InspectPreview();
