@@ -109,7 +109,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   // The image shown now, as the inspector sees it; empty when none is.
   TInspected ShownInspected() const;
   void OpenPath(const std::string& path);  // read, then shown or refused with a warning
-  void LoadPalette(const std::string& path, int filterIndex);
+  void LoadPalette(const std::string& path, EPaletteFile kind);
 
   TDialogs& dialogs_;
   THelp& help_;
