@@ -5,9 +5,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
+#include "Mainwin/shell/Guard.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/files/CodecFiles.h"
 #include "codec/files/FilePaths.h"
@@ -23,9 +23,6 @@ QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text, 
   Place(box, left, top, width, 17);
   return box;
 }
-
-// The side of a checkerboard square, in image pixels.
-constexpr int kCheckerSide = 4;
 
 }  // namespace
 
@@ -49,6 +46,25 @@ TMapControls::TMapControls(QWidget* panel, TDialogs& dialogs) : dialogs_(dialogs
   SEKeyRed->setAccessibleName(QStringLiteral("Key colour red"));
   SEKeyGreen->setAccessibleName(QStringLiteral("Key colour green"));
   SEKeyBlue->setAccessibleName(QStringLiteral("Key colour blue"));
+}
+
+void TMapControls::Connect(QObject* window, std::function<EBMMode()> mode,
+                           std::function<void()> changed,
+                           std::initializer_list<TSpinEdit*> alsoChanging) {
+  QObject::connect(CBMap, &QCheckBox::toggled, window, [this, mode](bool on) {
+    RunGuarded(dialogs_, [&] {
+      if (on && !Mapping(mode()) && !ChoosePalette()) CBMap->setChecked(false);
+    });
+  });
+  QObject::connect(BBMapPal, &QPushButton::clicked, window, Guarded(dialogs_, [this, changed] {
+                     if (ChoosePalette()) changed();
+                   }));
+  for (QCheckBox* box : {CBDither, CBKey})
+    QObject::connect(box, &QCheckBox::toggled, window, Guarded(dialogs_, changed));
+  for (TSpinEdit* edit : {SEKeyRed, SEKeyGreen, SEKeyBlue})
+    QObject::connect(edit, &TSpinEdit::UserChanged, window, Guarded(dialogs_, changed));
+  for (TSpinEdit* edit : alsoChanging)
+    QObject::connect(edit, &TSpinEdit::UserChanged, window, Guarded(dialogs_, changed));
 }
 
 TFileRequest TMapControls::PaletteOpenRequest() {
@@ -102,23 +118,6 @@ void TMapControls::ApplyTo(TCreateOptions& options) const {
     }
   }
   options.Dither = CBDither->isChecked() && (options.Mode == EBMMode::Bit16 || options.MapPalette);
-}
-
-QImage PreviewWithTransparency(const TBitmap& mapped, std::uint8_t transparentIndex) {
-  QImage image = BitmapToImage(mapped);
-  std::vector<std::uint8_t> scratch;
-  const TPicture picture = mapped.Picture(scratch);
-  if (picture.BitCount != 8) return image;
-  for (std::int32_t y = 0; y < picture.Height; ++y) {
-    const auto row = picture.Row(y);
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (std::int32_t x = 0; x < picture.Width; ++x) {
-      if (row[static_cast<std::size_t>(x)] != transparentIndex) continue;
-      const bool light = ((x / kCheckerSide) + (y / kCheckerSide)) % 2 == 0;
-      line[x] = light ? qRgb(0xCC, 0xCC, 0xCC) : qRgb(0x88, 0x88, 0x88);
-    }
-  }
-  return image;
 }
 
 }  // namespace zarn

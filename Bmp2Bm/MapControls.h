@@ -3,14 +3,16 @@
 // TCreateOptions::ConvertsColours); the window places them below its other controls.
 #pragma once
 
-#include <QImage>
 #include <QString>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 
 #include "Bmp2Bm/core/BMCreator.h"
 #include "Mainwin/shell/Dialogs.h"
 
 class QCheckBox;
+class QObject;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -23,6 +25,13 @@ class TMapControls {
  public:
   // Builds the controls on `panel` at their design places.
   TMapControls(QWidget* panel, TDialogs& dialogs);
+
+  // Wires the controls in `window`: checking "Map colours to palette" without a palette asks
+  // for one (in the mode `mode` gives), "Palette..." chooses another; a new palette, a change
+  // of Dither or of the key colour, and a change the user makes in any of `alsoChanging` run
+  // `changed`.
+  void Connect(QObject* window, std::function<EBMMode()> mode, std::function<void()> changed,
+               std::initializer_list<TSpinEdit*> alsoChanging);
 
   // The dialog of the palette file to map to: every kind zarn reads.
   static TFileRequest PaletteOpenRequest();
@@ -56,9 +65,5 @@ class TMapControls {
   TDialogs& dialogs_;
   std::optional<TBMPalette> palette_;
 };
-
-// The preview of a mapped source: its picture with every pixel of the transparent index drawn
-// as a grey checkerboard, so that transparent pixels show as such.
-QImage PreviewWithTransparency(const TBitmap& mapped, std::uint8_t transparentIndex);
 
 }  // namespace zarn

@@ -1,17 +1,17 @@
 #include "Bmp2Bm/NewBMWindow.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -22,12 +22,14 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "Bmp2Bm/CreateGlyph.h"
 #include "Bmp2Bm/MapControls.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/Guard.h"
 #include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/Readout.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/BMFormat.h"
 #include "codec/Messages.h"
@@ -41,58 +43,8 @@ constexpr int kDesignOuterWidth = 560;
 constexpr int kDesignOuterHeight = 550;
 constexpr int kDesignPanelWidth = 224;
 constexpr int kDesignEntryHeight = 13;
-constexpr int kGlyphSize = 18;
 constexpr const char* kRB8bitCaption = "8-bit BM   (BMPs must be 256 color)";
 constexpr const char* kRB16bitCaption = "16-bit BM (BMPs must be truecolor)";
-
-// The "Create BM" glyph: a sheet with a folded corner and a tick. Enabled it is drawn in
-// colour; disabled, embossed in the greys of a disabled button.
-QPixmap CreateBMGlyph(bool enabled) {
-  QPixmap pixmap(kGlyphSize, kGlyphSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-
-  QPainterPath sheet;
-  sheet.moveTo(3.5, 1.5);
-  sheet.lineTo(10.5, 1.5);
-  sheet.lineTo(14.5, 5.5);
-  sheet.lineTo(14.5, 16.5);
-  sheet.lineTo(3.5, 16.5);
-  sheet.closeSubpath();
-  QPainterPath tick;
-  tick.moveTo(5.5, 10.0);
-  tick.lineTo(8.0, 13.0);
-  tick.lineTo(16.5, 4.0);
-
-  const auto draw = [&](QPointF offset, QColor paper, QColor ink, QColor tickColour) {
-    p.save();
-    p.translate(offset);
-    p.setPen(QPen(ink, 1));
-    p.setBrush(paper);
-    p.drawPath(sheet);
-    p.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 5.5));
-    p.drawLine(QPointF(10.5, 5.5), QPointF(14.5, 5.5));
-    p.setPen(QPen(tickColour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(tick);
-    p.restore();
-  };
-  if (enabled) {
-    draw({0, 0}, Qt::white, QColor(64, 64, 64), QColor(0, 128, 0));
-  } else {
-    draw({1, 1}, Qt::transparent, Qt::white, Qt::white);
-    draw({0, 0}, Qt::transparent, QColor(128, 128, 128), QColor(128, 128, 128));
-  }
-  return pixmap;
-}
-
-QIcon CreateBMIcon() {
-  QIcon icon;
-  icon.addPixmap(CreateBMGlyph(true), QIcon::Normal);
-  icon.addPixmap(CreateBMGlyph(false), QIcon::Disabled);
-  return icon;
-}
 
 // The captions of the panel that have the least room beside their neighbours.
 QFont PanelFont(const QWidget* window) {
@@ -202,7 +154,7 @@ void TNewBMWindow::BuildControls() {
   ScrollBox1 = new TImageBox(BMPDisp, this);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
-  side.Row->addWidget(ScrollBox1, 1);
+  PreviewBar = new TReadoutBar(ScrollBox1, side.Row, this);
 
   RB8bit = new QRadioButton(QLatin1String(kRB8bitCaption), Panel1);
   RB8bit->setObjectName(QStringLiteral("RB8bit"));
@@ -252,7 +204,7 @@ void TNewBMWindow::BuildControls() {
   // The buttons' glyphs come with the first showing (FitFontAndGlyphs).
   BBOk = new QPushButton(QStringLiteral("Create BM"), Panel1);
   BBOk->setObjectName(QStringLiteral("BBOk"));
-  BBOk->setIconSize(QSize(kGlyphSize, kGlyphSize));
+  BBOk->setIconSize(QSize(kCreateBMGlyphSize, kCreateBMGlyphSize));
   BBOk->setDefault(true);
   Place(BBOk, 12, 344, 96, 25);
   BitBtn2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
@@ -268,6 +220,11 @@ void TNewBMWindow::BuildControls() {
   Insert1 = AddNamedAction(BMPmenu, "Insert1", QStringLiteral("&Insert"));
   Remove1 = AddNamedAction(BMPmenu, "Remove1", QStringLiteral("&Remove"));
   Clear1 = AddNamedAction(BMPmenu, "Clear1", QStringLiteral("&Clear"));
+  BMPmenu->addSeparator();
+  Paste1 = AddNamedAction(BMPmenu, "Paste1", QStringLiteral("&Paste"));
+  Paste1->setShortcut(QKeySequence::Paste);
+  Paste1->setShortcutContext(Qt::WindowShortcut);
+  addAction(Paste1);
 
   // Tab order of the panel's controls.
   QWidget* const chain[] = {BBOk, BitBtn2, RB8bit, RB16bit, FileList, BBHelp, SEXoff, SEYoff,
@@ -291,6 +248,12 @@ void TNewBMWindow::ConnectCommands() {
   connect(Insert1, &QAction::triggered, this, Guarded(dialogs_, [this] { Insert1Click(); }));
   connect(Remove1, &QAction::triggered, this, Guarded(dialogs_, [this] { Remove1Click(); }));
   connect(Clear1, &QAction::triggered, this, Guarded(dialogs_, [this] { Clear1Click(); }));
+  connect(Paste1, &QAction::triggered, this, Guarded(dialogs_, [this] { Paste1Click(); }));
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          [this] { UpdateListState(); });
+  // The read-out marks the pixels of the transparent index or colour as it is set.
+  for (TSpinEdit* edit : {SETranspClr, SERed, SEGreen, SEBlue})
+    connect(edit, &TSpinEdit::UserChanged, this, Guarded(dialogs_, [this] { InspectPreview(); }));
   connect(FileList, &QListWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { BMPmenu->popup(FileList->viewport()->mapToGlobal(at)); });
   // The preview follows the current entry on every change of it: a click, the arrow keys, a
@@ -302,23 +265,9 @@ void TNewBMWindow::ConnectCommands() {
           Guarded(dialogs_, [this] { FileListClick(); }));
   connect(BBOk, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBOkClick(); }));
   connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-  // Mapping needs a palette: checking the box without one asks for it.
-  connect(map_->CBMap, &QCheckBox::toggled, this, [this](bool on) {
-    RunGuarded(dialogs_, [&] {
-      if (on && !map_->Mapping(Mode()) && !map_->ChoosePalette()) map_->CBMap->setChecked(false);
-    });
-  });
-  connect(map_->BBMapPal, &QPushButton::clicked, this, Guarded(dialogs_, [this] {
-            if (map_->ChoosePalette()) ConvertSources();
-          }));
   // Every option a conversion depends on makes the converted sources and the preview anew.
-  for (QCheckBox* box : {map_->CBDither, map_->CBKey}) {
-    connect(box, &QCheckBox::toggled, this, Guarded(dialogs_, [this] { ConvertSources(); }));
-  }
-  for (TSpinEdit* edit : {map_->SEKeyRed, map_->SEKeyGreen, map_->SEKeyBlue, SETranspClr, SERed,
-                          SEGreen, SEBlue}) {
-    connect(edit, &TSpinEdit::UserChanged, this, Guarded(dialogs_, [this] { ConvertSources(); }));
-  }
+  map_->Connect(this, [this] { return Mode(); }, [this] { ConvertSources(); },
+                {SETranspClr, SERed, SEGreen, SEBlue});
   connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
 }
 
@@ -381,6 +330,9 @@ void TNewBMWindow::FormShow() {
   BMPDisp->SetImageSize(0, 0);
   BMPDisp->SetPicture(QImage());
   ScrollBox1->ActualSize();
+  previewBitmap_ = TBitmap();
+  InspectPreview();
+  pasted_ = 0;
 }
 
 void TNewBMWindow::RB8bitClick() {
@@ -395,16 +347,7 @@ void TNewBMWindow::ConvertSources() {
   const TCreateOptions options = Options();
   for (int i = 0; i < FileList->count(); ++i)
     static_cast<TSourceItem*>(FileList->item(i))->Convert(options);
-  if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted()) ShowPreview(*entry);
-}
-
-void TNewBMWindow::ShowPreview(const TSourceItem& entry) {
-  BMPDisp->ShowBitmap(entry.Bitmap());
-  const TCreateOptions options = Options();
-  if (entry.Converted() && options.MapPalette) {
-    BMPDisp->SetPicture(PreviewWithTransparency(
-        entry.Bitmap(), static_cast<std::uint8_t>(options.TransparentIndex & 0xFF)));
-  }
+  if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted()) FileListClick();
 }
 
 void TNewBMWindow::ShowColourControls(EBMMode mode) {
@@ -432,6 +375,8 @@ void TNewBMWindow::UpdateListState() {
   // Whether sources are mapped, or in 16-bit mode dithered, is fixed while there are any.
   map_->EnableMapChoice(!filled);
   map_->CBDither->setEnabled(!filled || Mode() == EBMMode::Bit8);
+  const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+  Paste1->setEnabled(clipboard && clipboard->hasImage());
 }
 
 TSourceItem* TNewBMWindow::CurrentSource() const {
@@ -460,28 +405,62 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return nullptr;
   }
-  if (options.ConvertsColours()) {
-    entry = std::make_unique<TSourceItem>(choice->Path, std::move(colours));
-    entry->Convert(options);
-  } else {
-    PaintTransparent(source, options);
-    entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
-  }
-  entry->setToolTip(choice->Path);
+  return options.ConvertsColours() ? MakeEntry(choice->Path, std::move(colours))
+                                   : MakeEntry(choice->Path, std::move(source));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::MakeEntry(const QString& name, TColourPicture colours) {
+  auto entry = std::make_unique<TSourceItem>(name, std::move(colours));
+  entry->Convert(Options());
+  return FinishEntry(std::move(entry));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::MakeEntry(const QString& name, TSourceImage source) {
+  PaintTransparent(source, Options());
+  return FinishEntry(std::make_unique<TSourceItem>(name, std::move(source)));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::FinishEntry(std::unique_ptr<TSourceItem> entry) {
+  entry->setToolTip(entry->text());
   // Entries are 13 design pixels high, or as high as the font needs.
   entry->setSizeHint(QSize(-1, std::max(DesignSize(this, 0, kDesignEntryHeight).height(),
                                         FileList->fontMetrics().height())));
   return entry;
 }
 
-void TNewBMWindow::Add1Click() {
-  std::unique_ptr<TSourceItem> entry = OfferSource();
-  if (!entry) return;
+void TNewBMWindow::AppendEntry(std::unique_ptr<TSourceItem> entry) {
   {
     const QScopedValueRollback<bool> changing(listChanging_, true);
     FileList->addItem(entry.release());
   }
   UpdateListState();
+}
+
+void TNewBMWindow::Add1Click() {
+  if (std::unique_ptr<TSourceItem> entry = OfferSource()) AppendEntry(std::move(entry));
+}
+
+void TNewBMWindow::Paste1Click() {
+  const QImage picture = QGuiApplication::clipboard()->image();
+  if (picture.isNull()) return;
+  // The picture goes through the check and the loading of a PNG source file.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "PNG")) throw std::bad_alloc();
+  TSourceImage source;
+  TColourPicture colours;
+  const TCreateOptions options = Options();
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
+  const std::span<const std::uint8_t> file(bytes, static_cast<std::size_t>(png.size()));
+  if (const auto refusal = options.ConvertsColours() ? LoadColourSource(file, options, colours)
+                                                     : LoadClipboardSource(file, Mode(), source)) {
+    dialogs_.Warning(QString::fromStdString(*refusal));
+    return;
+  }
+  const QString name = QStringLiteral("Clipboard %1").arg(++pasted_);
+  AppendEntry(options.ConvertsColours() ? MakeEntry(name, std::move(colours))
+                                        : MakeEntry(name, std::move(source)));
 }
 
 void TNewBMWindow::Insert1Click() {
@@ -525,7 +504,27 @@ void TNewBMWindow::Clear1Click() {
 
 void TNewBMWindow::FileListClick() {
   if (listChanging_) return;
-  if (const TSourceItem* entry = CurrentSource()) ShowPreview(*entry);
+  const TSourceItem* entry = CurrentSource();
+  if (!entry) return;
+  PreviewBar->SetInspected({});  // it lets go of the picture about to be replaced
+  previewBitmap_ = entry->Bitmap();
+  BMPDisp->ShowBitmap(previewBitmap_);
+  InspectPreview();
+}
+
+void TNewBMWindow::InspectPreview() {
+  if (previewBitmap_.Empty()) {
+    PreviewBar->SetInspected({});
+    return;
+  }
+  const TCreateOptions options = Options();
+  const TPicture picture = previewBitmap_.Picture(previewScratch_);
+  PreviewBar->SetInspected(InspectPicture(
+      picture, picture.BitCount == 8 ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
+                                     : TransparentRgb565(options)));
+  // A mapped picture shows its transparent pixels as such.
+  if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted() && options.MapPalette)
+    BMPDisp->SetMarks(PreviewBar->Inspected(), TMarks{true, -1});
 }
 
 void TNewBMWindow::BBHelpClick() {

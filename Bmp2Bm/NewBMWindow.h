@@ -31,6 +31,7 @@ namespace zarn {
 class TImageBox;
 class TImageView;
 class TMapControls;
+class TReadoutBar;
 class TSpinEdit;
 
 // One entry of the source list: the path as the open dialog returned it (the text shown) and
@@ -87,6 +88,7 @@ class TNewBMWindow : public QDialog {
   void FileListClick();
   void BBHelpClick();
   void BBOkClick();
+  void Paste1Click();
 
   void BuildControls();
   // The window's font narrowed until every caption fits, and the buttons' glyphs.
@@ -101,9 +103,17 @@ class TNewBMWindow : public QDialog {
   // Runs BMP_Open, checks the chosen file and loads its bitmap: the new entry, or nothing when
   // the dialog was cancelled or the file refused (with its warning shown).
   std::unique_ptr<TSourceItem> OfferSource();
+  // An entry named `name` for a source that passed its check.
+  std::unique_ptr<TSourceItem> MakeEntry(const QString& name, TSourceImage source);
+  // The same for a source taken by its colours, converted with the options shown.
+  std::unique_ptr<TSourceItem> MakeEntry(const QString& name, TColourPicture colours);
+  // Gives a new entry its tooltip and height.
+  std::unique_ptr<TSourceItem> FinishEntry(std::unique_ptr<TSourceItem> entry);
+  void AppendEntry(std::unique_ptr<TSourceItem> entry);
+  // Hands the previewed picture to the read-out, with the transparent index or colour now set.
+  void InspectPreview();
   // Makes every source taken by its colours again with the options shown, and the preview.
   void ConvertSources();
-  void ShowPreview(const TSourceItem& entry);
 
   TBMViewer& viewer_;
   TDialogs& dialogs_;
@@ -139,6 +149,12 @@ class TNewBMWindow : public QDialog {
   QAction* Insert1 = nullptr;
   QAction* Remove1 = nullptr;
   QAction* Clear1 = nullptr;
+  QAction* Paste1 = nullptr;
+  TReadoutBar* PreviewBar = nullptr;
+  // The previewed picture, a copy that outlives its entry, and the read-out's view of it.
+  TBitmap previewBitmap_;
+  std::vector<std::uint8_t> previewScratch_;
+  int pasted_ = 0;                   // clipboard pictures pasted since the window was shown
   QObject* listViewport_ = nullptr;  // where the right button is kept from selecting
   // Set while the window changes the list itself, so that only the user's changes of the
   // selection update the preview.
