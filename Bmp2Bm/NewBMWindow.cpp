@@ -1,17 +1,17 @@
 #include "Bmp2Bm/NewBMWindow.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -22,11 +22,14 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "Bmp2Bm/CreateGlyph.h"
+#include "Bmp2Bm/MapControls.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/Guard.h"
 #include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/Readout.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/BMFormat.h"
 #include "codec/Refusal.h"
@@ -36,61 +39,12 @@ namespace zarn {
 namespace {
 
 constexpr int kDesignOuterWidth = 560;
-constexpr int kDesignOuterHeight = 440;
+// The window's design height, with the colour conversion controls below the others.
+constexpr int kDesignOuterHeight = 550;
 constexpr int kDesignPanelWidth = 224;
 constexpr int kDesignEntryHeight = 13;
-constexpr int kGlyphSize = 18;
 constexpr const char* kRB8bitCaption = "8-bit BM   (BMPs must be 256 color)";
 constexpr const char* kRB16bitCaption = "16-bit BM (BMPs must be truecolor)";
-
-// The "Create BM" glyph: a sheet with a folded corner and a tick. Enabled it is drawn in
-// colour; disabled, embossed in the greys of a disabled button.
-QPixmap CreateBMGlyph(bool enabled) {
-  QPixmap pixmap(kGlyphSize, kGlyphSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-
-  QPainterPath sheet;
-  sheet.moveTo(3.5, 1.5);
-  sheet.lineTo(10.5, 1.5);
-  sheet.lineTo(14.5, 5.5);
-  sheet.lineTo(14.5, 16.5);
-  sheet.lineTo(3.5, 16.5);
-  sheet.closeSubpath();
-  QPainterPath tick;
-  tick.moveTo(5.5, 10.0);
-  tick.lineTo(8.0, 13.0);
-  tick.lineTo(16.5, 4.0);
-
-  const auto draw = [&](QPointF offset, QColor paper, QColor ink, QColor tickColour) {
-    p.save();
-    p.translate(offset);
-    p.setPen(QPen(ink, 1));
-    p.setBrush(paper);
-    p.drawPath(sheet);
-    p.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 5.5));
-    p.drawLine(QPointF(10.5, 5.5), QPointF(14.5, 5.5));
-    p.setPen(QPen(tickColour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(tick);
-    p.restore();
-  };
-  if (enabled) {
-    draw({0, 0}, Qt::white, QColor(64, 64, 64), QColor(0, 128, 0));
-  } else {
-    draw({1, 1}, Qt::transparent, Qt::white, Qt::white);
-    draw({0, 0}, Qt::transparent, QColor(128, 128, 128), QColor(128, 128, 128));
-  }
-  return pixmap;
-}
-
-QIcon CreateBMIcon() {
-  QIcon icon;
-  icon.addPixmap(CreateBMGlyph(true), QIcon::Normal);
-  icon.addPixmap(CreateBMGlyph(false), QIcon::Disabled);
-  return icon;
-}
 
 // The captions of the panel that have the least room beside their neighbours.
 QFont PanelFont(const QWidget* window) {
@@ -143,6 +97,13 @@ std::string ToUtf8(const QString& path) {
 TSourceItem::TSourceItem(const QString& path, TSourceImage source)
     : QListWidgetItem(path), source_(std::move(source)) {}
 
+TSourceItem::TSourceItem(const QString& path, TColourPicture colours)
+    : QListWidgetItem(path), colours_(std::move(colours)) {}
+
+void TSourceItem::Convert(const TCreateOptions& options) {
+  if (colours_) source_.Bitmap = ConvertColours(*colours_, options);
+}
+
 TFileRequest TNewBMWindow::BMPOpenRequest() {
   return MakeFileRequest(
       QStringLiteral("BMP_Open"), EFileDialogMode::Open, QStringLiteral("Select BMP"),
@@ -193,7 +154,7 @@ void TNewBMWindow::BuildControls() {
   ScrollBox1 = new TImageBox(BMPDisp, this);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
-  side.Row->addWidget(ScrollBox1, 1);
+  PreviewBar = new TReadoutBar(ScrollBox1, side.Row, this);
 
   RB8bit = new QRadioButton(QLatin1String(kRB8bitCaption), Panel1);
   RB8bit->setObjectName(QStringLiteral("RB8bit"));
@@ -243,7 +204,7 @@ void TNewBMWindow::BuildControls() {
   // The buttons' glyphs come with the first showing (FitFontAndGlyphs).
   BBOk = new QPushButton(QStringLiteral("Create BM"), Panel1);
   BBOk->setObjectName(QStringLiteral("BBOk"));
-  BBOk->setIconSize(QSize(kGlyphSize, kGlyphSize));
+  BBOk->setIconSize(QSize(kCreateBMGlyphSize, kCreateBMGlyphSize));
   BBOk->setDefault(true);
   Place(BBOk, 12, 344, 96, 25);
   BitBtn2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
@@ -251,6 +212,7 @@ void TNewBMWindow::BuildControls() {
   Place(BitBtn2, 112, 344, 96, 25);
   BBHelp = MakeHelpButton(Panel1);
   Place(BBHelp, 64, 376, 96, 25);
+  map_ = std::make_unique<TMapControls>(Panel1, dialogs_);
 
   BMPmenu = new QMenu(this);
   BMPmenu->setObjectName(QStringLiteral("BMPmenu"));
@@ -258,10 +220,17 @@ void TNewBMWindow::BuildControls() {
   Insert1 = AddNamedAction(BMPmenu, "Insert1", QStringLiteral("&Insert"));
   Remove1 = AddNamedAction(BMPmenu, "Remove1", QStringLiteral("&Remove"));
   Clear1 = AddNamedAction(BMPmenu, "Clear1", QStringLiteral("&Clear"));
+  BMPmenu->addSeparator();
+  Paste1 = AddNamedAction(BMPmenu, "Paste1", QStringLiteral("&Paste"));
+  Paste1->setShortcut(QKeySequence::Paste);
+  Paste1->setShortcutContext(Qt::WindowShortcut);
+  addAction(Paste1);
 
   // Tab order of the panel's controls.
-  QWidget* const chain[] = {BBOk,   BitBtn2,  RB8bit, RB16bit, FileList, BBHelp,     SEXoff,
-                            SEYoff, CBIncPal, SERed,  SEGreen, SEBlue,   SETranspClr};
+  QWidget* const chain[] = {BBOk, BitBtn2, RB8bit, RB16bit, FileList, BBHelp, SEXoff, SEYoff,
+                            CBIncPal, SERed, SEGreen, SEBlue, SETranspClr, map_->CBMap,
+                            map_->BBMapPal, map_->CBDither, map_->CBKey, map_->SEKeyRed,
+                            map_->SEKeyGreen, map_->SEKeyBlue};
   for (std::size_t i = 1; i < std::size(chain); ++i)
     setTabOrder(chain[i - 1], chain[i]);
 }
@@ -279,6 +248,12 @@ void TNewBMWindow::ConnectCommands() {
   connect(Insert1, &QAction::triggered, this, Guarded(dialogs_, [this] { Insert1Click(); }));
   connect(Remove1, &QAction::triggered, this, Guarded(dialogs_, [this] { Remove1Click(); }));
   connect(Clear1, &QAction::triggered, this, Guarded(dialogs_, [this] { Clear1Click(); }));
+  connect(Paste1, &QAction::triggered, this, Guarded(dialogs_, [this] { Paste1Click(); }));
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          [this] { UpdateListState(); });
+  // The read-out marks the pixels of the transparent index or colour as it is set.
+  for (TSpinEdit* edit : {SETranspClr, SERed, SEGreen, SEBlue})
+    connect(edit, &TSpinEdit::UserChanged, this, Guarded(dialogs_, [this] { InspectPreview(); }));
   connect(FileList, &QListWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { BMPmenu->popup(FileList->viewport()->mapToGlobal(at)); });
   // The preview follows the current entry on every change of it: a click, the arrow keys, a
@@ -290,6 +265,9 @@ void TNewBMWindow::ConnectCommands() {
           Guarded(dialogs_, [this] { FileListClick(); }));
   connect(BBOk, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBOkClick(); }));
   connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  // Every option a conversion depends on makes the converted sources and the preview anew.
+  map_->Connect(this, [this] { return Mode(); }, [this] { ConvertSources(); },
+                {SETranspClr, SERed, SEGreen, SEBlue});
   connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
 }
 
@@ -352,6 +330,9 @@ void TNewBMWindow::FormShow() {
   BMPDisp->SetImageSize(0, 0);
   BMPDisp->SetPicture(QImage());
   ScrollBox1->ActualSize();
+  previewBitmap_ = TBitmap();
+  InspectPreview();
+  pasted_ = 0;
 }
 
 void TNewBMWindow::RB8bitClick() {
@@ -362,7 +343,15 @@ void TNewBMWindow::RB16bitClick() {
   ShowColourControls(EBMMode::Bit16);
 }
 
+void TNewBMWindow::ConvertSources() {
+  const TCreateOptions options = Options();
+  for (int i = 0; i < FileList->count(); ++i)
+    static_cast<TSourceItem*>(FileList->item(i))->Convert(options);
+  if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted()) FileListClick();
+}
+
 void TNewBMWindow::ShowColourControls(EBMMode mode) {
+  map_->ShowForMode(mode);
   // The 8-bit index and palette choice share their place with the 16-bit colour.
   const bool sixteen = mode == EBMMode::Bit16;
   SETranspClr->setVisible(!sixteen);
@@ -383,6 +372,11 @@ void TNewBMWindow::UpdateListState() {
   Clear1->setEnabled(filled);
   BBOk->setEnabled(filled);
   Add1->setEnabled(true);
+  // Whether sources are mapped, or in 16-bit mode dithered, is fixed while there are any.
+  map_->EnableMapChoice(!filled);
+  map_->CBDither->setEnabled(!filled || Mode() == EBMMode::Bit8);
+  const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+  Paste1->setEnabled(clipboard && clipboard->hasImage());
 }
 
 TSourceItem* TNewBMWindow::CurrentSource() const {
@@ -393,27 +387,78 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMPOpenRequest());
   if (!choice) return nullptr;
   // A bitmap that cannot be loaded at all throws: the guard reports it and the list stays.
+  // The file is read once; a source taken by its colours keeps them, to be converted again
+  // when the options change.
+  TColourPicture colours;
   TSourceImage source;
-  if (const auto refusal = AdmitSourceFile(ToUtf8(choice->Path), Options(), source)) {
+  const TCreateOptions options = Options();
+  std::vector<std::uint8_t> bytes;
+  std::optional<TRefusal> refusal = ReadSourceFile(ToUtf8(choice->Path), bytes);
+  if (!refusal) {
+    refusal = options.ConvertsColours() ? AdmitColourSource(bytes, options, colours)
+                                        : AdmitSource(bytes, options, source);
+  }
+  if (refusal) {
     WarnRefused(dialogs_, *refusal);
     return nullptr;
   }
-  auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
-  entry->setToolTip(choice->Path);
+  return options.ConvertsColours() ? MakeEntry(choice->Path, std::move(colours))
+                                   : MakeEntry(choice->Path, std::move(source));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::MakeEntry(const QString& name, TColourPicture colours) {
+  auto entry = std::make_unique<TSourceItem>(name, std::move(colours));
+  entry->Convert(Options());
+  return FinishEntry(std::move(entry));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::MakeEntry(const QString& name, TSourceImage source) {
+  PaintTransparent(source, Options());
+  return FinishEntry(std::make_unique<TSourceItem>(name, std::move(source)));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::FinishEntry(std::unique_ptr<TSourceItem> entry) {
+  entry->setToolTip(entry->text());
   // Entries are 13 design pixels high, or as high as the font needs.
   entry->setSizeHint(QSize(-1, std::max(DesignSize(this, 0, kDesignEntryHeight).height(),
                                         FileList->fontMetrics().height())));
   return entry;
 }
 
-void TNewBMWindow::Add1Click() {
-  std::unique_ptr<TSourceItem> entry = OfferSource();
-  if (!entry) return;
+void TNewBMWindow::AppendEntry(std::unique_ptr<TSourceItem> entry) {
   {
     const QScopedValueRollback<bool> changing(listChanging_, true);
     FileList->addItem(entry.release());
   }
   UpdateListState();
+}
+
+void TNewBMWindow::Add1Click() {
+  if (std::unique_ptr<TSourceItem> entry = OfferSource()) AppendEntry(std::move(entry));
+}
+
+void TNewBMWindow::Paste1Click() {
+  const QImage picture = QGuiApplication::clipboard()->image();
+  if (picture.isNull()) return;
+  // The picture goes through the check and the loading of a PNG source file.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "PNG")) throw std::bad_alloc();
+  TSourceImage source;
+  TColourPicture colours;
+  const TCreateOptions options = Options();
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
+  const std::span<const std::uint8_t> file(bytes, static_cast<std::size_t>(png.size()));
+  if (const auto refusal = options.ConvertsColours()
+                               ? AdmitColourSource(file, options, colours)
+                               : AdmitClipboardSource(file, options, source)) {
+    WarnRefused(dialogs_, *refusal);
+    return;
+  }
+  const QString name = QStringLiteral("Clipboard %1").arg(++pasted_);
+  AppendEntry(options.ConvertsColours() ? MakeEntry(name, std::move(colours))
+                                        : MakeEntry(name, std::move(source)));
 }
 
 void TNewBMWindow::Insert1Click() {
@@ -457,7 +502,27 @@ void TNewBMWindow::Clear1Click() {
 
 void TNewBMWindow::FileListClick() {
   if (listChanging_) return;
-  if (const TSourceItem* entry = CurrentSource()) BMPDisp->ShowBitmap(entry->Bitmap());
+  const TSourceItem* entry = CurrentSource();
+  if (!entry) return;
+  PreviewBar->SetInspected({});  // it lets go of the picture about to be replaced
+  previewBitmap_ = entry->Bitmap();
+  BMPDisp->ShowBitmap(previewBitmap_);
+  InspectPreview();
+}
+
+void TNewBMWindow::InspectPreview() {
+  if (previewBitmap_.Empty()) {
+    PreviewBar->SetInspected({});
+    return;
+  }
+  const TCreateOptions options = Options();
+  const TPicture picture = previewBitmap_.Picture(previewScratch_);
+  PreviewBar->SetInspected(InspectPicture(
+      picture, picture.BitCount == 8 ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
+                                     : TransparentRgb565(options)));
+  // A mapped picture shows its transparent pixels as such.
+  if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted() && options.MapPalette)
+    BMPDisp->SetMarks(PreviewBar->Inspected(), TMarks{true, -1});
 }
 
 void TNewBMWindow::BBHelpClick() {
@@ -475,8 +540,14 @@ void TNewBMWindow::BBOkClick() {
   if (!choice) return;
   const std::string path = ToUtf8(choice->Path);
   const TCreateOptions options = Options();
-  for (int i = 0; i < FileList->count(); ++i)
-    PaintTransparent(static_cast<TSourceItem*>(FileList->item(i))->Source(), options);
+  for (int i = 0; i < FileList->count(); ++i) {
+    auto* entry = static_cast<TSourceItem*>(FileList->item(i));
+    if (entry->Converted()) {
+      entry->Convert(options);
+    } else {
+      PaintTransparent(entry->Source(), options);
+    }
+  }
   // A failed write throws: the guard reports it; the window stays open and the viewer closed.
   CreateBM(path, sources, options);
   accept();
@@ -509,6 +580,7 @@ TCreateOptions TNewBMWindow::Options() const {
   o.Red = SERed->Value();
   o.Green = SEGreen->Value();
   o.Blue = SEBlue->Value();
+  map_->ApplyTo(o);
   return o;
 }
 

@@ -7,6 +7,7 @@
 #include <QListWidgetItem>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Bmp2Bm/core/BMCreator.h"
@@ -29,6 +30,8 @@ namespace zarn {
 
 class TImageBox;
 class TImageView;
+class TMapControls;
+class TReadoutBar;
 class TSpinEdit;
 
 // One entry of the source list: the path as the open dialog returned it (the text shown) and
@@ -36,12 +39,19 @@ class TSpinEdit;
 class TSourceItem : public QListWidgetItem {
  public:
   TSourceItem(const QString& path, TSourceImage source);
+  // A source taken by its colours: its bitmap is made by Convert.
+  TSourceItem(const QString& path, TColourPicture colours);
   const TBitmap& Bitmap() const { return source_.Bitmap; }
   // A PNG's clear pixels take the transparent colour chosen when the BM is created.
   TSourceImage& Source() { return source_; }
+  // True for a source taken by its colours.
+  bool Converted() const { return colours_.has_value(); }
+  // Makes the bitmap of a source taken by its colours anew with these options.
+  void Convert(const TCreateOptions& options);
 
  private:
   TSourceImage source_;
+  std::optional<TColourPicture> colours_;
 };
 
 class TNewBMWindow : public QDialog {
@@ -78,6 +88,7 @@ class TNewBMWindow : public QDialog {
   void FileListClick();
   void BBHelpClick();
   void BBOkClick();
+  void Paste1Click();
 
   void BuildControls();
   // The window's font narrowed until every caption fits, and the buttons' glyphs.
@@ -92,6 +103,17 @@ class TNewBMWindow : public QDialog {
   // Runs BMP_Open, checks the chosen file and loads its bitmap: the new entry, or nothing when
   // the dialog was cancelled or the file refused (with its warning shown).
   std::unique_ptr<TSourceItem> OfferSource();
+  // An entry named `name` for a source that passed its check.
+  std::unique_ptr<TSourceItem> MakeEntry(const QString& name, TSourceImage source);
+  // The same for a source taken by its colours, converted with the options shown.
+  std::unique_ptr<TSourceItem> MakeEntry(const QString& name, TColourPicture colours);
+  // Gives a new entry its tooltip and height.
+  std::unique_ptr<TSourceItem> FinishEntry(std::unique_ptr<TSourceItem> entry);
+  void AppendEntry(std::unique_ptr<TSourceItem> entry);
+  // Hands the previewed picture to the read-out, with the transparent index or colour now set.
+  void InspectPreview();
+  // Makes every source taken by its colours again with the options shown, and the preview.
+  void ConvertSources();
 
   TBMViewer& viewer_;
   TDialogs& dialogs_;
@@ -121,11 +143,18 @@ class TNewBMWindow : public QDialog {
   QPushButton* BBHelp = nullptr;
   TImageBox* ScrollBox1 = nullptr;
   TImageView* BMPDisp = nullptr;
+  std::unique_ptr<TMapControls> map_;
   QMenu* BMPmenu = nullptr;
   QAction* Add1 = nullptr;
   QAction* Insert1 = nullptr;
   QAction* Remove1 = nullptr;
   QAction* Clear1 = nullptr;
+  QAction* Paste1 = nullptr;
+  TReadoutBar* PreviewBar = nullptr;
+  // The previewed picture, a copy that outlives its entry, and the read-out's view of it.
+  TBitmap previewBitmap_;
+  std::vector<std::uint8_t> previewScratch_;
+  int pasted_ = 0;                   // clipboard pictures pasted since the window was shown
   QObject* listViewport_ = nullptr;  // where the right button is kept from selecting
   // Set while the window changes the list itself, so that only the user's changes of the
   // selection update the preview.

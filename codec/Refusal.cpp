@@ -93,6 +93,8 @@ std::string RefusalText(const TRefusal& r) {
       return "Invalid PNG file!";
     case ERefusal::PNGNot256Colour:
       return "PNG file is not 256 color!";
+    case ERefusal::ClipboardNot256Colour:
+      return "The clipboard's picture is not 256 color!";
     case ERefusal::TooManySources:
       return "A BM can hold at most " + std::to_string(kMaxImages) + " images!";
     case ERefusal::NoSources:

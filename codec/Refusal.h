@@ -24,6 +24,7 @@ enum class ERefusal : std::uint8_t {
   EmptyBitmap,             // a bitmap that holds no picture, offered to a writer
   InvalidPNG,              // not a PNG, or damaged
   PNGNot256Colour,         // a PNG source of neither palette nor 8-bit grey for an 8-bit BM
+  ClipboardNot256Colour,   // the same for a picture from the clipboard
   TooManySources,          // Count sources for one BM, more than kMaxImages
   NoSources,               // a new BM from no source at all
   SourceFileTooLarge,      // Count bytes: a source file over kMaxSourceFileBytes

@@ -37,26 +37,48 @@ struct TCreateOptions {
 
   // True when sources are decoded by their colours and converted here (mapped, or dithered
   // to RGB565) rather than taken as they are stored.
-  bool ConvertsColours() const { return MapPalette.has_value() || (Mode == EBMMode::Bit16 && Dither); }
+  bool ConvertsColours() const {
+    return MapPalette.has_value() || (Mode == EBMMode::Bit16 && Dither);
+  }
 };
 
 // Admits one source picture of a new BM made with `options`, from the bytes of a whole BMP or
-// PNG file (told apart by their content, whatever the picture's name or origin). As stored:
-// checks its head for the mode (CheckBmpHead, CheckPngHead), loads it, checks that the writers
-// take it (CheckWritable), and gives its clear pixels the transparent colour
-// (PaintTransparent). When options.ConvertsColours(): checks the head of a source taken by its
-// colours (a PNG, or a BMP of 8, 24 or 32 bits), decodes its colours and converts them (mapped
-// to MapPalette into a 256-colour bitmap whose colour table is that palette, or dithered to
-// RGB565 into a 24-bit bitmap of exactly the colours the BM will hold). Returns why it is
-// refused, `source` then unchanged. Throws CodecError for a BMP that passes the check but
-// cannot be loaded at all ("Bitmap image is not valid"), and std::bad_alloc.
+// PNG file (told apart by their content, whatever the picture's name or origin: a file, or a
+// picture from the clipboard saved as PNG). First the head check: for a source taken by its
+// colours when there is a MapPalette (a PNG, or a BMP of 8, 24 or 32 bits), else for the mode
+// (CheckPngHead, CheckBmpHead). Then, as stored: it is loaded, checked for the writers
+// (CheckWritable) and its clear pixels take the transparent colour (PaintTransparent); or,
+// when options.ConvertsColours(), its colours are decoded (AdmitColourSource) and converted
+// (ConvertColours). Returns why it is refused, `source` then unchanged. Throws CodecError for a
+// BMP that passes the head check but cannot be loaded at all ("Bitmap image is not valid"),
+// and std::bad_alloc.
 std::optional<TRefusal> AdmitSource(std::span<const std::uint8_t> bytes,
                                     const TCreateOptions& options, TSourceImage& source);
 
-// AdmitSource on the file at `path` (UTF-8), read once and whole. A file that cannot be read is
-// an invalid BMP file (OpenFailure() says why), one over kMaxSourceFileBytes is refused unread.
+// The head check of AdmitSource, then the source's colours decoded into `colours` (within the
+// size limits of the options' mode), for a caller that keeps them to convert them again when
+// the options change. Returns why it is refused, `colours` then unchanged.
+std::optional<TRefusal> AdmitColourSource(std::span<const std::uint8_t> bytes,
+                                          const TCreateOptions& options, TColourPicture& colours);
+
+// AdmitSource for a picture from the clipboard, saved as PNG: one that is not 256-colour for
+// an 8-bit BM is refused as ClipboardNot256Colour.
+std::optional<TRefusal> AdmitClipboardSource(std::span<const std::uint8_t> png,
+                                             const TCreateOptions& options, TSourceImage& source);
+
+// The whole of a source file at `path` (UTF-8), read once into `bytes`: a file that cannot be
+// read is an invalid BMP file (OpenFailure() says why), one over kMaxSourceFileBytes is refused
+// unread (SourceFileTooLarge).
+std::optional<TRefusal> ReadSourceFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+// ReadSourceFile, then AdmitSource.
 std::optional<TRefusal> AdmitSourceFile(const std::string& path, const TCreateOptions& options,
                                         TSourceImage& source);
+
+// A source's colours converted as `options` say (ConvertsColours()): mapped to MapPalette
+// into a 256-colour bitmap whose colour table is that palette, or dithered to RGB565 into a
+// 24-bit bitmap of exactly the colours the BM will hold.
+TBitmap ConvertColours(const TColourPicture& picture, const TCreateOptions& options);
 
 // Refusal of the whole source list before anything is written: none (NoSources) or more than
 // kMaxImages (TooManySources).
@@ -69,5 +91,7 @@ void CreateBM(const std::string& path, const std::vector<const TBitmap*>& source
 
 // Gives a source's clear pixels the transparent colour of a 16-bit BM with these options.
 void PaintTransparent(TSourceImage& source, const TCreateOptions& options);
+// The transparent colour of a 16-bit BM with these options, as the RGB565 value it is stored as.
+std::uint16_t TransparentRgb565(const TCreateOptions& options);
 
 }  // namespace zarn
