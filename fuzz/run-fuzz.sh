@@ -12,11 +12,14 @@ build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_SANITIZE=ON \
   -DZARN_BUILD_GUI=OFF -DZARN_BUILD_CLI=OFF -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF \
   -DZARN_BUILD_FUZZ=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target FuzzReadBM FuzzBitmap FuzzPng
-for harness in FuzzReadBM FuzzBitmap FuzzPng; do
+# One harness per folder of seeds in fuzz/corpus (see fuzz/CMakeLists.txt).
+harnesses=$(ls fuzz/corpus)
+cmake --build "$build" -j"$(nproc)" --target $harnesses
+for harness in $harnesses; do
   corpus="$build/corpus/$harness"
   mkdir -p "$corpus" "$build/findings"
-  # The PNG decoder starts from the sample files: random bytes rarely make a PNG.
+  cp -n fuzz/corpus/"$harness"/* "$corpus"/
+  # The PNG decoder starts from the sample files too: random bytes rarely make a PNG.
   if [ "$harness" = FuzzPng ]; then cp -n tests/data/png/*.png "$corpus"/; fi
   echo "== $harness for ${seconds}s"
   "$build/fuzz/$harness" "$corpus" -dict=fuzz/zarn.dict -max_total_time="$seconds" \

@@ -1,0 +1,169 @@
+// zarn-cli create: a new BM from BMP or PNG files, checked as the new-BM window checks them.
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Bmp2Bm/core/BMCreator.h"
+#include "cli/CliCommands.h"
+#include "cli/CliReport.h"
+#include "codec/files/FilePaths.h"
+
+namespace zarn::cli {
+
+namespace {
+
+constexpr std::string_view kCreateHelp =
+    R"(Usage: zarn-cli create [--16bit] [--x N] [--y N] [--transparent N] [--rgb R,G,B]
+                       [--include-palette] -o OUT.bm FILE...
+
+Builds a new BM from 1 to 21 BMP or PNG files (told apart by their content), one
+image per file in the order given: an 8-bit BM from 256-colour BMPs and from
+palette or 8-bit grey PNGs, or with --16bit a 16-bit BM from 24-bit BMPs and from
+any PNG. PNG pixels less than half opaque take the transparent colour.
+
+  --16bit            build a 16-bit BM
+  --x N              X offset, 0 to 640 (default 0)
+  --y N              Y offset, 0 to 480 (default 0)
+  --transparent N    8-bit: the transparent colour index, 0 to 255 (default 0)
+  --include-palette  8-bit: store the palette of the first file in the BM
+  --rgb R,G,B        16-bit: the transparent colour, each 0 to 255
+                     (default 255,0,255)
+  -o OUT.bm          the BM file to write (required)
+The BM is written only when every file is accepted.
+)";
+
+constexpr std::string_view kBMNotWritten = "Not written, as a source file was refused";
+
+std::optional<std::array<int, 3>> ParseRgb(std::string_view text) {
+  std::array<int, 3> channels{};
+  for (std::size_t k = 0; k < channels.size(); ++k) {
+    const std::size_t comma = text.find(',');
+    const bool last = k + 1 == channels.size();
+    if (last != (comma == std::string_view::npos)) return std::nullopt;
+    const auto channel = ParseWholeNumber(text.substr(0, comma), 0, 255);
+    if (!channel) return std::nullopt;
+    channels[k] = *channel;
+    if (!last) text.remove_prefix(comma + 1);
+  }
+  return channels;
+}
+
+// Reads the BM's settings into `options`; the exit status of a usage error, else nothing.
+std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& err,
+                                      TCreateOptions& options) {
+  options.Mode = parsed.Has("--16bit") ? EBMMode::Bit16 : EBMMode::Bit8;
+  const bool bit8 = options.Mode == EBMMode::Bit8;
+  if (const auto x = parsed.Value("--x")) {
+    const auto value = ParseWholeNumber(*x, 0, 640);
+    if (!value) return UsageError(err, "create", "--x must be a whole number from 0 to 640");
+    options.XOffset = *value;
+  }
+  if (const auto y = parsed.Value("--y")) {
+    const auto value = ParseWholeNumber(*y, 0, 480);
+    if (!value) return UsageError(err, "create", "--y must be a whole number from 0 to 480");
+    options.YOffset = *value;
+  }
+  if (const auto index = parsed.Value("--transparent")) {
+    if (!bit8) {
+      return UsageError(err, "create",
+                        "--transparent is for 8-bit BMs; a 16-bit BM takes --rgb R,G,B");
+    }
+    const auto value = ParseWholeNumber(*index, 0, 255);
+    if (!value) {
+      return UsageError(err, "create", "--transparent must be a whole number from 0 to 255");
+    }
+    options.TransparentIndex = *value;
+  }
+  if (parsed.Has("--include-palette")) {
+    if (!bit8) return UsageError(err, "create", "--include-palette is for 8-bit BMs");
+    options.IncludePalette = true;
+  }
+  if (const auto rgb = parsed.Value("--rgb")) {
+    if (bit8) return UsageError(err, "create", "--rgb is for 16-bit BMs (with --16bit)");
+    const auto channels = ParseRgb(*rgb);
+    if (!channels) {
+      return UsageError(err, "create", "--rgb must be three whole numbers from 0 to 255, as R,G,B");
+    }
+    options.Red = (*channels)[0];
+    options.Green = (*channels)[1];
+    options.Blue = (*channels)[2];
+  }
+  return std::nullopt;
+}
+
+// Checks and loads every source into `loaded`, so that all refusals are reported at once;
+// false when any was refused.
+bool AdmitSources(const std::vector<std::string>& files, const TCreateOptions& options,
+                  std::ostream& err, std::vector<TSourceImage>& loaded) {
+  loaded.resize(files.size());
+  bool refused = false;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string& file = files[i];
+    std::optional<std::string> refusal = OpenFailure(PathFromUtf8(file));
+    if (!refusal) refusal = CheckSourceFile(file, options.Mode);
+    if (!refusal) {
+      try {
+        refusal = LoadSourceFile(file, options.Mode, loaded[i]);
+        PaintTransparent(loaded[i], options);
+      } catch (...) {
+        refusal = CurrentFailureText();
+      }
+    }
+    if (refusal) {
+      Report(err, file, *refusal);
+      refused = true;
+    }
+  }
+  return !refused;
+}
+
+}  // namespace
+
+int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  static constexpr std::array<TOptionDef, 7> kOptions{{
+      {"--16bit", "", false},
+      {"--x", "", true},
+      {"--y", "", true},
+      {"--transparent", "", true},
+      {"--rgb", "", true},
+      {"--include-palette", "", false},
+      {"--output", "-o", true},
+  }};
+  TParsedArgs parsed;
+  if (const auto end = ParseCommand(args, kOptions, "create", kCreateHelp, out, err, parsed))
+    return *end;
+  TCreateOptions options;
+  if (const auto end = ParseCreateOptions(parsed, err, options)) return *end;
+  const std::optional<std::string> output = parsed.Value("--output");
+  if (!output || output->empty()) return UsageError(err, "create", "-o OUT.bm is required");
+  if (const auto refusal = CheckSourceCount(parsed.Files.size())) {
+    return UsageError(err, "create", *refusal);
+  }
+  TInputFiles inputs;
+  for (const std::string& file : parsed.Files)
+    inputs.Add(file);
+  if (const auto refusal = inputs.OutputRefusal(*output)) {
+    Report(err, *output, *refusal);
+    return kExitRefused;
+  }
+
+  std::vector<TSourceImage> loaded;
+  if (!AdmitSources(parsed.Files, options, err, loaded)) {
+    Report(err, *output, kBMNotWritten);
+    return kExitRefused;
+  }
+  std::vector<const TBitmap*> sources;
+  for (const TSourceImage& source : loaded)
+    sources.push_back(&source.Bitmap);
+  try {
+    CreateBM(*output, sources, options);
+  } catch (...) {
+    Report(err, *output, CurrentFailureText());
+    return kExitRefused;
+  }
+  return kExitSuccess;
+}
+
+}  // namespace zarn::cli
