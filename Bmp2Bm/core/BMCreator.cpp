@@ -68,16 +68,23 @@ std::optional<std::string> CheckSourceCount(std::size_t count) {
   return std::nullopt;
 }
 
+std::vector<std::uint8_t> EncodeNewBM(const std::vector<const TBitmap*>& sources,
+                                      const TCreateOptions& options) {
+  const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
+  std::vector<std::uint8_t> bytes;
+  if (options.Mode == EBMMode::Bit8) {
+    EncodeBM8(bytes, sources, options.XOffset, options.YOffset, low8(options.TransparentIndex),
+              options.IncludePalette);
+  } else {
+    EncodeBM16(bytes, sources, options.XOffset, options.YOffset, low8(options.Red),
+               low8(options.Green), low8(options.Blue));
+  }
+  return bytes;
+}
+
 void CreateBM(const std::string& path, const std::vector<const TBitmap*>& sources,
               const TCreateOptions& options) {
-  const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
-  if (options.Mode == EBMMode::Bit8) {
-    WriteBM8(PathFromUtf8(path), sources, options.XOffset, options.YOffset,
-             low8(options.TransparentIndex), options.IncludePalette);
-  } else {
-    WriteBM16(PathFromUtf8(path), sources, options.XOffset, options.YOffset, low8(options.Red),
-              low8(options.Green), low8(options.Blue));
-  }
+  WriteFileAtomically(PathFromUtf8(path), EncodeNewBM(sources, options));
 }
 
 }  // namespace zarn
