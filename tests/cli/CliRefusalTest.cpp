@@ -49,7 +49,8 @@ struct RefusalCase {
   std::vector<std::string> Args;
   int Status = 1;
   std::string Err;
-  std::vector<std::string> Fifos = {};  // made before the run
+  std::vector<std::string> Fifos = {};                          // made before the run
+  std::vector<std::pair<std::string, std::string>> Links = {};  // name, where it points
 };
 
 std::string Usage(const std::string& command, const std::string& text) {
@@ -261,6 +262,13 @@ std::vector<RefusalCase> RefusalCases() {
        create({"-o", "missing/new.bm", "s.bmp"}),
        1,
        "missing/new.bm: Cannot create file missing/new.bm: No such file or directory\n"},
+      {"CreateOverALinkLoop",
+       {{"s.bmp", bmp8}},
+       create({"-o", "loop-a", "s.bmp"}),
+       1,
+       "loop-a: Cannot create file loop-a: Too many levels of symbolic links\n",
+       {},
+       {{"loop-a", "loop-b"}, {"loop-b", "loop-a"}}},
       // create: the command line
       {"CreateTooManySources",
        {{"s.bmp", bmp8}},
@@ -415,6 +423,8 @@ TEST_P(CliRefusal, ExitStatusMessageAndNothingWritten) {
     Put(name, bytes);
   for (const std::string& fifo : c.Fifos)
     ASSERT_EQ(::mkfifo((work_.Path() / fifo).c_str(), 0600), 0);
+  for (const auto& [name, to] : c.Links)
+    std::filesystem::create_symlink(to, work_.Path() / name);
   const std::vector<std::string> before = Tree();
   const CliResult result = Run(c.Args);
   EXPECT_EQ(result.Status, c.Status) << Describe(result);
