@@ -328,13 +328,14 @@ void TMainWindow::BBLoadPalClick() {
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(PalOpenRequest());
   if (!choice) return;
   // The filter entry, not the file's extension, picks the reader.
-  if (choice->FilterIndex != 0 && choice->FilterIndex != 1) return;
-  LoadPalette(choice->Path.toStdString(), choice->FilterIndex);
+  if (const auto kind = LoadPaletteKind(choice->FilterIndex)) {
+    LoadPalette(choice->Path.toStdString(), *kind);
+  }
 }
 
-void TMainWindow::LoadPalette(const std::string& path, int filterIndex) {
+void TMainWindow::LoadPalette(const std::string& path, EPaletteFile kind) {
   TWarningBoxes warnings(dialogs_);
-  if (!LoadDocumentPalette(document_, path, filterIndex, warnings)) {
+  if (!LoadDocumentPalette(document_, path, kind, warnings)) {
     dialogs_.Error(QString::fromLatin1(kErrorRetrievingPalette));
     return;
   }
@@ -414,8 +415,7 @@ void TMainWindow::DropFile(const QString& path) {
     const EDropAction action = DropActionFor(path);
     const std::string file = QDir::toNativeSeparators(path).toStdString();
     if (action == EDropAction::OpenBM) OpenPath(file);
-    const int filter = PaletteFilterFor(action);
-    if (filter >= 0) LoadPalette(file, filter);
+    if (const auto kind = PaletteFileFor(action)) LoadPalette(file, *kind);
   });
 }
 

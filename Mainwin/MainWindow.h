@@ -92,7 +92,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   void ApplyState(const TViewerState& state);
   void ClearShownImage();
   void OpenPath(const std::string& path);  // read, then shown or refused with a warning
-  void LoadPalette(const std::string& path, int filterIndex);
+  void LoadPalette(const std::string& path, EPaletteFile kind);
 
   TDialogs& dialogs_;
   THelp& help_;

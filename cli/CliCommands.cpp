@@ -27,6 +27,8 @@ Commands:
   thumbnail [--size N] IN.bm OUT.png
                                   image 0 of a BM as a PNG picture of at most
                                   N x N pixels, for file managers
+  palette IN [-o OUT]             a palette (CMP, BM, .gpl, .act, .pal, PNG, BMP)
+                                  as a palette file for a paint program, or as text
 
   zarn-cli COMMAND --help         the options of a command
   zarn-cli --version              the version
@@ -59,6 +61,7 @@ int RunCommand(std::span<const std::string> args, std::ostream& out, std::ostrea
   if (command == "export") return RunExport(rest, out, err);
   if (command == "create") return RunCreate(rest, out, err);
   if (command == "thumbnail") return RunThumbnail(rest, out, err);
+  if (command == "palette") return RunPalette(rest, out, err);
   if (command == "--help" || command == "-h") {
     out << kMainHelp;
     return kExitSuccess;

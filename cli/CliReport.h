@@ -91,5 +91,6 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
 int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+int RunPalette(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 }  // namespace zarn::cli

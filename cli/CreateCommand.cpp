@@ -10,6 +10,7 @@
 #include "Bmp2Bm/core/BMCreator.h"
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
+#include "codec/files/CodecFiles.h"
 #include "codec/files/FilePaths.h"
 
 namespace zarn::cli {
@@ -18,25 +19,49 @@ namespace {
 
 constexpr std::string_view kCreateHelp =
     R"(Usage: zarn-cli create [--16bit] [--x N] [--y N] [--transparent N] [--rgb R,G,B]
-                       [--include-palette] -o OUT.bm FILE...
+                       [--include-palette] [--map PALETTE [--key R,G,B]] [--dither]
+                       -o OUT.bm FILE...
 
 Builds a new BM from 1 to 21 BMP or PNG files (told apart by their content), one
 image per file in the order given: an 8-bit BM from 256-colour BMPs and from
 palette or 8-bit grey PNGs, or with --16bit a 16-bit BM from 24-bit BMPs and from
 any PNG. PNG pixels less than half opaque take the transparent colour.
 
+With --map an 8-bit BM is made from any PNG and from 8, 24 and 32-bit BMPs by
+their colours: each pixel takes the index of the nearest colour of the palette
+(nearest as the eye sees it, in OKLab). Pixels less than half opaque, and with
+--key pixels of exactly that colour, take the transparent index; no other pixel
+does, even where its colour is the nearest. A 32-bit BMP's alpha counts when its
+header declares an alpha mask.
+
   --16bit            build a 16-bit BM
   --x N              X offset, 0 to 640 (default 0)
   --y N              Y offset, 0 to 480 (default 0)
   --transparent N    8-bit: the transparent colour index, 0 to 255 (default 0)
-  --include-palette  8-bit: store the palette of the first file in the BM
+  --include-palette  8-bit: store the palette in the BM: the --map palette, or
+                     else that of the first file
   --rgb R,G,B        16-bit: the transparent colour, each 0 to 255
                      (default 255,0,255)
+  --map PALETTE      8-bit: map the files' colours to this palette: a CMP, a BM
+                     with a palette, .gpl, .act, .pal, a palette PNG or a
+                     256-colour BMP (see zarn-cli palette --help)
+  --key R,G,B        with --map: the colour that is transparent, each 0 to 255
+  --dither           with --map: spread each pixel's error to its neighbours
+                     (Floyd-Steinberg), so that gradients are not banded; with
+                     --16bit: the same to the BM's 65536 colours instead of
+                     cutting off the low bits
   -o OUT.bm          the BM file to write (required)
 The BM is written only when every file is accepted.
+
+Examples:
+  zarn-cli create --map level.cmp --transparent 0 -o menu.bm menu.png
+  zarn-cli create --map level.cmp --dither --key 255,0,255 --include-palette \
+                  -o sky.bm sky.bmp
+  zarn-cli create --16bit --dither -o glow.bm glow.png
 )";
 
 constexpr std::string_view kBMNotWritten = "Not written, as a source file was refused";
+constexpr std::string_view kBMNotWrittenPalette = "Not written, as the --map palette was refused";
 
 std::optional<std::array<int, 3>> ParseRgb(std::string_view text) {
   std::array<int, 3> channels{};
@@ -92,7 +117,42 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
     options.Green = (*channels)[1];
     options.Blue = (*channels)[2];
   }
+  const bool map = parsed.Has("--map");
+  if (map && !bit8) return UsageError(err, "create", "--map is for 8-bit BMs, not with --16bit");
+  if (const auto key = parsed.Value("--key")) {
+    if (!map) return UsageError(err, "create", "--key is for mapping, with --map PALETTE");
+    const auto channels = ParseRgb(*key);
+    if (!channels) {
+      return UsageError(err, "create", "--key must be three whole numbers from 0 to 255, as R,G,B");
+    }
+    options.Key = TRgb{static_cast<std::uint8_t>((*channels)[0]),
+                       static_cast<std::uint8_t>((*channels)[1]),
+                       static_cast<std::uint8_t>((*channels)[2])};
+  }
+  options.Dither = parsed.Has("--dither");
+  if (options.Dither && bit8 && !map) {
+    return UsageError(err, "create", "--dither is for --map PALETTE or --16bit");
+  }
   return std::nullopt;
+}
+
+// Reads the --map palette into `options`; false (after reporting why) when it is refused.
+bool LoadMapPalette(const std::string& path, std::ostream& err, TCreateOptions& options) {
+  std::optional<std::string> refusal = OpenFailure(PathFromUtf8(path));
+  TBMPalette palette{};
+  if (!refusal) {
+    try {
+      refusal = ReadPaletteFile(PathFromUtf8(path), palette);
+    } catch (...) {
+      refusal = CurrentFailureText();
+    }
+  }
+  if (refusal) {
+    Report(err, path, *refusal);
+    return false;
+  }
+  options.MapPalette = palette;
+  return true;
 }
 
 // Checks and loads every source into `loaded`, so that all refusals are reported at once;
@@ -103,12 +163,18 @@ bool AdmitSources(const std::vector<std::string>& files, const TCreateOptions& o
   bool refused = false;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string& file = files[i];
+    const bool convert = options.ConvertsColours();
     std::optional<std::string> refusal = OpenFailure(PathFromUtf8(file));
-    if (!refusal) refusal = CheckSourceFile(file, options.Mode);
+    if (!refusal) refusal = options.MapPalette ? CheckColourSourceFile(file)
+                                               : CheckSourceFile(file, options.Mode);
     if (!refusal) {
       try {
-        refusal = LoadSourceFile(file, options.Mode, loaded[i]);
-        PaintTransparent(loaded[i], options);
+        if (convert) {
+          refusal = LoadConvertedSource(file, options, loaded[i]);
+        } else {
+          refusal = LoadSourceFile(file, options.Mode, loaded[i]);
+          PaintTransparent(loaded[i], options);
+        }
       } catch (...) {
         refusal = CurrentFailureText();
       }
@@ -124,8 +190,11 @@ bool AdmitSources(const std::vector<std::string>& files, const TCreateOptions& o
 }  // namespace
 
 int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionDef, 7> kOptions{{
+  static constexpr std::array<TOptionDef, 10> kOptions{{
       {"--16bit", "", false},
+      {"--map", "", true},
+      {"--key", "", true},
+      {"--dither", "", false},
       {"--x", "", true},
       {"--y", "", true},
       {"--transparent", "", true},
@@ -143,11 +212,17 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   if (const auto refusal = CheckSourceCount(parsed.Files.size())) {
     return UsageError(err, "create", *refusal);
   }
+  const std::optional<std::string> mapPath = parsed.Value("--map");
   TInputFiles inputs;
   for (const std::string& file : parsed.Files)
     inputs.Add(file);
+  if (mapPath) inputs.Add(*mapPath);
   if (const auto refusal = inputs.OutputRefusal(*output)) {
     Report(err, *output, *refusal);
+    return kExitRefused;
+  }
+  if (mapPath && !LoadMapPalette(*mapPath, err, options)) {
+    Report(err, *output, kBMNotWrittenPalette);
     return kExitRefused;
   }
 

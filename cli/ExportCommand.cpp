@@ -51,7 +51,7 @@ struct TExportOptions {
   std::optional<EExportFormat> Format;
   std::optional<std::string> Output;
   std::optional<std::string> PalettePath;
-  int PaletteFilter = 0;
+  EPaletteFile PaletteKind = EPaletteFile::CMP;
 };
 
 struct TExportRun {
@@ -78,11 +78,11 @@ std::string OutputNameFor(const std::string& folder, const std::string& bmPath,
          (format == EExportFormat::Png ? ".png" : ".bmp");
 }
 
-// The reader the "Load Palette" dialog's filter entry would pick: 0 for CMP, 1 for BM.
-std::optional<int> PaletteFilterFor(const std::string& path) {
+// The kind of palette file a --palette file is taken for, by its extension: CMP or BM.
+std::optional<EPaletteFile> PaletteFileFor(const std::string& path) {
   const std::string extension = LowerExtension(path);
-  if (extension == ".cmp") return 0;
-  if (extension == ".bm") return 1;
+  if (extension == ".cmp") return EPaletteFile::CMP;
+  if (extension == ".bm") return EPaletteFile::BM;
   return std::nullopt;
 }
 
@@ -105,11 +105,11 @@ std::optional<int> ParseExportOptions(const TParsedArgs& parsed, std::ostream& e
     return UsageError(err, "export", "-o needs a file or folder name");
   options.PalettePath = parsed.Value("--palette");
   if (options.PalettePath) {
-    const auto filter = PaletteFilterFor(*options.PalettePath);
-    if (!filter) {
+    const auto kind = PaletteFileFor(*options.PalettePath);
+    if (!kind) {
       return UsageError(err, "export", "--palette needs a CMP file (.cmp) or a BM file (.bm)");
     }
-    options.PaletteFilter = *filter;
+    options.PaletteKind = *kind;
   }
   return std::nullopt;
 }
@@ -153,7 +153,7 @@ bool LoadGivenPalette(const TExportOptions& options, std::ostream& err, TExportR
     Report(err, path, kErrorRetrievingPalette);
     return false;
   }
-  if (!LoadDocumentPalette(run.Doc, path, options.PaletteFilter, sink)) {
+  if (!LoadDocumentPalette(run.Doc, path, options.PaletteKind, sink)) {
     Report(err, path, kErrorRetrievingPalette);
     return false;
   }

@@ -10,6 +10,7 @@ namespace zarn {
 inline constexpr const char* kInvalidCMPFile = "Invalid CMP file!";
 inline constexpr const char* kInvalidBMFile = "Invalid BM file!";
 inline constexpr const char* kBMHasNoPalette = "BM doesn't contain a Palette!";
+inline constexpr const char* kInvalidBMPFile = "Invalid BMP file!";
 // Why a BMP cannot be the source of an 8-bit or of a 16-bit BM (the creator's warnings end
 // them with "!").
 inline constexpr std::string_view kNot256Colour = "BMP file is not 256 color";

@@ -27,8 +27,6 @@ constexpr int kMaxSkippedChunks = 1000;
 // some hundred kilobytes; the whole file is already in memory and at most 64 MiB.
 constexpr png_alloc_size_t kMaxChunkBytes = 8 << 20;
 constexpr png_uint_32 kMaxCachedChunks = 64;
-// A pixel whose alpha is below this is clear.
-constexpr std::uint8_t kHalfAlpha = 128;
 
 constexpr int kColourGrey = 0;
 constexpr int kColourPalette = 3;
@@ -167,20 +165,28 @@ bool DecodeIndexed(TDecode& d, const THead& head, TBitmap& bitmap) {
   return true;
 }
 
-// The 16-bit source: blue, green, red, alpha per pixel, then into a 24-bit bitmap with the
-// clear pixels noted.
-bool DecodeColour(TDecode& d, const THead& head, TSourceImage& source) {
+// Blue, green, red, alpha per pixel, rows top to bottom, into `pixels`.
+bool DecodeBgra(TDecode& d, const THead& head, std::vector<std::uint8_t>& pixels) {
   const auto width = static_cast<std::size_t>(head.Width);
   const auto height = static_cast<std::size_t>(head.Height);
   if (png_get_rowbytes(d.Png, d.Info) != 4 * width || png_get_channels(d.Png, d.Info) != 4) {
     return false;
   }
-  std::vector<std::uint8_t> pixels(4 * width * height);
+  pixels.assign(4 * width * height, 0);
   std::vector<png_bytep> rows(height);
   for (std::size_t y = 0; y < height; ++y)
     rows[y] = pixels.data() + 4 * width * y;
   d.Rows = rows.data();
-  if (!RunStep(d, ReadImageStep)) return false;
+  return RunStep(d, ReadImageStep);
+}
+
+// The 16-bit source: blue, green, red, alpha per pixel, then into a 24-bit bitmap with the
+// clear pixels noted.
+bool DecodeColour(TDecode& d, const THead& head, TSourceImage& source) {
+  const auto width = static_cast<std::size_t>(head.Width);
+  const auto height = static_cast<std::size_t>(head.Height);
+  std::vector<std::uint8_t> pixels;
+  if (!DecodeBgra(d, head, pixels)) return false;
 
   const auto rowSize = static_cast<std::size_t>(PaddedRowSize(head.Width, 3));
   std::vector<std::uint8_t> stored(kBmpInfoHeaderSize + rowSize * height, 0);
@@ -202,6 +208,30 @@ bool DecodeColour(TDecode& d, const THead& head, TSourceImage& source) {
   }
   source.Bitmap.AdoptStoredForm(std::move(stored));
   return true;
+}
+
+// Sets up libpng to read `bytes` with the limits of every PNG this program reads.
+void StartDecode(TDecode& d, std::span<const std::uint8_t> bytes, bool colour) {
+  d.Bytes = bytes;
+  d.Colour = colour;
+  d.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+  if (d.Png == nullptr) throw std::bad_alloc();
+  d.Info = png_create_info_struct(d.Png);
+  if (d.Info == nullptr) throw std::bad_alloc();
+  png_set_read_fn(d.Png, &d, ReadBytes);
+  const auto side = static_cast<png_uint_32>(kMaxImageBytes);
+  png_set_user_limits(d.Png, side, side);
+  png_set_chunk_cache_max(d.Png, kMaxCachedChunks);
+  png_set_chunk_malloc_max(d.Png, kMaxChunkBytes);
+  png_set_keep_unknown_chunks(d.Png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  png_set_read_user_chunk_fn(d.Png, &d, SkipChunk);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+  png_set_crc_action(d.Png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#endif
+}
+
+void ReadChunksToImageStep(TDecode& d) {
+  png_read_info(d.Png, d.Info);
 }
 
 }  // namespace
@@ -228,28 +258,49 @@ std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, in
   }
 
   TDecode d;
-  d.Bytes = png;
-  d.Colour = colour;
-  d.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
-  if (d.Png == nullptr) throw std::bad_alloc();
-  d.Info = png_create_info_struct(d.Png);
-  if (d.Info == nullptr) throw std::bad_alloc();
-  png_set_read_fn(d.Png, &d, ReadBytes);
-  const auto side = static_cast<png_uint_32>(kMaxImageBytes);
-  png_set_user_limits(d.Png, side, side);
-  png_set_chunk_cache_max(d.Png, kMaxCachedChunks);
-  png_set_chunk_malloc_max(d.Png, kMaxChunkBytes);
-  png_set_keep_unknown_chunks(d.Png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
-  png_set_read_user_chunk_fn(d.Png, &d, SkipChunk);
-#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-  png_set_crc_action(d.Png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
-#endif
+  StartDecode(d, png, colour);
   TSourceImage decoded;
   const bool decodedWell =
       RunStep(d, ReadInfoStep) &&
       (colour ? DecodeColour(d, head, decoded) : DecodeIndexed(d, head, decoded.Bitmap));
   if (!decodedWell) return std::string(kInvalidPNGFile);
   out = std::move(decoded);
+  return std::nullopt;
+}
+
+std::optional<std::string> DecodePngBgra(std::span<const std::uint8_t> png,
+                                         std::int32_t bitsPerPixel, TColourPicture& out) {
+  const std::optional<THead> head = ParseHead(png);
+  if (!head) return std::string(kInvalidPNGFile);
+  if (!ImageWithinLimits(head->Width, head->Height, bitsPerPixel)) {
+    return ImageTooLargeText("The PNG image", head->Width, head->Height, bitsPerPixel) + "!";
+  }
+  TDecode d;
+  StartDecode(d, png, true);
+  TColourPicture decoded{head->Width, head->Height, {}};
+  if (!RunStep(d, ReadInfoStep) || !DecodeBgra(d, *head, decoded.Pixels)) {
+    return std::string(kInvalidPNGFile);
+  }
+  out = std::move(decoded);
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadPngPalette(std::span<const std::uint8_t> png,
+                                          std::vector<TRGBQuad>& colours) {
+  const std::optional<THead> head = ParseHead(png);
+  if (!head) return std::string(kInvalidPNGFile);
+  TDecode d;
+  StartDecode(d, png, false);
+  if (!RunStep(d, ReadChunksToImageStep)) return std::string(kInvalidPNGFile);
+  png_colorp entries = nullptr;
+  int count = 0;
+  if (head->ColourType != kColourPalette ||
+      png_get_PLTE(d.Png, d.Info, &entries, &count) == 0) {
+    return std::string(kPNGHasNoPalette);
+  }
+  colours.clear();
+  for (int i = 0; i < count; ++i)
+    colours.push_back(TRGBQuad{entries[i].blue, entries[i].green, entries[i].red, 0});
   return std::nullopt;
 }
 

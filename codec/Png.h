@@ -15,6 +15,9 @@ namespace zarn {
 inline constexpr const char* kInvalidPNGFile = "Invalid PNG file!";
 inline constexpr const char* kPNGNot256Colour = "PNG file is not 256 color!";
 
+// A pixel whose alpha is below this is clear: it takes the BM's transparent colour or index.
+inline constexpr std::uint8_t kHalfAlpha = 128;
+
 // The bytes CheckPngHead looks at: the signature and the header chunk.
 inline constexpr std::size_t kPngHeadSize = 33;
 
@@ -53,6 +56,27 @@ std::optional<std::string> CheckPngHead(std::span<const std::uint8_t> head, int 
 // before anything is allocated). On a refusal `out` is unchanged.
 std::optional<std::string> DecodePngSource(std::span<const std::uint8_t> png, int bitsPerPixel,
                                            TSourceImage& out);
+
+// A picture in true colour with alpha: rows top to bottom, four bytes per pixel, blue, green,
+// red, alpha (255 opaque).
+struct TColourPicture {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  std::vector<std::uint8_t> Pixels;
+};
+
+// Decodes any PNG (palette, grey or colour, with or without alpha) into its colours, or
+// returns the refusal: kInvalidPNGFile, or the size refusal for a picture beyond the limits of
+// a BM image of `bitsPerPixel` bits. On a refusal `out` is unchanged.
+std::optional<std::string> DecodePngBgra(std::span<const std::uint8_t> png,
+                                         std::int32_t bitsPerPixel, TColourPicture& out);
+
+inline constexpr const char* kPNGHasNoPalette = "The PNG file has no palette!";
+// The colours of a palette PNG's PLTE chunk (1 to 256, as libpng admits), read without
+// decoding the pixels: kInvalidPNGFile for a file that is not a sound PNG up to its image
+// data, kPNGHasNoPalette for any other colour type.
+std::optional<std::string> ReadPngPalette(std::span<const std::uint8_t> png,
+                                          std::vector<TRGBQuad>& colours);
 
 // Gives every clear pixel of a 16-bit source the colour red, green, blue.
 void PaintClearPixels(TSourceImage& source, std::uint8_t red, std::uint8_t green,

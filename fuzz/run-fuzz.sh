@@ -19,8 +19,10 @@ for harness in $harnesses; do
   corpus="$build/corpus/$harness"
   mkdir -p "$corpus" "$build/findings"
   cp -n fuzz/corpus/"$harness"/* "$corpus"/
-  # The PNG decoder starts from the sample files too: random bytes rarely make a PNG.
-  if [ "$harness" = FuzzPng ]; then cp -n tests/data/png/*.png "$corpus"/; fi
+  # The PNG readers start from the sample files too: random bytes rarely make a PNG.
+  case "$harness" in
+    FuzzPng | FuzzPalette | FuzzColourSource) cp -n tests/data/png/*.png "$corpus"/ ;;
+  esac
   echo "== $harness for ${seconds}s"
   "$build/fuzz/$harness" "$corpus" -dict=fuzz/zarn.dict -max_total_time="$seconds" \
     -rss_limit_mb=1024 -artifact_prefix="$build/findings/$harness-" -print_final_stats=1

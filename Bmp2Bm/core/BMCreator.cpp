@@ -4,6 +4,8 @@
 
 #include "codec/BMFormat.h"
 #include "codec/BMWriter.h"
+#include "codec/ColourSource.h"
+#include "codec/Display.h"
 #include "codec/files/CodecFiles.h"
 #include "codec/files/FilePaths.h"
 
@@ -12,13 +14,18 @@ namespace zarn {
 namespace {
 // The file header and the longest part of an info header that the check reads.
 constexpr std::size_t kCheckedBytes = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+
+// The bit count of a BMP file's head: nothing when the head is not that of a BMP ("BM" and
+// the fields of its info header).
+std::optional<std::uint16_t> BmpHeadBitCount(const std::optional<std::vector<std::uint8_t>>& head) {
+  if (!head || head->size() < kBmpFileHeaderSize) return std::nullopt;
+  if ((*head)[0] != (kBmpType & 0xFF) || (*head)[1] != (kBmpType >> 8)) return std::nullopt;
+  return BmpBitCount(std::span(*head).subspan(kBmpFileHeaderSize));
+}
 }  // namespace
 
 std::optional<std::string> CheckBmpFile(const std::string& path, EBMMode mode) {
-  const auto head = ReadFileHead(PathFromUtf8(path), kCheckedBytes);
-  if (!head || head->size() < kBmpFileHeaderSize) return kInvalidBMPFile;
-  if ((*head)[0] != (kBmpType & 0xFF) || (*head)[1] != (kBmpType >> 8)) return kInvalidBMPFile;
-  const auto bitCount = BmpBitCount(std::span(*head).subspan(kBmpFileHeaderSize));
+  const auto bitCount = BmpHeadBitCount(ReadFileHead(PathFromUtf8(path), kCheckedBytes));
   if (!bitCount) return kInvalidBMPFile;
   if (mode == EBMMode::Bit8 && *bitCount != 8) return kBMPNot256Colour;
   if (mode == EBMMode::Bit16 && *bitCount != 24) return kBMPNotTruecolour;
@@ -55,6 +62,35 @@ std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
     return std::nullopt;
   }
   return LoadPngFile(PathFromUtf8(path), mode == EBMMode::Bit8 ? 8 : 16, source);
+}
+
+std::optional<std::string> CheckColourSourceFile(const std::string& path) {
+  const auto head = ReadFileHead(PathFromUtf8(path), kCheckedBytes);
+  if (head && HasPngSignature(*head)) return CheckPngHead(*head, 16);
+  const auto bitCount = BmpHeadBitCount(head);
+  if (!bitCount) return kInvalidBMPFile;
+  if (!IsColourSourceBitCount(*bitCount)) return kBMPNotMappable;
+  return std::nullopt;
+}
+
+std::optional<std::string> LoadConvertedSource(const std::string& path,
+                                               const TCreateOptions& options,
+                                               TSourceImage& source) {
+  const int bits = options.Mode == EBMMode::Bit8 ? 8 : 16;
+  TColourPicture picture;
+  if (auto refusal = LoadColourSourceFile(PathFromUtf8(path), bits, picture)) return refusal;
+  const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
+  TBitmap bitmap;
+  if (options.Mode == EBMMode::Bit8 && options.MapPalette) {
+    const TMapOptions map{low8(options.TransparentIndex), options.Key, options.Dither};
+    BM8ToBitmap(bitmap, MapToPalette(picture, *options.MapPalette, map), *options.MapPalette);
+  } else {
+    const TRgb transparent{low8(options.Red), low8(options.Green), low8(options.Blue)};
+    BM16ToBitmap(bitmap, DitherToRgb565(picture, transparent));
+  }
+  source.Bitmap = std::move(bitmap);
+  source.ClearPixels.clear();
+  return std::nullopt;
 }
 
 void PaintTransparent(TSourceImage& source, const TCreateOptions& options) {

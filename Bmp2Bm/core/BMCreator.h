@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "codec/Bitmap.h"
+#include "codec/ColourMap.h"
 #include "codec/Messages.h"
 #include "codec/Png.h"
 
 namespace zarn {
 
-inline constexpr const char* kInvalidBMPFile = "Invalid BMP file!";
 inline const std::string kBMPNot256Colour = std::string(kNot256Colour) + "!";
 inline const std::string kBMPNotTruecolour = std::string(kNotTruecolour) + "!";
 inline constexpr const char* kTooManySources = "A BM can hold at most 21 images!";
@@ -56,7 +56,30 @@ struct TCreateOptions {
   int TransparentIndex = 0;              // 8-bit
   bool IncludePalette = false;           // 8-bit
   int Red = 255, Green = 0, Blue = 255;  // 16-bit
+  // 8-bit: every source is taken by its colours and mapped to this palette (MapToPalette), and
+  // an included palette is this one. Without it the sources' own indices are kept.
+  std::optional<TBMPalette> MapPalette;
+  std::optional<TRgb> Key;  // with MapPalette: pixels of this colour are transparent too
+  // With MapPalette: Floyd-Steinberg to the palette; 16-bit: to RGB565 instead of cutting the
+  // low bits.
+  bool Dither = false;
+
+  // True when sources are decoded by their colours and converted here (mapped, or dithered
+  // to RGB565) rather than taken as they are stored.
+  bool ConvertsColours() const { return MapPalette.has_value() || (Mode == EBMMode::Bit16 && Dither); }
 };
+
+// The check of a source taken by its colours: a PNG by its signature and header chunk, a BMP
+// by its type and a bit count of 8, 24 or 32 (kBMPNotMappable).
+std::optional<std::string> CheckColourSourceFile(const std::string& path);
+
+// Loads a source by its colours and converts it as `options` say (ConvertsColours()): mapped
+// to MapPalette into a 256-colour bitmap whose colour table is that palette, or dithered to
+// RGB565 into a 24-bit bitmap of exactly the colours the BM will hold. Returns the refusal;
+// throws CodecError when the file cannot be read at all.
+std::optional<std::string> LoadConvertedSource(const std::string& path,
+                                               const TCreateOptions& options,
+                                               TSourceImage& source);
 
 // Refusal of the whole source list before anything is written (more than kMaxImages sources,
 // or none): the warning to show, or nothing.

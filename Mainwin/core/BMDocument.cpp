@@ -49,16 +49,28 @@ void DecodeForKind(TBMDocument& doc, EBMKind kind) {
   if (kind == EBMKind::Colour16) DecodeDocument16(doc);
 }
 
-bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, int filterIndex,
+std::optional<EPaletteFile> LoadPaletteKind(int filterIndex) {
+  if (filterIndex < 0 || static_cast<std::size_t>(filterIndex) >= kLoadPaletteKinds.size()) {
+    return std::nullopt;
+  }
+  return kLoadPaletteKinds[static_cast<std::size_t>(filterIndex)];
+}
+
+bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, EPaletteFile kind,
                          TMessageSink& messages) {
-  switch (filterIndex) {
-    case 0:
+  switch (kind) {
+    case EPaletteFile::CMP:
       return ReadCMPPalette(PathFromUtf8(path), doc.Palette, messages);
-    case 1:
+    case EPaletteFile::BM:
       return ReadBMPalette(PathFromUtf8(path), doc.Palette, messages);
     default:
-      return false;
+      break;
   }
+  if (const auto refusal = ReadPaletteFile(PathFromUtf8(path), doc.Palette, kind)) {
+    messages.Warning(*refusal);
+    return false;
+  }
+  return true;
 }
 
 TViewerState ClosedViewerState() {

@@ -13,6 +13,7 @@
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
 #include "codec/Messages.h"
+#include "codec/PaletteFormats.h"
 #include "codec/files/AtomicFile.h"
 
 namespace zarn {
@@ -52,10 +53,16 @@ bool ReadDocument(TBMDocument& doc, const std::string& path, std::string* refusa
 void DecodeDocument8(TBMDocument& doc);
 void DecodeForKind(TBMDocument& doc, EBMKind kind);
 
-// Loads a palette with the reader that the "Load Palette" filter entry picks (0: CMP file,
-// 1: BM file), whatever the file's extension. False when the reader refused the file (it has
-// warned through `messages`) or the entry is neither; the palette is then unchanged.
-bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, int filterIndex,
+// The kinds of palette file that "Load Palette" offers, in the order of its filter entries.
+inline constexpr std::array<EPaletteFile, 2> kLoadPaletteKinds = {EPaletteFile::CMP,
+                                                                  EPaletteFile::BM};
+// The kind of the "Load Palette" filter entry `filterIndex` (0-based); nothing for any other.
+std::optional<EPaletteFile> LoadPaletteKind(int filterIndex);
+
+// Loads a palette of kind `kind` into the document, whatever the file's extension: a CMP or a
+// BM with its reader, any other kind as ReadPaletteFile reads it. False when the file was
+// refused (the reason has gone to `messages`); the palette is then unchanged.
+bool LoadDocumentPalette(TBMDocument& doc, const std::string& path, EPaletteFile kind,
                          TMessageSink& messages);
 
 // Enabled states and image-selector range of the main window.

@@ -58,14 +58,14 @@ EDropAction DropActionFor(const TViewerState& state, EFileKind kind) {
   return EDropAction::Refuse;
 }
 
-int PaletteFilterFor(EDropAction action) {
+std::optional<EPaletteFile> PaletteFileFor(EDropAction action) {
   switch (action) {
     case EDropAction::PaletteFromCMP:
-      return 0;
+      return EPaletteFile::CMP;
     case EDropAction::PaletteFromBM:
-      return 1;
+      return EPaletteFile::BM;
     default:
-      return -1;
+      return std::nullopt;
   }
 }
 

@@ -2,6 +2,7 @@
 // of file each is by its content, and what the window does with it in its present state.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Mainwin/core/BMDocument.h"
@@ -28,8 +29,7 @@ enum class EDropAction {
 // enabled (an 8-bit BM without palette is open). Everything else is refused.
 EDropAction DropActionFor(const TViewerState& state, EFileKind kind);
 
-// The "Load Palette" filter entry whose reader a palette drop uses (0: CMP, 1: BM); -1 for the
-// other actions.
-int PaletteFilterFor(EDropAction action);
+// The kind of palette file a palette drop reads (CMP or BM); nothing for the other actions.
+std::optional<EPaletteFile> PaletteFileFor(EDropAction action);
 
 }  // namespace zarn

@@ -4,6 +4,7 @@
 
 #include "codec/BMReader.h"
 #include "codec/BMWriter.h"
+#include "codec/ColourSource.h"
 #include "codec/Errors.h"
 #include "codec/files/FilePaths.h"
 #include "codec/files/FileSource.h"
@@ -77,6 +78,27 @@ void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path) {
 std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
                                        TSourceImage& out) {
   return DecodePngSource(ReadWholeFile(path, kMaxPngFileBytes, "PNG"), bitsPerPixel, out);
+}
+
+std::optional<std::string> LoadColourSourceFile(const std::filesystem::path& path,
+                                                std::int32_t bitsPerPixel, TColourPicture& out) {
+  return DecodeColourSource(ReadWholeFile(path, kMaxBmpFileBytes, "Source"), bitsPerPixel, out);
+}
+
+std::optional<std::string> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
+                                           std::optional<EPaletteFile> kind) {
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path, kMaxPaletteFileBytes, "Palette");
+  if (!kind) kind = PaletteFileOf(bytes, path.generic_string());
+  if (!kind) return std::string(kNotAPaletteFile);
+  return ReadPaletteBytes(bytes, *kind, palette);
+}
+
+void WritePaletteFile(const std::filesystem::path& path, const TBMPalette& palette) {
+  const std::optional<EPaletteFile> kind = PaletteOutputFor(path.generic_string());
+  if (!kind) throw CodecError(kNotAPaletteOutput);
+  std::vector<std::uint8_t> bytes;
+  EncodePalette(palette, *kind, bytes);
+  WriteFileAtomically(path, bytes);
 }
 
 void SaveToBmpFile(const TBitmap& bitmap, const std::filesystem::path& path,

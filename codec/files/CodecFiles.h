@@ -14,6 +14,7 @@
 #include "codec/BMFormat.h"
 #include "codec/Bitmap.h"
 #include "codec/Messages.h"
+#include "codec/PaletteFormats.h"
 #include "codec/Png.h"
 #include "codec/files/AtomicFile.h"
 
@@ -46,6 +47,22 @@ void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path);
 // read.
 std::optional<std::string> LoadPngFile(const std::filesystem::path& path, int bitsPerPixel,
                                        TSourceImage& out);
+
+// DecodeColourSource on the whole file (up to the BMP file limit). Throws "Cannot open file
+// <path>" when the file cannot be read.
+std::optional<std::string> LoadColourSourceFile(const std::filesystem::path& path,
+                                                std::int32_t bitsPerPixel, TColourPicture& out);
+
+// Reads a palette file of kind `kind`, or when none is given of the kind PaletteFileOf
+// recognises (by its content, else by its extension), at most kMaxPaletteFileBytes. Returns
+// the refusal (kNotAPaletteFile for a file of no known kind, the reader's refusal otherwise),
+// leaving `palette` unchanged, or nothing. Throws "Cannot open file <path>" when the file
+// cannot be read.
+std::optional<std::string> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
+                                           std::optional<EPaletteFile> kind = std::nullopt);
+// Writes the palette as the kind PaletteOutputFor(path) names, atomically. Throws CodecError
+// (kNotAPaletteOutput for any other extension) or a write error.
+void WritePaletteFile(const std::filesystem::path& path, const TBMPalette& palette);
 
 // TBitmap::SaveToBmpStream into a file, written atomically. Throws "Cannot create file <path>"
 // or a write error.

@@ -173,6 +173,8 @@ TEST_F(CliExport, OutputsThatAreTheCommandsOwnStreamsAreAppendedTo) {
   Put("s.bmp", StandardBmp8(2, 2, Pattern(4, 1), TestColours(256, 3)));
   ASSERT_EQ(Run({"thumbnail", "a.bm", "t.png"}).Status, 0);
   ASSERT_EQ(Run({"create", "-o", "n.bm", "s.bmp"}).Status, 0);
+  Put("p.cmp", MakeCMP(TestTriples()));
+  ASSERT_EQ(Run({"palette", "p.cmp", "-o", "p.gpl"}).Status, 0);
   const Bytes exported = ExportedBmp(bm, 0, nullptr);
   const struct {
     std::vector<std::string> Args;
@@ -183,20 +185,21 @@ TEST_F(CliExport, OutputsThatAreTheCommandsOwnStreamsAreAppendedTo) {
       {{"export", "a.bm", "-o", "/proc/self/fd/1"}, false, exported},
       {{"export", "a.bm", "-o", "/dev/fd/1"}, false, exported},
       {{"export", "a.bm", "-o", "-"}, false, exported},
-      {{"export", "a.bm", "-o", "log.txt"}, false, exported},
+      {{"export", "a.bm", "-o", "log.gpl"}, false, exported},
       {{"export", "a.bm", "-o", "/dev/stderr"}, true, exported},
       {{"thumbnail", "a.bm", "/dev/stdout"}, false, Get("t.png")},
       {{"create", "-o", "/dev/stdout", "s.bmp"}, false, Get("n.bm")},
+      {{"palette", "p.cmp", "-o", "log.gpl"}, false, Get("p.gpl")},
   };
   for (const auto& row : rows) {
-    Put("log.txt", {'o', 'l', 'd'});
-    const auto log = work_.Path() / "log.txt";
+    Put("log.gpl", {'o', 'l', 'd'});
+    const auto log = work_.Path() / "log.gpl";
     const CliResult result =
         row.ToError ? RunCli(work_.Path(), row.Args, {}, log) : RunCli(work_.Path(), row.Args, log);
     EXPECT_EQ(result.Status, 0) << row.Args.back() << Describe(result);
     Bytes expected{'o', 'l', 'd'};
     expected.insert(expected.end(), row.Written.begin(), row.Written.end());
-    EXPECT_EQ(Get("log.txt"), expected) << row.Args.back();
+    EXPECT_EQ(Get("log.gpl"), expected) << row.Args.back();
   }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CliFixture.h"
+#include "codec/PaletteFormats.h"
 
 namespace zarn::test {
 namespace {
@@ -33,6 +34,16 @@ Bytes OverTheLimit(std::int32_t count, std::int32_t width, std::int32_t height) 
   for (std::int32_t i = 0; i < count; ++i)
     bm.Images.push_back({width, height, Bytes(static_cast<std::size_t>(width * height), 1)});
   return MakeBM(bm);
+}
+
+// A BMP of 16 bits per pixel, one pixel.
+Bytes Bmp16() {
+  BmpParts parts;
+  parts.BitCount = 16;
+  parts.Width = 1;
+  parts.Height = 1;
+  parts.Pixels = {1, 2};
+  return MakeBmp(parts);
 }
 
 BMFileParts ZeroWidth16() {
@@ -402,6 +413,69 @@ std::vector<RefusalCase> RefusalCases() {
        {"thumbnail", "w16.bm"},
        2,
        Usage("thumbnail", "give IN.bm and OUT.png")},
+      // create --map and --dither
+      {"CreateMapWith16Bit",
+       {{"t.bmp", bmp24}, {"p.act", Bytes(768, 7)}},
+       create({"--16bit", "--map", "p.act", "-o", "new.bm", "t.bmp"}),
+       2,
+       Usage("create", "--map is for 8-bit BMs, not with --16bit")},
+      {"CreateKeyWithoutMap",
+       {{"s.bmp", bmp8}},
+       create({"--key", "255,0,255", "-o", "new.bm", "s.bmp"}),
+       2,
+       Usage("create", "--key is for mapping, with --map PALETTE")},
+      {"CreateDitherWithoutMap",
+       {{"s.bmp", bmp8}},
+       create({"--dither", "-o", "new.bm", "s.bmp"}),
+       2,
+       Usage("create", "--dither is for --map PALETTE or --16bit")},
+      {"CreateMapPaletteRefused",
+       {{"t.bmp", bmp24}, {"p.gpl", Text("GIMP Palette\n1 2\n")}},
+       create({"--map", "p.gpl", "-o", "new.bm", "t.bmp"}),
+       1,
+       "p.gpl: Invalid GIMP palette! Line 2 is not a colour (red, green and blue of 0 to "
+       "255).\nnew.bm: Not written, as the --map palette was refused\n"},
+      {"CreateMapOverThePalette",
+       {{"t.bmp", bmp24}, {"p.act", Bytes(768, 7)}},
+       create({"--map", "p.act", "-o", "p.act", "t.bmp"}),
+       1,
+       "p.act: Not written, as it is the input file p.act of this command\n"},
+      {"CreateMapSourceOf16Bits",
+       {{"w.bmp", Bmp16()},
+        {"p.act", Bytes(768, 7)}},
+       create({"--map", "p.act", "-o", "new.bm", "w.bmp"}),
+       1,
+       "w.bmp: BMP file is not 256 color or truecolor (8, 24 or 32 bits)!\n" + notWritten},
+      // palette
+      {"PaletteNotAPalette",
+       {{"notes.txt", notBM}},
+       {"palette", "notes.txt"},
+       1,
+       std::string("notes.txt: ") + kNotAPaletteFile + "\n"},
+      {"PaletteOfMoreThan256Colours",
+       {{"big.gpl", Text("GIMP Palette\n" + [] {
+                            std::string lines;
+                            for (int i = 0; i < 257; ++i) lines += "1 2 3\n";
+                            return lines;
+                          }())}},
+       {"palette", "big.gpl", "-o", "big.act"},
+       1,
+       "big.gpl: The palette has more than 256 colours!\n"},
+      {"PaletteOverItsInput",
+       {{"p.act", Bytes(768, 7)}},
+       {"palette", "p.act", "-o", "./p.act"},
+       1,
+       "./p.act: Not written, as it is the input file p.act of this command\n"},
+      {"PaletteToAnUnknownKind",
+       {{"p.act", Bytes(768, 7)}},
+       {"palette", "p.act", "-o", "p.txt"},
+       2,
+       Usage("palette", kNotAPaletteOutput)},
+      {"PaletteOfTwoFiles",
+       {{"p.act", Bytes(768, 7)}},
+       {"palette", "p.act", "p.act"},
+       2,
+       Usage("palette", "give one palette file")},
       {"UnknownCommand",
        {},
        {"convert", "a.bm"},
@@ -628,7 +702,7 @@ TEST_P(CliUsage, HelpOfEveryCommandGoesToStandardOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCommand, CliUsage,
-                         ::testing::Values("info", "export", "create", "thumbnail"));
+                         ::testing::Values("info", "export", "create", "thumbnail", "palette"));
 
 TEST(CliUsageProgram, HelpAndVersion) {
   TempDir work;

@@ -398,12 +398,13 @@ TEST_F(DocumentTest, LoadDocumentPaletteReaderIsChosenByFilterNotExtension) {
     const std::string path = Write(row.Name, *row.File);
     const TBMPalette before = doc.Palette;
     test::RecordingSink sink;
-    EXPECT_EQ(LoadDocumentPalette(doc, path, row.Filter, sink), row.Ok) << row.What;
+    const auto kind = LoadPaletteKind(row.Filter);
+    EXPECT_EQ(kind && LoadDocumentPalette(doc, path, *kind, sink), row.Ok) << row.What;
     EXPECT_EQ(sink.Warnings, row.Warnings) << row.What;
     EXPECT_EQ(doc.Palette, row.Ok ? paletteOf(row.Seed) : before) << row.What;
   }
   test::RecordingSink sink;
-  EXPECT_FALSE(LoadDocumentPalette(doc, dir.File("none.CMP").string(), 0, sink));
+  EXPECT_FALSE(LoadDocumentPalette(doc, dir.File("none.CMP").string(), EPaletteFile::CMP, sink));
   EXPECT_EQ(sink.Warnings, std::vector<std::string>{kInvalidCMPFile});
 }
 
