@@ -1,17 +1,17 @@
 #include "Bmp2Bm/NewBMWindow.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -22,11 +22,13 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "Bmp2Bm/CreateGlyph.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/Guard.h"
 #include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/Readout.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/BMFormat.h"
 #include "codec/Messages.h"
@@ -39,58 +41,8 @@ constexpr int kDesignOuterWidth = 560;
 constexpr int kDesignOuterHeight = 440;
 constexpr int kDesignPanelWidth = 224;
 constexpr int kDesignEntryHeight = 13;
-constexpr int kGlyphSize = 18;
 constexpr const char* kRB8bitCaption = "8-bit BM   (BMPs must be 256 color)";
 constexpr const char* kRB16bitCaption = "16-bit BM (BMPs must be truecolor)";
-
-// The "Create BM" glyph: a sheet with a folded corner and a tick. Enabled it is drawn in
-// colour; disabled, embossed in the greys of a disabled button.
-QPixmap CreateBMGlyph(bool enabled) {
-  QPixmap pixmap(kGlyphSize, kGlyphSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-
-  QPainterPath sheet;
-  sheet.moveTo(3.5, 1.5);
-  sheet.lineTo(10.5, 1.5);
-  sheet.lineTo(14.5, 5.5);
-  sheet.lineTo(14.5, 16.5);
-  sheet.lineTo(3.5, 16.5);
-  sheet.closeSubpath();
-  QPainterPath tick;
-  tick.moveTo(5.5, 10.0);
-  tick.lineTo(8.0, 13.0);
-  tick.lineTo(16.5, 4.0);
-
-  const auto draw = [&](QPointF offset, QColor paper, QColor ink, QColor tickColour) {
-    p.save();
-    p.translate(offset);
-    p.setPen(QPen(ink, 1));
-    p.setBrush(paper);
-    p.drawPath(sheet);
-    p.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 5.5));
-    p.drawLine(QPointF(10.5, 5.5), QPointF(14.5, 5.5));
-    p.setPen(QPen(tickColour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(tick);
-    p.restore();
-  };
-  if (enabled) {
-    draw({0, 0}, Qt::white, QColor(64, 64, 64), QColor(0, 128, 0));
-  } else {
-    draw({1, 1}, Qt::transparent, Qt::white, Qt::white);
-    draw({0, 0}, Qt::transparent, QColor(128, 128, 128), QColor(128, 128, 128));
-  }
-  return pixmap;
-}
-
-QIcon CreateBMIcon() {
-  QIcon icon;
-  icon.addPixmap(CreateBMGlyph(true), QIcon::Normal);
-  icon.addPixmap(CreateBMGlyph(false), QIcon::Disabled);
-  return icon;
-}
 
 // The captions of the panel that have the least room beside their neighbours.
 QFont PanelFont(const QWidget* window) {
@@ -193,7 +145,7 @@ void TNewBMWindow::BuildControls() {
   ScrollBox1 = new TImageBox(BMPDisp, this);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
-  side.Row->addWidget(ScrollBox1, 1);
+  PreviewBar = new TReadoutBar(ScrollBox1, side.Row, this);
 
   RB8bit = new QRadioButton(QLatin1String(kRB8bitCaption), Panel1);
   RB8bit->setObjectName(QStringLiteral("RB8bit"));
@@ -243,7 +195,7 @@ void TNewBMWindow::BuildControls() {
   // The buttons' glyphs come with the first showing (FitFontAndGlyphs).
   BBOk = new QPushButton(QStringLiteral("Create BM"), Panel1);
   BBOk->setObjectName(QStringLiteral("BBOk"));
-  BBOk->setIconSize(QSize(kGlyphSize, kGlyphSize));
+  BBOk->setIconSize(QSize(kCreateBMGlyphSize, kCreateBMGlyphSize));
   BBOk->setDefault(true);
   Place(BBOk, 12, 344, 96, 25);
   BitBtn2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
@@ -258,6 +210,11 @@ void TNewBMWindow::BuildControls() {
   Insert1 = AddNamedAction(BMPmenu, "Insert1", QStringLiteral("&Insert"));
   Remove1 = AddNamedAction(BMPmenu, "Remove1", QStringLiteral("&Remove"));
   Clear1 = AddNamedAction(BMPmenu, "Clear1", QStringLiteral("&Clear"));
+  BMPmenu->addSeparator();
+  Paste1 = AddNamedAction(BMPmenu, "Paste1", QStringLiteral("&Paste"));
+  Paste1->setShortcut(QKeySequence::Paste);
+  Paste1->setShortcutContext(Qt::WindowShortcut);
+  addAction(Paste1);
 
   // Tab order of the panel's controls.
   QWidget* const chain[] = {BBOk,   BitBtn2,  RB8bit, RB16bit, FileList, BBHelp,     SEXoff,
@@ -279,6 +236,12 @@ void TNewBMWindow::ConnectCommands() {
   connect(Insert1, &QAction::triggered, this, Guarded(dialogs_, [this] { Insert1Click(); }));
   connect(Remove1, &QAction::triggered, this, Guarded(dialogs_, [this] { Remove1Click(); }));
   connect(Clear1, &QAction::triggered, this, Guarded(dialogs_, [this] { Clear1Click(); }));
+  connect(Paste1, &QAction::triggered, this, Guarded(dialogs_, [this] { Paste1Click(); }));
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          [this] { UpdateListState(); });
+  // The read-out marks the pixels of the transparent index or colour as it is set.
+  for (TSpinEdit* edit : {SETranspClr, SERed, SEGreen, SEBlue})
+    connect(edit, &TSpinEdit::UserChanged, this, Guarded(dialogs_, [this] { InspectPreview(); }));
   connect(FileList, &QListWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { BMPmenu->popup(FileList->viewport()->mapToGlobal(at)); });
   // The preview follows the current entry on every change of it: a click, the arrow keys, a
@@ -352,6 +315,9 @@ void TNewBMWindow::FormShow() {
   BMPDisp->SetImageSize(0, 0);
   BMPDisp->SetPicture(QImage());
   ScrollBox1->ActualSize();
+  previewBitmap_ = TBitmap();
+  InspectPreview();
+  pasted_ = 0;
 }
 
 void TNewBMWindow::RB8bitClick() {
@@ -383,6 +349,8 @@ void TNewBMWindow::UpdateListState() {
   Clear1->setEnabled(filled);
   BBOk->setEnabled(filled);
   Add1->setEnabled(true);
+  const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+  Paste1->setEnabled(clipboard && clipboard->hasImage());
 }
 
 TSourceItem* TNewBMWindow::CurrentSource() const {
@@ -404,23 +372,47 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return nullptr;
   }
+  return MakeEntry(choice->Path, std::move(source));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::MakeEntry(const QString& name, TSourceImage source) {
   PaintTransparent(source, Options());
-  auto entry = std::make_unique<TSourceItem>(choice->Path, std::move(source));
-  entry->setToolTip(choice->Path);
+  auto entry = std::make_unique<TSourceItem>(name, std::move(source));
+  entry->setToolTip(name);
   // Entries are 13 design pixels high, or as high as the font needs.
   entry->setSizeHint(QSize(-1, std::max(DesignSize(this, 0, kDesignEntryHeight).height(),
                                         FileList->fontMetrics().height())));
   return entry;
 }
 
-void TNewBMWindow::Add1Click() {
-  std::unique_ptr<TSourceItem> entry = OfferSource();
-  if (!entry) return;
+void TNewBMWindow::AppendEntry(std::unique_ptr<TSourceItem> entry) {
   {
     const QScopedValueRollback<bool> changing(listChanging_, true);
     FileList->addItem(entry.release());
   }
   UpdateListState();
+}
+
+void TNewBMWindow::Add1Click() {
+  if (std::unique_ptr<TSourceItem> entry = OfferSource()) AppendEntry(std::move(entry));
+}
+
+void TNewBMWindow::Paste1Click() {
+  const QImage picture = QGuiApplication::clipboard()->image();
+  if (picture.isNull()) return;
+  // The picture goes through the check and the loading of a PNG source file.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "PNG")) throw std::bad_alloc();
+  TSourceImage source;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
+  if (const auto refusal =
+          LoadClipboardSource({bytes, static_cast<std::size_t>(png.size())}, Mode(), source)) {
+    dialogs_.Warning(QString::fromStdString(*refusal));
+    return;
+  }
+  AppendEntry(MakeEntry(QStringLiteral("Clipboard %1").arg(++pasted_), std::move(source)));
 }
 
 void TNewBMWindow::Insert1Click() {
@@ -464,7 +456,24 @@ void TNewBMWindow::Clear1Click() {
 
 void TNewBMWindow::FileListClick() {
   if (listChanging_) return;
-  if (const TSourceItem* entry = CurrentSource()) BMPDisp->ShowBitmap(entry->Bitmap());
+  const TSourceItem* entry = CurrentSource();
+  if (!entry) return;
+  PreviewBar->SetInspected({});  // it lets go of the picture about to be replaced
+  previewBitmap_ = entry->Bitmap();
+  BMPDisp->ShowBitmap(previewBitmap_);
+  InspectPreview();
+}
+
+void TNewBMWindow::InspectPreview() {
+  if (previewBitmap_.Empty()) {
+    PreviewBar->SetInspected({});
+    return;
+  }
+  const TCreateOptions options = Options();
+  const TPicture picture = previewBitmap_.Picture(previewScratch_);
+  PreviewBar->SetInspected(InspectPicture(
+      picture, picture.BitCount == 8 ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
+                                     : TransparentRgb565(options)));
 }
 
 void TNewBMWindow::BBHelpClick() {

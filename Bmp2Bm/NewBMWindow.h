@@ -29,6 +29,7 @@ namespace zarn {
 
 class TImageBox;
 class TImageView;
+class TReadoutBar;
 class TSpinEdit;
 
 // One entry of the source list: the path as the open dialog returned it (the text shown) and
@@ -78,6 +79,7 @@ class TNewBMWindow : public QDialog {
   void FileListClick();
   void BBHelpClick();
   void BBOkClick();
+  void Paste1Click();
 
   void BuildControls();
   // The window's font narrowed until every caption fits, and the buttons' glyphs.
@@ -92,6 +94,11 @@ class TNewBMWindow : public QDialog {
   // Runs BMP_Open, checks the chosen file and loads its bitmap: the new entry, or nothing when
   // the dialog was cancelled or the file refused (with its warning shown).
   std::unique_ptr<TSourceItem> OfferSource();
+  // An entry named `name` for a source that passed its check.
+  std::unique_ptr<TSourceItem> MakeEntry(const QString& name, TSourceImage source);
+  void AppendEntry(std::unique_ptr<TSourceItem> entry);
+  // Hands the previewed picture to the read-out, with the transparent index or colour now set.
+  void InspectPreview();
 
   TBMViewer& viewer_;
   TDialogs& dialogs_;
@@ -126,6 +133,12 @@ class TNewBMWindow : public QDialog {
   QAction* Insert1 = nullptr;
   QAction* Remove1 = nullptr;
   QAction* Clear1 = nullptr;
+  QAction* Paste1 = nullptr;
+  TReadoutBar* PreviewBar = nullptr;
+  // The previewed picture, a copy that outlives its entry, and the read-out's view of it.
+  TBitmap previewBitmap_;
+  std::vector<std::uint8_t> previewScratch_;
+  int pasted_ = 0;                   // clipboard pictures pasted since the window was shown
   QObject* listViewport_ = nullptr;  // where the right button is kept from selecting
   // Set while the window changes the list itself, so that only the user's changes of the
   // selection update the preview.

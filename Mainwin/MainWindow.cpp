@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
@@ -10,6 +11,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -23,12 +25,14 @@
 #include <algorithm>
 #include <utility>
 
+#include "Mainwin/PaletteWindow.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/Guard.h"
 #include "Mainwin/shell/HelpContext.h"
 #include "Mainwin/shell/Program.h"
+#include "Mainwin/shell/Readout.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/Messages.h"
 
@@ -122,7 +126,10 @@ TMainWindow::TMainWindow(TDialogs& dialogs, THelp& help, QWidget* parent)
   resize(DesignClientSize(this, 520, 400));
 }
 
-TMainWindow::~TMainWindow() = default;
+TMainWindow::~TMainWindow() {
+  // The palette window goes first: hiding it ends a highlight, which reaches this window.
+  delete PaletteWindow;
+}
 
 void TMainWindow::BuildMenu() {
   QMenuBar* bar = menuBar();
@@ -134,6 +141,10 @@ void TMainWindow::BuildMenu() {
   Close1 = AddNamedAction(file, "Close1", QStringLiteral("&Close BM"));
   AddSeparator(file, "N1");
   Exit = AddNamedAction(file, "Exit", QStringLiteral("E&xit"));
+  QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+  edit->setObjectName(QStringLiteral("EditMenu"));
+  CopyImage1 = AddNamedAction(edit, "CopyImage1", QStringLiteral("&Copy Image"));
+  CopyImage1->setShortcut(QKeySequence::Copy);
   QMenu* helpMenu = bar->addMenu(QStringLiteral("&Help"));
   helpMenu->setObjectName(QStringLiteral("Help1"));
   Overview1 = AddNamedAction(helpMenu, "Overview1", QStringLiteral("&Overview"));
@@ -143,16 +154,17 @@ void TMainWindow::BuildMenu() {
 }
 
 void TMainWindow::BuildViewMenu() {
-  // Between File and Help: the image area's zoom commands, then every step, the current one
-  // checked.
+  // Between Edit and Help: the image area's zoom commands, then every step, the current one
+  // checked, then the inspector's commands.
   QMenu* view = new QMenu(QStringLiteral("&View"), this);
   view->setObjectName(QStringLiteral("ViewMenu"));
-  menuBar()->insertMenu(menuBar()->actions().at(1), view);
+  menuBar()->insertMenu(menuBar()->actions().at(2), view);
   view->addAction(ScrollBox1->ZoomInAction());
   view->addAction(ScrollBox1->ZoomOutAction());
   view->addAction(ScrollBox1->ActualSizeAction());
   AddSeparator(view, "N3");
   auto* steps = new QActionGroup(view);
+  ZoomSteps = steps;
   for (const int step : kZoomSteps) {
     QAction* action = view->addAction(QStringLiteral("%1 %").arg(step));
     action->setObjectName(QStringLiteral("Zoom%1").arg(step));
@@ -166,6 +178,11 @@ void TMainWindow::BuildViewMenu() {
     for (QAction* action : steps->actions())
       if (action->data().toInt() == percent) action->setChecked(true);
   });
+  AddSeparator(view, "N4");
+  Palette1 = AddNamedAction(view, "Palette1", QStringLiteral("&Palette"));
+  ShowTransparency1 =
+      AddNamedAction(view, "ShowTransparency1", QStringLiteral("Show &Transparency"));
+  ShowTransparency1->setCheckable(true);
 }
 
 void TMainWindow::BuildPanel() {
@@ -180,7 +197,8 @@ void TMainWindow::BuildPanel() {
   Image->SetImageSize(initial.width(), initial.height());
   ScrollBox1 = new TImageBox(Image, client);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  side.Row->addWidget(ScrollBox1, 1);
+  // The read-out bar sits under the image area; the panel keeps the whole height.
+  StatusBar = new TReadoutBar(ScrollBox1, side.Row, client);
   setCentralWidget(client);
 
   MakeLabel(Panel1, "Label1", QStringLiteral("BM Info :"), 16, 88);
@@ -188,6 +206,8 @@ void TMainWindow::BuildPanel() {
   BMInfo = new QPlainTextEdit(Panel1);
   BMInfo->setObjectName(QStringLiteral("BMInfo"));
   BMInfo->setReadOnly(true);
+  // Read-only, yet the caret shows where the keyboard is: the memo's mark of focus.
+  BMInfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   BMInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   BMInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   BMInfo->setTabChangesFocus(true);
@@ -247,6 +267,10 @@ void TMainWindow::ConnectCommands() {
   connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
   connect(SEImageNum, &TSpinEdit::UserChanged, this,
           Guarded(dialogs_, [this] { SEImageNumChange(); }));
+  connect(CopyImage1, &QAction::triggered, this, Guarded(dialogs_, [this] { CopyImage1Click(); }));
+  connect(Palette1, &QAction::triggered, this, Guarded(dialogs_, [this] { Palette1Click(); }));
+  connect(ShowTransparency1, &QAction::triggered, this,
+          Guarded(dialogs_, [this] { ShowTransparency1Click(); }));
 }
 
 void TMainWindow::ApplyState(const TViewerState& state) {
@@ -258,11 +282,32 @@ void TMainWindow::ApplyState(const TViewerState& state) {
   SEImageNum->setEnabled(state.ImageSelector);
   SEImageNum->setRange(state.SelectorMin, state.SelectorMax);
   SEImageNum->setValue(state.SelectorValue);
+  ScrollBox1->SetZoomEnabled(state.ImageShown());
+  ZoomSteps->setEnabled(state.ImageShown());
+  ShowTransparency1->setEnabled(state.ImageShown());
+  CopyImage1->setEnabled(state.ImageShown());
 }
 
 void TMainWindow::ClearShownImage() {
   Image->SetImageSize(0, 0);
   ImageInfo->clear();
+  Inspect({});
+}
+
+TInspected TMainWindow::ShownInspected() const {
+  const int count = ImageCountOf(document_.Header);
+  if (!imagesDecoded_ || count == 0) return {};
+  const int n = std::clamp(SEImageNum->Value(), 0, count - 1);
+  // Every decoded 8-bit image shows the document's palette: its own or the one loaded.
+  return InspectBMImage(document_.Images[static_cast<std::size_t>(n)], document_.Header,
+                        &document_.Palette);
+}
+
+void TMainWindow::Inspect(const TInspected& image) {
+  StatusBar->SetInspected(image);
+  if (PaletteWindow) PaletteWindow->SetImage(image);
+  if (!PaletteWindow || !PaletteWindow->HasPalette()) marks_.Highlight = -1;
+  Image->SetMarks(image, marks_);
 }
 
 TViewerState TMainWindow::ShownState() const {
@@ -305,6 +350,8 @@ void TMainWindow::OpenPath(const std::string& path) {
 }
 
 void TMainWindow::ShowReadDocument(const std::string& path, EBMKind kind, EInfoStyle style) {
+  // The inspector lets go of the images just replaced before anything else can happen.
+  Inspect({});
   const TViewerState opened = OpenedViewerState(kind, ImageCountOf(document_.Header));
   // Until every image is decoded, neither the selector nor the export is offered: a decoding
   // error ends the command with the BM open and only Close BM to go on with.
@@ -359,6 +406,7 @@ void TMainWindow::SEImageNumChange() {
   Image->ShowBitmap(bitmap);
   ImageInfo->clear();
   AppendLines(ImageInfo, ImageSizeLines(bitmap.Width(), bitmap.Height()));
+  Inspect(ShownInspected());
 }
 
 void TMainWindow::BBbm2bmpClick() {
@@ -383,12 +431,42 @@ void TMainWindow::Close1Click() {
   Image->SetImageSize(0, 0);
   ScrollBox1->ActualSize();
   imagesDecoded_ = false;
+  Inspect({});
   // The selector keeps its range and value while it is disabled.
   TViewerState closed = ClosedViewerState();
   closed.SelectorMin = SEImageNum->minimum();
   closed.SelectorMax = SEImageNum->maximum();
   closed.SelectorValue = SEImageNum->value();
   ApplyState(closed);
+}
+
+void TMainWindow::CopyImage1Click() {
+  const QImage image = ImageToCopy();
+  if (!image.isNull()) QGuiApplication::clipboard()->setImage(image);
+}
+
+QImage TMainWindow::ImageToCopy() const {
+  return CopyableImage(*Image, ShownInspected(), marks_.Transparency);
+}
+
+void TMainWindow::Palette1Click() {
+  if (!PaletteWindow) {
+    PaletteWindow = new TPaletteWindow(this);
+    connect(PaletteWindow, &TPaletteWindow::HighlightChanged, this, [this](int index) {
+      marks_.Highlight = index;
+      Image->SetMarks(StatusBar->Inspected(), marks_);
+    });
+    PaletteWindow->SetImage(StatusBar->Inspected());
+    // Beside the main window's right edge, where it hides none of the picture's top-left.
+    PaletteWindow->move(frameGeometry().topRight() + QPoint(8, 0));
+  }
+  PaletteWindow->show();
+  PaletteWindow->raise();
+}
+
+void TMainWindow::ShowTransparency1Click() {
+  marks_.Transparency = ShowTransparency1->isChecked();
+  Image->SetMarks(StatusBar->Inspected(), marks_);
 }
 
 void TMainWindow::NewBM1Click() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <optional>
@@ -12,10 +13,12 @@
 #include "Mainwin/core/BMDocument.h"
 #include "Mainwin/core/BMViewer.h"
 #include "Mainwin/core/DroppedFile.h"
+#include "Mainwin/core/Inspect.h"
 #include "Mainwin/shell/Dialogs.h"
 #include "Mainwin/shell/Help.h"
 
 class QAction;
+class QActionGroup;
 class QMimeData;
 
 class QFrame;
@@ -28,6 +31,8 @@ namespace zarn {
 
 class TImageBox;
 class TImageView;
+class TPaletteWindow;
+class TReadoutBar;
 class TSpinEdit;
 
 class TMainWindow : public QMainWindow, public TBMViewer {
@@ -47,6 +52,11 @@ class TMainWindow : public QMainWindow, public TBMViewer {
 
   // The enabled states and the image selector as the controls show them now.
   TViewerState ShownState() const;
+
+  // What Copy Image puts on the clipboard: the shown image at its own size, an 8-bit one with
+  // its indices and palette; with Show Transparency on, transparent pixels as the
+  // checkerboard. A null image when none is shown.
+  QImage ImageToCopy() const;
 
   // The three file dialogs of the window.
   static TFileRequest BMOpenRequest();
@@ -76,6 +86,9 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   void Contents1Click();
   void About1Click();
   void BBHelpClick();
+  void CopyImage1Click();
+  void Palette1Click();
+  void ShowTransparency1Click();
 
   // Drops: what a dropped file would do now, and doing it (guarded, as a command).
   EDropAction DropActionFor(const QString& path) const;
@@ -91,6 +104,10 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   // where the window takes on a viewer state.
   void ApplyState(const TViewerState& state);
   void ClearShownImage();
+  // Hands the shown image (or nothing) to the read-out, the palette window and the marks.
+  void Inspect(const TInspected& image);
+  // The image shown now, as the inspector sees it; empty when none is.
+  TInspected ShownInspected() const;
   void OpenPath(const std::string& path);  // read, then shown or refused with a warning
   void LoadPalette(const std::string& path, EPaletteFile kind);
 
@@ -103,6 +120,8 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   QPointer<QDialog> aboutWindow_;
   // The name the next Open dialog starts with, after a BM was opened from the command line.
   std::optional<QString> openPreset_;
+  // Show Transparency and the palette window's highlight, over whatever image is shown.
+  TMarks marks_;
 
   QAction* OpenBM1 = nullptr;
   QAction* NewBM1 = nullptr;
@@ -111,6 +130,10 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   QAction* Overview1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* About1 = nullptr;
+  QAction* CopyImage1 = nullptr;
+  QAction* Palette1 = nullptr;
+  QAction* ShowTransparency1 = nullptr;
+  QActionGroup* ZoomSteps = nullptr;
   QFrame* Panel1 = nullptr;
   QPlainTextEdit* BMInfo = nullptr;
   QPushButton* BBbm2bmp = nullptr;
@@ -120,6 +143,8 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   QPushButton* BBHelp = nullptr;
   TImageBox* ScrollBox1 = nullptr;
   TImageView* Image = nullptr;
+  TReadoutBar* StatusBar = nullptr;
+  TPaletteWindow* PaletteWindow = nullptr;  // made when first shown
 };
 
 }  // namespace zarn

@@ -6,14 +6,8 @@
 # Extra arguments go to both benchmark binaries, for example --benchmark_filter=16.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/ensure-deps.sh
-zarn_ensure_packages
-
-build=build-bench
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS= -DZARN_SANITIZE=OFF \
-  -DZARN_WERROR=OFF -DZARN_BUILD_GUI=OFF -DZARN_BUILD_CLI=OFF -DZARN_BUILD_TESTS=OFF \
-  -DZARN_BUILD_BENCH=ON
-cmake --build "$build" --target zarn_bench zarn_png_bench zarn_colour_map_bench -j"$(nproc)"
-"$build/bench/zarn_bench" "$@"
-"$build/bench/zarn_png_bench" "$@"
-"$build/bench/zarn_colour_map_bench" "$@"
+source bench/release-build.sh
+zarn_bench_build OFF zarn_bench zarn_png_bench zarn_colour_map_bench
+build-bench/bench/zarn_bench "$@"
+build-bench/bench/zarn_png_bench "$@"
+build-bench/bench/zarn_colour_map_bench "$@"

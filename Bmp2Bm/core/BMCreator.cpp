@@ -4,6 +4,7 @@
 
 #include "codec/BMFormat.h"
 #include "codec/BMWriter.h"
+#include "codec/Colour.h"
 #include "codec/ColourSource.h"
 #include "codec/Display.h"
 #include "codec/files/CodecFiles.h"
@@ -64,6 +65,19 @@ std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
   return LoadPngFile(PathFromUtf8(path), mode == EBMMode::Bit8 ? 8 : 16, source);
 }
 
+std::optional<std::string> LoadClipboardSource(std::span<const std::uint8_t> png, EBMMode mode,
+                                               TSourceImage& source) {
+  auto refusal = DecodePngSource(png, mode == EBMMode::Bit8 ? 8 : 16, source);
+  if (refusal && *refusal == kPNGNot256Colour) return std::string(kClipboardNot256Colour);
+  return refusal;
+}
+
+namespace {
+std::uint8_t Low8(int v) {
+  return static_cast<std::uint8_t>(v & 0xFF);
+}
+}  // namespace
+
 std::optional<std::string> CheckColourSourceFile(const std::string& path) {
   const auto head = ReadFileHead(PathFromUtf8(path), kCheckedBytes);
   if (head && HasPngSignature(*head)) return CheckPngHead(*head, 16);
@@ -94,8 +108,13 @@ std::optional<std::string> LoadConvertedSource(const std::string& path,
 }
 
 void PaintTransparent(TSourceImage& source, const TCreateOptions& options) {
-  const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
-  PaintClearPixels(source, low8(options.Red), low8(options.Green), low8(options.Blue));
+  PaintClearPixels(source, Low8(options.Red), Low8(options.Green), Low8(options.Blue));
+}
+
+std::uint16_t TransparentRgb565(const TCreateOptions& options) {
+  std::uint8_t low = 0, high = 0;
+  RgbToRgb565(Low8(options.Red), Low8(options.Green), Low8(options.Blue), low, high);
+  return static_cast<std::uint16_t>(low | (high << 8));
 }
 
 std::optional<std::string> CheckSourceCount(std::size_t count) {
@@ -106,14 +125,13 @@ std::optional<std::string> CheckSourceCount(std::size_t count) {
 
 std::vector<std::uint8_t> EncodeNewBM(const std::vector<const TBitmap*>& sources,
                                       const TCreateOptions& options) {
-  const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
   std::vector<std::uint8_t> bytes;
   if (options.Mode == EBMMode::Bit8) {
-    EncodeBM8(bytes, sources, options.XOffset, options.YOffset, low8(options.TransparentIndex),
+    EncodeBM8(bytes, sources, options.XOffset, options.YOffset, Low8(options.TransparentIndex),
               options.IncludePalette);
   } else {
-    EncodeBM16(bytes, sources, options.XOffset, options.YOffset, low8(options.Red),
-               low8(options.Green), low8(options.Blue));
+    EncodeBM16(bytes, sources, options.XOffset, options.YOffset, Low8(options.Red),
+               Low8(options.Green), Low8(options.Blue));
   }
   return bytes;
 }

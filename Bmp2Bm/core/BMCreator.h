@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,13 @@ std::optional<std::string> CheckSourceFile(const std::string& path, EBMMode mode
 // CodecError when the file cannot be read at all.
 std::optional<std::string> LoadSourceFile(const std::string& path, EBMMode mode,
                                           TSourceImage& source);
+
+// A picture taken from the clipboard, as PNG bytes, checked and loaded as a PNG source file is
+// (LoadSourceFile); one that is not 256-colour for an 8-bit BM is refused with
+// kClipboardNot256Colour.
+inline constexpr const char* kClipboardNot256Colour = "The clipboard's picture is not 256 color!";
+std::optional<std::string> LoadClipboardSource(std::span<const std::uint8_t> png, EBMMode mode,
+                                               TSourceImage& source);
 
 // The options of a new BM as the window or the command line gives them. Out-of-range values
 // are taken by their low 8 bits, as the writers store one byte each.
@@ -96,5 +104,7 @@ void CreateBM(const std::string& path, const std::vector<const TBitmap*>& source
 
 // Gives a source's clear pixels the transparent colour of a 16-bit BM with these options.
 void PaintTransparent(TSourceImage& source, const TCreateOptions& options);
+// The transparent colour of a 16-bit BM with these options, as the RGB565 value it is stored as.
+std::uint16_t TransparentRgb565(const TCreateOptions& options);
 
 }  // namespace zarn

@@ -76,6 +76,9 @@ struct TViewerState {
   int SelectorMin = 0;
   int SelectorMax = 0;
   int SelectorValue = 0;
+  // An image of the open BM is shown exactly while it can be exported: the zoom, Show
+  // Transparency and Copy Image apply then, and only then.
+  bool ImageShown() const { return Export; }
   friend bool operator==(const TViewerState&, const TViewerState&) = default;
 };
 TViewerState ClosedViewerState();

@@ -1,10 +1,12 @@
 #include "Mainwin/shell/BitmapImage.h"
 
 #include <QAction>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -42,9 +44,36 @@ QImage BitmapToImage(const TBitmap& bitmap) {
   return image;
 }
 
+QImage CopyableImage(const TImageView& view, const TInspected& image, bool transparency) {
+  const QImage& picture = view.Picture();
+  if (image.Empty() || picture.width() != image.Width || picture.height() != image.Height)
+    return QImage();
+  if (transparency) {
+    QImage out = picture.convertToFormat(QImage::Format_RGB32);
+    for (std::int32_t y = 0; y < image.Height; ++y) {
+      auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+      for (std::int32_t x = 0; x < image.Width; ++x)
+        if (IsTransparentPixel(image, x, y)) row[x] = CheckerColour(x, y);
+    }
+    return out;
+  }
+  if (image.Form != EPixelForm::Index8 || !image.Palette) return picture.copy();
+  QImage out(image.Width, image.Height, QImage::Format_Indexed8);
+  if (out.isNull()) throw std::bad_alloc();
+  QList<QRgb> colours;
+  for (const TRGBQuad& q : *image.Palette)
+    colours.push_back(qRgb(q.Red, q.Green, q.Blue));
+  out.setColorTable(colours);
+  for (std::int32_t y = 0; y < image.Height; ++y)
+    std::memcpy(out.scanLine(y), image.Top + image.Stride * y,
+                static_cast<std::size_t>(image.Width));
+  return out;
+}
+
 TImageView::TImageView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent, false);
   setFocusPolicy(Qt::NoFocus);
+  setMouseTracking(true);
 }
 
 void TImageView::SetImageSize(int width, int height) {
@@ -67,8 +96,53 @@ void TImageView::ApplySize() {
 
 void TImageView::SetPicture(const QImage& image) {
   picture_ = image.copy();
+  marked_ = QImage();
+  checker_ = false;
   update();
 }
+
+void TImageView::SetMarks(const TInspected& image, const TMarks& marks) {
+  const bool fits =
+      !image.Empty() && image.Width == picture_.width() && image.Height == picture_.height();
+  checker_ = fits && marks.Transparency;
+  if (!fits || !marks.Any()) {
+    marked_ = QImage();
+  } else {
+    marked_ = picture_.convertToFormat(QImage::Format_ARGB32);
+    if (marked_.isNull()) throw std::bad_alloc();
+    MarkPixels(image, marks, reinterpret_cast<std::uint32_t*>(marked_.bits()),
+               marked_.bytesPerLine() / 4);
+  }
+  update();
+}
+
+void TImageView::mouseMoveEvent(QMouseEvent* event) {
+  emit PointerMoved(event->position());
+  QWidget::mouseMoveEvent(event);
+}
+
+void TImageView::leaveEvent(QEvent* event) {
+  emit PointerLeft();
+  QWidget::leaveEvent(event);
+}
+
+namespace {
+
+// Two squares of each shade, as a brush that tiles from the view's top-left corner: the same
+// squares at every zoom, sharp on a high-resolution screen.
+QBrush CheckerBrush(qreal deviceRatio) {
+  const int side = 2 * kCheckerSquare;
+  QImage tile(qCeil(side * deviceRatio), qCeil(side * deviceRatio), QImage::Format_RGB32);
+  for (int y = 0; y < tile.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(tile.scanLine(y));
+    for (int x = 0; x < tile.width(); ++x)
+      row[x] = CheckerColour(static_cast<int>(x / deviceRatio), static_cast<int>(y / deviceRatio));
+  }
+  tile.setDevicePixelRatio(deviceRatio);
+  return QBrush(tile);
+}
+
+}  // namespace
 
 void TImageView::ShowBitmap(const TBitmap& bitmap) {
   QImage image = BitmapToImage(bitmap);
@@ -94,9 +168,10 @@ void TImageView::paintEvent(QPaintEvent* event) {
   const int y1 = past(exposed.bottom(), picture_.height());
   if (x1 <= x0 || y1 <= y0) return;
   QPainter painter(this);
+  if (checker_) painter.fillRect(exposed, CheckerBrush(devicePixelRatioF()));
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);  // nearest neighbour
-  painter.drawImage(QRectF(x0 * scale, y0 * scale, (x1 - x0) * scale, (y1 - y0) * scale), picture_,
-                    QRect(x0, y0, x1 - x0, y1 - y0));
+  painter.drawImage(QRectF(x0 * scale, y0 * scale, (x1 - x0) * scale, (y1 - y0) * scale),
+                    ShownPicture(), QRect(x0, y0, x1 - x0, y1 - y0));
 }
 
 namespace {
@@ -170,7 +245,7 @@ void TImageBox::wheelEvent(QWheelEvent* event) {
   const QPoint angle = event->angleDelta();
   const QPointF at = event->position();
   const TZoomAnchor anchor{ImagePointAt(at), at};
-  if (zoom_.Wheel(angle.y() != 0 ? angle.y() : angle.x())) ApplyZoom(anchor);
+  if (zoomEnabled_ && zoom_.Wheel(angle.y() != 0 ? angle.y() : angle.x())) ApplyZoom(anchor);
   event->accept();
 }
 
@@ -200,9 +275,15 @@ void TImageBox::ApplyZoom(const TZoomAnchor& anchor) {
   emit ZoomChanged(zoom_.Percent());
 }
 
+void TImageBox::SetZoomEnabled(bool enabled) {
+  zoomEnabled_ = enabled;
+  UpdateActions();
+}
+
 void TImageBox::UpdateActions() {
-  zoomIn_->setEnabled(zoom_.Percent() != kZoomSteps.back());
-  zoomOut_->setEnabled(zoom_.Percent() != kZoomSteps.front());
+  zoomIn_->setEnabled(zoomEnabled_ && zoom_.Percent() != kZoomSteps.back());
+  zoomOut_->setEnabled(zoomEnabled_ && zoom_.Percent() != kZoomSteps.front());
+  actualSize_->setEnabled(zoomEnabled_);
 }
 
 }  // namespace zarn

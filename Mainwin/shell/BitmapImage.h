@@ -1,15 +1,18 @@
 // Showing bitmaps on screen: the conversion of a TBitmap's true picture to a QImage, the image
-// view that draws a picture in its top-left corner at a zoom, and the scroll box that zooms it.
+// view that draws a picture in its top-left corner at a zoom (with the inspector's marks over
+// it), and the scroll box that zooms it.
 #pragma once
 
 #include <QImage>
 #include <QScrollArea>
 #include <QWidget>
 
+#include "Mainwin/core/Inspect.h"
 #include "Mainwin/core/Zoom.h"
 #include "codec/Bitmap.h"
 
 class QAction;
+class QMouseEvent;
 class QWheelEvent;
 
 namespace zarn {
@@ -18,6 +21,12 @@ namespace zarn {
 // CodecError for a bitmap without a true picture here, std::bad_alloc when the image cannot
 // be allocated.
 QImage BitmapToImage(const TBitmap& bitmap);
+
+class TImageView;
+// The picture `view` shows, described by `image`, as a picture of its own size to copy: an
+// Index8 one with its indices and palette; with `transparency`, transparent pixels take the
+// checkerboard's colours (squares of image pixels). A null image when nothing is shown.
+QImage CopyableImage(const TImageView& view, const TInspected& image, bool transparency);
 
 // An image view: draws a copy of its picture at its top-left corner, neither stretched to the
 // view nor centred, with each image pixel a square of zoom / 100 logical pixels (nearest
@@ -46,13 +55,29 @@ class TImageView : public QWidget {
   // Shows `bitmap` in the view: its size, then a copy of its picture.
   void ShowBitmap(const TBitmap& bitmap);
 
+  // Draws `marks` over the picture, which `image` describes pixel by pixel: transparent pixels
+  // over a checkerboard fixed on the screen, the pixels of other indices than a highlighted one
+  // dimmed. A new picture drops the marks until they are set again.
+  void SetMarks(const TInspected& image, const TMarks& marks);
+  // The picture as drawn: with its marks, clear where the checkerboard shows.
+  const QImage& ShownPicture() const { return marked_.isNull() ? picture_ : marked_; }
+
+ signals:
+  // The pointer moved over the view (logical pixels from its top-left corner), or left it.
+  void PointerMoved(QPointF at);
+  void PointerLeft();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void ApplySize();
 
   QImage picture_;
+  QImage marked_;  // the picture with its marks; null without marks
+  bool checker_ = false;
   QSize imageSize_;
   int zoom_ = kActualSize;
 };
@@ -79,6 +104,8 @@ class TImageBox : public QScrollArea {
   void ActualSize();
   // Goes to `percent` when it is a zoom step.
   void SetZoom(int percent);
+  // Offers the zoom actions, or disables them all (nothing to zoom).
+  void SetZoomEnabled(bool enabled);
 
  signals:
   void ZoomChanged(int percent);
@@ -105,6 +132,7 @@ class TImageBox : public QScrollArea {
   QAction* zoomIn_ = nullptr;
   QAction* zoomOut_ = nullptr;
   QAction* actualSize_ = nullptr;
+  bool zoomEnabled_ = true;
 };
 
 }  // namespace zarn

@@ -168,12 +168,32 @@ std::optional<TFileChoice> TQtDialogs::RunFileDialog(const TFileRequest& request
 
 namespace {
 
-// The text as a message box shows it: a long path may break after each of its separators (a
-// zero-width space there), so that the whole text is visible however long the path is.
-QString WrappableText(QString text) {
-  text.replace(u'/', QStringLiteral("/\u200B"));
-  text.replace(u'\\', QStringLiteral("\\\u200B"));
-  return text;
+// A name at least this long may break after any of its characters.
+constexpr qsizetype kLongName = 20;
+
+// The text as a message box shows it: a path may break after each of its separators, and a
+// long name in it (a folder's, a file's) after any of its characters (a zero-width space
+// there), so that the whole text is visible however long the path or the name is.
+QString WrappableText(const QString& text) {
+  constexpr QChar kBreak(0x200B);
+  const auto ends = [](QChar c) { return c.isSpace() || c == u'/' || c == u'\\'; };
+  QString out;
+  out.reserve(text.size() * 2);
+  qsizetype start = 0;
+  for (qsizetype i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && !ends(text.at(i))) continue;
+    const QStringView name = QStringView(text).mid(start, i - start);
+    for (qsizetype k = 0; k < name.size(); ++k) {
+      out += name.at(k);
+      if (name.size() >= kLongName && k + 1 < name.size()) out += kBreak;
+    }
+    if (i < text.size()) {
+      out += text.at(i);
+      if (!text.at(i).isSpace()) out += kBreak;
+    }
+    start = i + 1;
+  }
+  return out;
 }
 
 }  // namespace

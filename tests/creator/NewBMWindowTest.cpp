@@ -1,13 +1,16 @@
 // The new-BM window without Create BM: its controls, the mode choice, the source list and its
 // checks, the preview, what each showing resets, and help.
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QWheelEvent>
 
 #include "CreatorFixture.h"
 #include "Mainwin/shell/DesignScale.h"
+#include "Mainwin/shell/Readout.h"
 #include "PictureBytes.h"
 #include "codec/Errors.h"
 #include "codec/Png.h"
@@ -138,9 +141,45 @@ TEST_F(CreatorTest, PopupMenuHasItsFourCommandsInOrder) {
     names << a->objectName();
     captions << a->text();
   }
-  EXPECT_EQ(names, QStringList({"Add1", "Insert1", "Remove1", "Clear1"}));
-  EXPECT_EQ(captions, QStringList({"&Add", "&Insert", "&Remove", "&Clear"}));
+  EXPECT_EQ(names, QStringList({"Add1", "Insert1", "Remove1", "Clear1", "", "Paste1"}));
+  EXPECT_EQ(captions, QStringList({"&Add", "&Insert", "&Remove", "&Clear", "", "&Paste"}));
+  EXPECT_EQ(Action("Paste1")->shortcut(), QKeySequence("Ctrl+V"));
   EXPECT_EQ(List()->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+TEST_F(CreatorTest, PasteAddsTheClipboardPictureCheckedAsAFileSourceIs) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  EXPECT_FALSE(Action("Paste1")->isEnabled());
+  QImage truecolour(3, 2, QImage::Format_RGB32);
+  truecolour.fill(qRgb(200, 100, 50));
+  clipboard->setImage(truecolour);
+  EXPECT_TRUE(Action("Paste1")->isEnabled());
+  Action("Paste1")->trigger();
+  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{
+                                  WarningMessage("The clipboard's picture is not 256 color!")});
+  EXPECT_TRUE(Entries().isEmpty());
+
+  QImage indexed(3, 2, QImage::Format_Indexed8);
+  QList<QRgb> colours;
+  for (const Colour& c : TestColours(256))
+    colours << qRgb(c.Red, c.Green, c.Blue);
+  indexed.setColorTable(colours);
+  for (int i = 0; i < 6; ++i)
+    indexed.setPixel(i % 3, i / 3, static_cast<uint>(40 * i + 7));
+  clipboard->setImage(indexed);
+  Action("Paste1")->trigger();
+  Action("Paste1")->trigger();
+  EXPECT_EQ(Entries(), QStringList({"Clipboard 1", "Clipboard 2"}));
+  ClickEntry(1);
+  EXPECT_EQ(Preview()->Picture(), indexed.convertToFormat(QImage::Format_RGB32));
+
+  Action("Clear1")->trigger();
+  Choose16Bit();
+  clipboard->setImage(truecolour);
+  Action("Paste1")->trigger();
+  EXPECT_EQ(Entries(), QStringList({"Clipboard 3"}));
+  EXPECT_EQ(dialogs.Messages.size(), 1u);
 }
 
 // ---- Mode ------------------------------------------------------------------------------------
@@ -513,6 +552,21 @@ TEST_F(CreatorTest, PreviewShowsTheCurrentEntryAtNaturalSize) {
   TBitmap expected;
   LoadFromBmpFile(expected, small);
   EXPECT_EQ(Preview()->Picture(), BitmapToImage(expected));
+  // The read-out under the preview names the pixel under the pointer, at any zoom.
+  const auto* bar = Child<TReadoutBar>("StatusBar");
+  const auto expectReadout = [&](QPointF at) {
+    QMouseEvent move(QEvent::MouseMove, at, Preview()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(Preview(), &move);
+    const QRgb colour = Preview()->Picture().pixel(1, 2);
+    EXPECT_TRUE(bar->PixelText().startsWith(QStringLiteral("x 1, y 2; %1, %2, %3 (")
+                                                .arg(qRed(colour))
+                                                .arg(qGreen(colour))
+                                                .arg(qBlue(colour))))
+        << bar->PixelText().toStdString();
+  };
+  expectReadout(QPointF(1.5, 2.5));
+  EXPECT_EQ(bar->SizePartText(), "2 x 3");
 
   // Ctrl + wheel zooms the preview, and the zoom stays for the next entry.
   auto* box = Child<TImageBox>("ScrollBox1");
@@ -522,6 +576,7 @@ TEST_F(CreatorTest, PreviewShowsTheCurrentEntryAtNaturalSize) {
   QApplication::sendEvent(box->viewport(), &wheel);
   EXPECT_EQ(box->Zoom(), 300);
   EXPECT_EQ(Preview()->size(), QSize(6, 9));
+  expectReadout(QPointF(5, 8));
 
   // The keyboard changes the current entry too.
   QTest::keyClick(List(), Qt::Key_Down);

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -24,9 +27,11 @@
 #include "FakeDialogs.h"
 #include "GuiPrinters.h"
 #include "Mainwin/MainWindow.h"
+#include "Mainwin/PaletteWindow.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/HelpContext.h"
+#include "Mainwin/shell/Readout.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "RecordingHelp.h"
 #include "TestFiles.h"
@@ -170,6 +175,7 @@ TEST_F(MainWindowTest, StartsClosedWithEveryControlNamedAndPlaced) {
   EXPECT_EQ(window->ShownState(), ClosedViewerState());
   EXPECT_TRUE(BMInfo()->toPlainText().isEmpty());
   EXPECT_TRUE(BMInfo()->isReadOnly());
+  EXPECT_TRUE(BMInfo()->textInteractionFlags() & Qt::TextSelectableByKeyboard);  // its caret
   EXPECT_TRUE(ImageInfo()->toPlainText().isEmpty());
   EXPECT_FALSE(ImageInfo()->isReadOnly());
   EXPECT_TRUE(Image()->Picture().isNull());
@@ -210,23 +216,31 @@ TEST_F(MainWindowTest, MenuHasItsItemsInOrder) {
     return out;
   };
   QMenu* file = Child<QMenu>("FileMenu");
+  QMenu* edit = Child<QMenu>("EditMenu");
   QMenu* view = Child<QMenu>("ViewMenu");
   QMenu* help1 = Child<QMenu>("Help1");
-  ASSERT_EQ(bar->actions(),
-            QList<QAction*>({file->menuAction(), view->menuAction(), help1->menuAction()}));
+  ASSERT_EQ(bar->actions(), QList<QAction*>({file->menuAction(), edit->menuAction(),
+                                             view->menuAction(), help1->menuAction()}));
   EXPECT_EQ(file->title(), "&File");
+  EXPECT_EQ(edit->title(), "&Edit");
   EXPECT_EQ(view->title(), "&View");
   EXPECT_EQ(help1->title(), "&Help");
   EXPECT_EQ(captions(file), QStringList({"&Open BM", "&New BM", "&Close BM", "-", "E&xit"}));
+  EXPECT_EQ(captions(edit), QStringList({"&Copy Image"}));
   EXPECT_EQ(captions(view),
             QStringList({"Zoom &In", "Zoom &Out", "&Actual Size", "-", "25 %", "50 %", "100 %",
-                         "200 %", "300 %", "400 %", "600 %", "800 %", "1600 %"}));
+                         "200 %", "300 %", "400 %", "600 %", "800 %", "1600 %", "-", "&Palette",
+                         "Show &Transparency"}));
   EXPECT_EQ(captions(help1), QStringList({"&Overview", "&Contents", "-", "&About"}));
   for (QAction* a : file->actions() + help1->actions())
     EXPECT_TRUE(a->shortcut().isEmpty());
+  EXPECT_EQ(Action("CopyImage1")->shortcut(), QKeySequence("Ctrl+C"));
   EXPECT_EQ(Action("ZoomIn1")->shortcut(), QKeySequence("Ctrl++"));
   EXPECT_EQ(Action("ZoomOut1")->shortcut(), QKeySequence("Ctrl+-"));
   EXPECT_EQ(Action("ActualSize1")->shortcut(), QKeySequence("Ctrl+0"));
+  // Off until asked for; the palette window opens whatever is shown.
+  EXPECT_FALSE(Action("ShowTransparency1")->isChecked());
+  EXPECT_TRUE(Action("Palette1")->isEnabled());
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsThePanel) {
@@ -745,13 +759,24 @@ TEST_F(MainWindowTest, ReadDocumentShownForTheCreatorUsesItsOwnFirstLine) {
 
 TEST_F(MainWindowTest, ZoomStaysWhilePagingAndLoadingAPaletteAndGoesBackOnClose) {
   const TImageBox* box = Child<TImageBox>("ScrollBox1");
+  // Nothing shown, nothing to zoom: every zoom command waits for an image, as do Show
+  // Transparency and Copy Image.
+  const char* imageCommands[] = {"ZoomIn1", "ZoomOut1",          "ActualSize1",
+                                 "Zoom300", "ShowTransparency1", "CopyImage1"};
+  const auto expectImageCommands = [&](bool enabled) {
+    for (const char* name : imageCommands)
+      EXPECT_EQ(Action(name)->isEnabled(), enabled) << name;
+  };
+  expectImageCommands(false);
   Open(WriteBM("nopal.BM", Bm8({{3, 2}, {5, 4}}, false)));
+  expectImageCommands(false);
+
+  LoadPalette(Write("p.CMP", MakeCMP(TestTriples())), 0);
+  expectImageCommands(true);
   Action("ZoomIn1")->trigger();
   Action("ZoomIn1")->trigger();
   EXPECT_EQ(box->Zoom(), 300);
   EXPECT_TRUE(Action("Zoom300")->isChecked());
-
-  LoadPalette(Write("p.CMP", MakeCMP(TestTriples())), 0);
   EXPECT_EQ(Image()->ImageSize(), QSize(3, 2));
   EXPECT_EQ(Image()->size(), QSize(9, 6));
   EXPECT_EQ(Lines(ImageInfo()), QStringList({"Width : 3", "Height : 2"}));
@@ -770,8 +795,156 @@ TEST_F(MainWindowTest, ZoomStaysWhilePagingAndLoadingAPaletteAndGoesBackOnClose)
   EXPECT_EQ(box->Zoom(), 100);
   EXPECT_TRUE(Action("Zoom100")->isChecked());
   EXPECT_FALSE(Action("Zoom800")->isChecked());
+  expectImageCommands(false);
+  Action("ZoomIn1")->trigger();
+  QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, 120), Qt::NoButton,
+                    Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Child<QScrollArea>("ScrollBox1")->viewport(), &wheel);
+  EXPECT_EQ(box->Zoom(), 100);
   Open(WriteBM("W.BM", Bm8({{3, 2}}, true)));
   EXPECT_EQ(Image()->size(), QSize(3, 2));
+}
+
+// ---- Inspecting the shown image -------------------------------------------------------------
+
+// An 8-bit BM of two 4 x 3 images with its palette; index 9 is transparent and stands at the
+// top left of each image.
+BMFileParts InspectedBM() {
+  BMFileParts parts = Bm8({{4, 3}, {4, 3}}, true);
+  parts.Header.Transparent[0] = 9;
+  for (BMImageParts& image : parts.Images) {
+    for (std::uint8_t& index : image.Pixels)
+      if (index == 9) index = 10;
+    image.Pixels[0] = 9;
+  }
+  parts.Images[1].Pixels[5] = 9;
+  return parts;
+}
+
+QRgb TripleColour(const Bytes& triples, std::uint8_t index) {
+  const std::size_t i = std::size_t{index} * 3;
+  return qRgb(triples[i], triples[i + 1], triples[i + 2]);
+}
+
+void MovePointer(QWidget* view, QPointF at) {
+  QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(view, &move);
+}
+
+TEST_F(MainWindowTest, ReadoutNamesThePixelUnderThePointerBelowTheImageArea) {
+  const BMFileParts parts = InspectedBM();
+  Open(WriteBM("I.BM", parts));
+  const auto* bar = Child<TReadoutBar>("StatusBar");
+  EXPECT_EQ(bar->SizePartText(), "4 x 3");
+  EXPECT_EQ(bar->ZoomPartText(), "100 %");
+  Action("Zoom400")->trigger();
+  EXPECT_EQ(bar->ZoomPartText(), "400 %");
+
+  // At 400 % the point (13, 9) lies in pixel (3, 2); (2, 1) in the transparent pixel (0, 0).
+  MovePointer(Image(), QPointF(13, 9));
+  const std::uint8_t index = parts.Images[0].Pixels[2 * 4 + 3];
+  const QRgb colour = TripleColour(*parts.Trailer, index);
+  EXPECT_EQ(bar->PixelText(), QStringLiteral("x 3, y 2; index %1: %2, %3, %4")
+                                  .arg(index)
+                                  .arg(qRed(colour))
+                                  .arg(qGreen(colour))
+                                  .arg(qBlue(colour)));
+  MovePointer(Image(), QPointF(2, 1));
+  EXPECT_TRUE(bar->PixelText().startsWith("x 0, y 0; index 9: ")) << bar->PixelText().toStdString();
+  EXPECT_TRUE(bar->PixelText().endsWith("; transparent"));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(Image(), &leave);
+  EXPECT_EQ(bar->PixelText(), "");
+  EXPECT_EQ(bar->SizePartText(), "4 x 3");
+
+  // The bar is under the image area only: the panel keeps the window's whole height.
+  EXPECT_EQ(bar->parentWidget(), Child<QWidget>("Panel1")->parentWidget());
+  EXPECT_EQ(bar->geometry().left(), Child<QWidget>("ScrollBox1")->geometry().left());
+  Action("Close1")->trigger();
+  EXPECT_EQ(bar->SizePartText(), "");
+}
+
+TEST_F(MainWindowTest, TransparencyShowsAScreenFixedCheckerboardWhilePagingAndAcrossBMs) {
+  const BMFileParts parts = InspectedBM();
+  Open(WriteBM("I.BM", parts));
+  Action("Zoom1600")->trigger();
+  Action("ShowTransparency1")->trigger();
+  // Pixel (0, 0) covers 16 x 16 logical pixels: four squares of the checkerboard.
+  const auto expectChecker = [&](QPoint pixel) {
+    const QImage shot = Image()->grab().toImage();
+    const QPoint at = pixel * 16;
+    EXPECT_EQ(shot.pixel(at + QPoint(2, 2)), CheckerColour(at.x() + 2, at.y() + 2));
+    EXPECT_EQ(shot.pixel(at + QPoint(10, 2)), CheckerColour(at.x() + 10, at.y() + 2));
+    EXPECT_NE(CheckerColour(at.x() + 2, at.y() + 2), CheckerColour(at.x() + 10, at.y() + 2));
+  };
+  expectChecker({0, 0});
+  const QImage shot = Image()->grab().toImage();
+  EXPECT_EQ(shot.pixel(16 + 4, 4), TripleColour(*parts.Trailer, parts.Images[0].Pixels[1]));
+
+  QTest::keyClick(Selector(), Qt::Key_Up);  // image 1: pixel (1, 1) is transparent too
+  expectChecker({1, 1});
+  Action("Close1")->trigger();
+  Open(WriteBM("J.BM", parts));
+  EXPECT_TRUE(Action("ShowTransparency1")->isChecked());
+  Action("Zoom1600")->trigger();
+  expectChecker({0, 0});
+
+  // Copy Image: the checkerboard while it shows, the indices and the palette otherwise.
+  const QImage marked = window->ImageToCopy();
+  EXPECT_EQ(marked.size(), QSize(4, 3));
+  EXPECT_EQ(marked.pixel(0, 0), CheckerColour(0, 0));
+  EXPECT_EQ(marked.pixel(1, 0), TripleColour(*parts.Trailer, parts.Images[0].Pixels[1]));
+  Action("ShowTransparency1")->trigger();
+  Action("CopyImage1")->trigger();
+  const QImage copied = QGuiApplication::clipboard()->image();
+  ASSERT_EQ(copied.format(), QImage::Format_Indexed8);
+  EXPECT_EQ(copied.pixelIndex(0, 0), 9);
+  EXPECT_EQ(copied.pixelIndex(3, 2), parts.Images[0].Pixels[11]);
+  EXPECT_EQ(copied.color(9), TripleColour(*parts.Trailer, 9));
+}
+
+TEST_F(MainWindowTest, PaletteWindowCountsAndHighlightsAndFollowsTheDocument) {
+  const BMFileParts parts = InspectedBM();
+  Action("Palette1")->trigger();
+  auto* palette = window->findChild<TPaletteWindow*>("PaletteWindow");
+  ASSERT_NE(palette, nullptr);
+  EXPECT_TRUE(palette->isVisible());
+  EXPECT_EQ(palette->InfoText(), "There is no palette.");
+
+  Open(WriteBM("I.BM", parts));
+  ASSERT_TRUE(palette->HasPalette());
+  EXPECT_TRUE(palette->CellText(9).endsWith("; 1 pixel; transparent"))
+      << palette->CellText(9).toStdString();
+  const std::uint8_t index = parts.Images[0].Pixels[1];
+  const auto uses = std::count(parts.Images[0].Pixels.begin(), parts.Images[0].Pixels.end(), index);
+
+  // A click on the cell highlights its pixels: they keep their colour, the others are dimmed.
+  QWidget* grid = palette->Grid();
+  const int cell = grid->width() / 16;
+  QTest::mouseClick(grid, Qt::LeftButton, {},
+                    QPoint((index % 16) * cell + cell / 2, (index / 16) * cell + cell / 2));
+  EXPECT_EQ(palette->Highlight(), index);
+  EXPECT_EQ(palette->InfoText(), palette->CellText(index));
+  EXPECT_TRUE(palette->CellText(index).contains(QStringLiteral("; %1 pixel").arg(uses)));
+  const QImage shown = Image()->ShownPicture();
+  for (int i = 0; i < 12; ++i) {
+    const QPoint at(i % 4, i / 4);
+    const bool same = shown.pixel(at) == Image()->Picture().pixel(at);
+    EXPECT_EQ(same, parts.Images[0].Pixels[static_cast<std::size_t>(i)] == index) << i;
+  }
+  // Paging keeps the highlight over the next image; empty space ends it.
+  QTest::keyClick(Selector(), Qt::Key_Up);
+  EXPECT_EQ(palette->Highlight(), index);
+  EXPECT_TRUE(palette->CellText(9).contains("; 2 pixels")) << palette->CellText(9).toStdString();
+  QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(1, 1));
+  EXPECT_EQ(palette->Highlight(), -1);
+  EXPECT_EQ(Image()->ShownPicture(), Image()->Picture());
+
+  Action("Close1")->trigger();
+  EXPECT_FALSE(palette->HasPalette());
+  Open(WriteBM("S.BM", Bm16({{3, 2}})));
+  EXPECT_EQ(palette->InfoText(), "There is no palette.");
 }
 
 // ---- Help, New BM, About ---------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -182,11 +183,13 @@ TEST(QtDialogsTest, MessageBoxesHaveTheirTitlesIconsAndOneOKButton) {
 }
 
 TEST(QtDialogsTest, ProgramErrorBoxEndsTheTextWithAFullStopAndShowsALongPathWhole) {
-  const QString path = "/nowhere" + QString("/a-rather-long-folder-name").repeated(12) + "/W.BMP";
+  const QString path = "/nowhere" + QString("/a-rather-long-folder-name").repeated(12) + "/" +
+                       QString("LONG_TEXTURE_NAME").repeated(8) + ".BMP";
   TQtDialogs dialogs;
   QString title, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   int width = 0, screenWidth = 0;
+  bool textFits = false;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
@@ -194,15 +197,19 @@ TEST(QtDialogsTest, ProgramErrorBoxEndsTheTextWithAFullStopAndShowsALongPathWhol
     text = box->text();
     icon = box->icon();
     width = box->width();
+    // The text's longest unbreakable piece fits in the box's label.
+    const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+    textFits = label && label->minimumSizeHint().width() <= label->width();
     screenWidth = box->screen()->availableGeometry().width();
     QTest::keyClick(box, Qt::Key_Escape);
   });
   dialogs.ProgramError("Cannot create file " + path);
   EXPECT_EQ(title, "Zarn");
-  // The path may break after its separators, which are marked with zero-width spaces.
+  // The path may break after its separators and inside its long name, at zero-width spaces.
   EXPECT_EQ(text.remove(QChar(0x200B)), "Cannot create file " + path + ".");
   EXPECT_EQ(icon, QMessageBox::Critical);
   EXPECT_LE(width, screenWidth);
+  EXPECT_TRUE(textFits);
 }
 
 }  // namespace
