@@ -470,10 +470,11 @@ void TNewBMWindow::InspectPreview() {
     return;
   }
   const TCreateOptions options = Options();
-  const TPicture picture = previewBitmap_.Picture(previewScratch_);
+  previewPicture_ = previewBitmap_.Picture(previewScratch_);
   PreviewBar->SetInspected(InspectPicture(
-      picture, picture.BitCount == 8 ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
-                                     : TransparentRgb565(options)));
+      previewPicture_, previewPicture_.BitCount == 8
+                           ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
+                           : TransparentRgb565(options)));
 }
 
 void TNewBMWindow::BBHelpClick() {
