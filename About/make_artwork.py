@@ -2,9 +2,11 @@
 """Draws the About window's artwork and the program icon and writes them as PNG files.
 
 Run from anywhere: writes strip.png (50 x 260, 256 colours) and picture.png (32 x 32) next to
-this script, and the program icon zarn.png (64 x 64) with its larger sizes for desktops,
-zarn-128.png and zarn-256.png, into Mainwin/shell. Plain Python, no imaging library:
-shapes are sampled 4 x 4 per pixel and the PNG files are written with zlib.
+this script, the program icon zarn.png (64 x 64) of the windows into Mainwin/shell, and the
+desktop's icons into packaging/icons: the program icon at the other icon-theme sizes from 16
+to 512 pixels (zarn-N.png), the CMP file type's icon at all of them (cmp-N.png), and both as
+SVG for any size (zarn.svg, cmp.svg), from the same shapes. Plain Python, no imaging library: shapes are
+sampled 4 x 4 per pixel and the PNG files are written with zlib.
 """
 import math
 import os
@@ -114,6 +116,66 @@ def program_icon(size):
     return render(size, size, shade)
 
 
+def program_icon_svg():
+    """The program icon as SVG on its 64-unit grid: tiles, shadow and letter as above."""
+    z = "14,13 50,13 50,21 25,43 50,43 50,51 14,51 14,43 39,21 14,21"
+    shadow = " ".join("%d,%d" % (int(x) + 2, int(y) + 2) for x, y in
+                      (p.split(",") for p in z.split()))
+    tiles = []
+    for j in range(4):
+        for i in range(4):
+            # each tile darkened as the bitmaps darken it at its centre
+            k = 0.95 - 0.45 * max(abs(i - 1.5), abs(j - 1.5)) * 14 / 31
+            r, g, b = (int(c * k) for c in tile_colour(i, j))
+            tiles.append('<rect x="%d" y="%d" width="14" height="14" fill="#%02x%02x%02x"/>'
+                         % (4 + 14 * i, 4 + 14 * j, r, g, b))
+    # The frame is drawn over the tiles as a ring (even-odd), which rounds the mosaic's corners.
+    frame = ("M11,1H53A10,10 0 0 1 63,11V53A10,10 0 0 1 53,63H11A10,10 0 0 1 1,53V11A10,10 0 0 1 11,1Z"
+             "M12,4A8,8 0 0 0 4,12V52A8,8 0 0 0 12,60H52A8,8 0 0 0 60,52V12A8,8 0 0 0 52,4Z")
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">\n'
+            + "".join(tiles) + '\n'
+            '<path d="%s" fill="#141c3c" fill-rule="evenodd"/>\n'
+            '<polygon points="%s" fill="#080c1e"/>\n'
+            '<polygon points="%s" fill="#fafaff"/>\n</svg>\n' % (frame, shadow, z))
+
+
+def cmp_colour(i, j):
+    """Swatch (i, j) of the CMP icon's 4 x 4 grid: a ramp of hues, lighter row by row."""
+    hue = i / 4.0 + j / 16.0
+    light = 0.35 + 0.15 * j
+    r, g, b = (max(0.0, min(1.0, abs((hue * 6 + k) % 6 - 3) - 1)) for k in (0, 4, 2))
+    return tuple(int(255 * min(1.0, light + (c - 0.5) * 0.8 * (1 - abs(light - 0.5)))) for c in (r, g, b))
+
+
+def cmp_icon(size):
+    """A sheet holding a 4 x 4 grid of palette swatches: the CMP colour map file type."""
+    s = size / 64.0
+
+    def shade(x, y):
+        if not inside_round_rect(x, y, 8 * s, 4 * s, 56 * s, 60 * s, 4 * s):
+            return None
+        i, j = int((x - 12 * s) / (10.5 * s)), int((y - 12 * s) / (10.5 * s))
+        inside = 12 * s <= x < 54 * s and 12 * s <= y < 54 * s
+        gap = (x - 12 * s) % (10.5 * s) > 9 * s or (y - 12 * s) % (10.5 * s) > 9 * s
+        if inside and not gap and i < 4 and j < 4:
+            return cmp_colour(i, j) + (255,)
+        return (236, 238, 244, 255)
+
+    return render(size, size, shade)
+
+
+def cmp_icon_svg():
+    swatches = []
+    for j in range(4):
+        for i in range(4):
+            r, g, b = cmp_colour(i, j)
+            swatches.append('<rect x="%g" y="%g" width="9" height="9" fill="#%02x%02x%02x"/>'
+                            % (12 + 10.5 * i, 12 + 10.5 * j, r, g, b))
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">\n'
+            '<rect x="8" y="4" width="48" height="56" rx="4" fill="#eceef4"/>\n'
+            + "".join(swatches) + '\n</svg>\n')
+
+
 def picture_icon():
     """Three image frames fanned out, the front one holding a small landscape."""
     frames = [(3, 3, 22, 20, (40, 70, 140)), (7, 7, 26, 24, (60, 110, 190)), (11, 11, 30, 28, None)]
@@ -160,8 +222,14 @@ def strip():
 def main():
     shell = os.path.join(os.path.dirname(HERE), "Mainwin", "shell")
     write_png_rgba(os.path.join(shell, "zarn.png"), 64, 64, program_icon(64))
-    for size in (128, 256):
-        write_png_rgba(os.path.join(shell, "zarn-%d.png" % size), size, size, program_icon(size))
+    icons = os.path.join(os.path.dirname(HERE), "packaging", "icons")
+    for size in (16, 22, 24, 32, 48, 64, 128, 256, 512):
+        if size != 64:  # the windows' icon serves at 64
+            write_png_rgba(os.path.join(icons, "zarn-%d.png" % size), size, size, program_icon(size))
+        write_png_rgba(os.path.join(icons, "cmp-%d.png" % size), size, size, cmp_icon(size))
+    for name, svg in (("zarn.svg", program_icon_svg()), ("cmp.svg", cmp_icon_svg())):
+        with open(os.path.join(icons, name), "w") as f:
+            f.write(svg)
     write_png_rgba(os.path.join(HERE, "picture.png"), 32, 32, picture_icon())
     w, h, palette, indices = strip()
     write_png_indexed(os.path.join(HERE, "strip.png"), w, h, palette, indices)

@@ -21,7 +21,7 @@ constexpr std::string_view kMainHelp =
 Reads, converts and builds Jedi Knight BM images without a display.
 
 Commands:
-  info FILE.bm...                 the properties of each BM and the size of each image
+  info [--json] FILE.bm...        the properties of each BM and the size of each image
   export FILE.bm... [-o OUT]      every image of each BM as a BMP or PNG file
   create -o OUT.bm FILE...        a new BM from BMP or PNG files
   thumbnail [--size N] IN.bm OUT.png

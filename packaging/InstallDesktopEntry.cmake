@@ -2,7 +2,8 @@
 # from the one configured): writes the desktop entry and the thumbnailer entry with the paths
 # under that prefix and installs them. Expects ZARN_DESKTOP_TEMPLATE and
 # ZARN_THUMBNAILER_TEMPLATE (each empty when that program is not built), ZARN_STAGING,
-# ZARN_BINDIR, ZARN_HELPDIR, ZARN_APPSDIR, ZARN_THUMBNAILERSDIR and ZARN_ICON_FILE (empty
+# ZARN_BINDIR, ZARN_HELPDIR, ZARN_APPSDIR, ZARN_APP_ID (the desktop entry's name),
+# ZARN_THUMBNAILERSDIR and ZARN_ICON_FILE (empty
 # when there is no icon); relative folders are taken under CMAKE_INSTALL_PREFIX.
 
 function(zarn_installed_path dir out)
@@ -50,7 +51,7 @@ if(ZARN_DESKTOP_TEMPLATE)
       set(ZARN_DESKTOP_ICON "Icon=${icon}")
     endif()
   endif()
-  zarn_write_entry("${ZARN_DESKTOP_TEMPLATE}" zarn.desktop "${ZARN_APPSDIR}")
+  zarn_write_entry("${ZARN_DESKTOP_TEMPLATE}" ${ZARN_APP_ID}.desktop "${ZARN_APPSDIR}")
 endif()
 
 if(ZARN_THUMBNAILER_TEMPLATE)

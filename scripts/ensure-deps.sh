@@ -8,7 +8,7 @@ ZARN_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   fonts-dejavu-core
-  help2man desktop-file-utils shared-mime-info dpkg-dev
+  desktop-file-utils shared-mime-info libglib2.0-bin appstream man-db dpkg-dev
 )
 
 zarn_missing_packages() {

@@ -66,6 +66,34 @@ TEST_F(CliInfoFiles, SeveralFilesEachGetABlockHeadedByTheName) {
             "Y-Offset : 0\nImage 0 : 6 x 2\nImage 1 : 2 x 5\n");
 }
 
+// One array for scripts, valid JSON whatever the files are called: a quote, a backslash, a
+// control character and a byte that is not UTF-8 in a name are escaped or replaced.
+TEST_F(CliInfoFiles, JsonHasAnObjectPerFileRefusedOnesWithTheReason) {
+  PutBM("a.bm", SampleBMs::Paletted8());
+  PutBM("q\"\\\x01\xff\xc3\xa9.bm", SampleBMs::Colour16());
+  PutBM("deep.bm", SampleBMs::Deep());
+  Put("notes.bm", Bytes{'B', 'M', ' ', 'n', 'o', 't', 'e', 's'});
+  const CliResult result =
+      Run({"info", "--json", "a.bm", "q\"\\\x01\xff\xc3\xa9.bm", "deep.bm", "notes.bm"});
+  EXPECT_EQ(result.Status, 1) << Describe(result);
+  EXPECT_EQ(result.Out,
+            "[\n"
+            R"({"file":"a.bm","bits":8,"imageCount":3,"paletteIncluded":true,"xOffset":5,)"
+            R"("yOffset":-3,"transparentIndex":0,"images":[{"width":4,"height":2},)"
+            R"({"width":3,"height":3},{"width":5,"height":1}]},)"
+            "\n"
+            "{\"file\":\"q\\\"\\\\\\u0001\xef\xbf\xbd\xc3\xa9.bm\",\"bits\":16,\"imageCount\":1,"
+            R"("paletteIncluded":false,"xOffset":0,"yOffset":0,"transparentColour":)"
+            R"({"rgb565":0,"red":0,"green":0,"blue":0},"images":[{"width":7,"height":3}]},)"
+            "\n"
+            R"({"file":"deep.bm","bits":24,"imageCount":2,"paletteIncluded":false,)"
+            R"("xOffset":0,"yOffset":0},)"
+            "\n"
+            R"({"file":"notes.bm","refusal":"Invalid BM file!"})"
+            "\n]\n");
+  EXPECT_EQ(result.Err, "notes.bm: Invalid BM file!\n");
+}
+
 // ---- export to BMP ----------------------------------------------------------------------------
 
 class CliExport : public CliTest {};
