@@ -23,6 +23,7 @@
 #include <algorithm>
 
 #include "Bmp2Bm/CreateGlyph.h"
+#include "Bmp2Bm/MapControls.h"
 #include "Mainwin/shell/BitmapImage.h"
 #include "Mainwin/shell/Controls.h"
 #include "Mainwin/shell/DesignScale.h"
@@ -38,7 +39,8 @@ namespace zarn {
 namespace {
 
 constexpr int kDesignOuterWidth = 560;
-constexpr int kDesignOuterHeight = 440;
+// The window's design height, with the colour conversion controls below the others.
+constexpr int kDesignOuterHeight = 550;
 constexpr int kDesignPanelWidth = 224;
 constexpr int kDesignEntryHeight = 13;
 constexpr const char* kRB8bitCaption = "8-bit BM   (BMPs must be 256 color)";
@@ -94,6 +96,13 @@ std::string ToUtf8(const QString& path) {
 
 TSourceItem::TSourceItem(const QString& path, TSourceImage source)
     : QListWidgetItem(path), source_(std::move(source)) {}
+
+TSourceItem::TSourceItem(const QString& path, TColourPicture colours)
+    : QListWidgetItem(path), colours_(std::move(colours)) {}
+
+void TSourceItem::Convert(const TCreateOptions& options) {
+  if (colours_) source_.Bitmap = ConvertColours(*colours_, options);
+}
 
 TFileRequest TNewBMWindow::BMPOpenRequest() {
   return MakeFileRequest(
@@ -203,6 +212,7 @@ void TNewBMWindow::BuildControls() {
   Place(BitBtn2, 112, 344, 96, 25);
   BBHelp = MakeHelpButton(Panel1);
   Place(BBHelp, 64, 376, 96, 25);
+  map_ = std::make_unique<TMapControls>(Panel1, dialogs_);
 
   BMPmenu = new QMenu(this);
   BMPmenu->setObjectName(QStringLiteral("BMPmenu"));
@@ -217,8 +227,10 @@ void TNewBMWindow::BuildControls() {
   addAction(Paste1);
 
   // Tab order of the panel's controls.
-  QWidget* const chain[] = {BBOk,   BitBtn2,  RB8bit, RB16bit, FileList, BBHelp,     SEXoff,
-                            SEYoff, CBIncPal, SERed,  SEGreen, SEBlue,   SETranspClr};
+  QWidget* const chain[] = {BBOk, BitBtn2, RB8bit, RB16bit, FileList, BBHelp, SEXoff, SEYoff,
+                            CBIncPal, SERed, SEGreen, SEBlue, SETranspClr, map_->CBMap,
+                            map_->BBMapPal, map_->CBDither, map_->CBKey, map_->SEKeyRed,
+                            map_->SEKeyGreen, map_->SEKeyBlue};
   for (std::size_t i = 1; i < std::size(chain); ++i)
     setTabOrder(chain[i - 1], chain[i]);
 }
@@ -253,6 +265,9 @@ void TNewBMWindow::ConnectCommands() {
           Guarded(dialogs_, [this] { FileListClick(); }));
   connect(BBOk, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBOkClick(); }));
   connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  // Every option a conversion depends on makes the converted sources and the preview anew.
+  map_->Connect(this, [this] { return Mode(); }, [this] { ConvertSources(); },
+                {SETranspClr, SERed, SEGreen, SEBlue});
   connect(BBHelp, &QPushButton::clicked, this, Guarded(dialogs_, [this] { BBHelpClick(); }));
 }
 
@@ -328,7 +343,15 @@ void TNewBMWindow::RB16bitClick() {
   ShowColourControls(EBMMode::Bit16);
 }
 
+void TNewBMWindow::ConvertSources() {
+  const TCreateOptions options = Options();
+  for (int i = 0; i < FileList->count(); ++i)
+    static_cast<TSourceItem*>(FileList->item(i))->Convert(options);
+  if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted()) FileListClick();
+}
+
 void TNewBMWindow::ShowColourControls(EBMMode mode) {
+  map_->ShowForMode(mode);
   // The 8-bit index and palette choice share their place with the 16-bit colour.
   const bool sixteen = mode == EBMMode::Bit16;
   SETranspClr->setVisible(!sixteen);
@@ -349,6 +372,9 @@ void TNewBMWindow::UpdateListState() {
   Clear1->setEnabled(filled);
   BBOk->setEnabled(filled);
   Add1->setEnabled(true);
+  // Whether sources are mapped, or in 16-bit mode dithered, is fixed while there are any.
+  map_->EnableMapChoice(!filled);
+  map_->CBDither->setEnabled(!filled || Mode() == EBMMode::Bit8);
   const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
   Paste1->setEnabled(clipboard && clipboard->hasImage());
 }
@@ -361,24 +387,41 @@ std::unique_ptr<TSourceItem> TNewBMWindow::OfferSource() {
   const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(BMPOpenRequest());
   if (!choice) return nullptr;
   const std::string path = ToUtf8(choice->Path);
-  const EBMMode mode = Mode();
-  if (const auto warning = CheckSourceFile(path, mode)) {
+  const TCreateOptions options = Options();
+  const std::optional<std::string> warning =
+      options.MapPalette ? CheckColourSourceFile(path) : CheckSourceFile(path, options.Mode);
+  if (warning) {
     dialogs_.Warning(QString::fromStdString(*warning));
     return nullptr;
   }
   // A bitmap that cannot be loaded at all throws: the guard reports it and the list stays.
+  std::unique_ptr<TSourceItem> entry;
+  TColourPicture colours;
   TSourceImage source;
-  if (const auto refusal = LoadSourceFile(path, mode, source)) {
+  const std::optional<std::string> refusal = options.ConvertsColours()
+                                                 ? LoadColourSource(path, options, colours)
+                                                 : LoadSourceFile(path, options.Mode, source);
+  if (refusal) {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return nullptr;
   }
-  return MakeEntry(choice->Path, std::move(source));
+  return options.ConvertsColours() ? MakeEntry(choice->Path, std::move(colours))
+                                   : MakeEntry(choice->Path, std::move(source));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::MakeEntry(const QString& name, TColourPicture colours) {
+  auto entry = std::make_unique<TSourceItem>(name, std::move(colours));
+  entry->Convert(Options());
+  return FinishEntry(std::move(entry));
 }
 
 std::unique_ptr<TSourceItem> TNewBMWindow::MakeEntry(const QString& name, TSourceImage source) {
   PaintTransparent(source, Options());
-  auto entry = std::make_unique<TSourceItem>(name, std::move(source));
-  entry->setToolTip(name);
+  return FinishEntry(std::make_unique<TSourceItem>(name, std::move(source)));
+}
+
+std::unique_ptr<TSourceItem> TNewBMWindow::FinishEntry(std::unique_ptr<TSourceItem> entry) {
+  entry->setToolTip(entry->text());
   // Entries are 13 design pixels high, or as high as the font needs.
   entry->setSizeHint(QSize(-1, std::max(DesignSize(this, 0, kDesignEntryHeight).height(),
                                         FileList->fontMetrics().height())));
@@ -406,13 +449,18 @@ void TNewBMWindow::Paste1Click() {
   buffer.open(QIODevice::WriteOnly);
   if (!picture.save(&buffer, "PNG")) throw std::bad_alloc();
   TSourceImage source;
+  TColourPicture colours;
+  const TCreateOptions options = Options();
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
-  if (const auto refusal =
-          LoadClipboardSource({bytes, static_cast<std::size_t>(png.size())}, Mode(), source)) {
+  const std::span<const std::uint8_t> file(bytes, static_cast<std::size_t>(png.size()));
+  if (const auto refusal = options.ConvertsColours() ? LoadColourSource(file, options, colours)
+                                                     : LoadClipboardSource(file, Mode(), source)) {
     dialogs_.Warning(QString::fromStdString(*refusal));
     return;
   }
-  AppendEntry(MakeEntry(QStringLiteral("Clipboard %1").arg(++pasted_), std::move(source)));
+  const QString name = QStringLiteral("Clipboard %1").arg(++pasted_);
+  AppendEntry(options.ConvertsColours() ? MakeEntry(name, std::move(colours))
+                                        : MakeEntry(name, std::move(source)));
 }
 
 void TNewBMWindow::Insert1Click() {
@@ -475,6 +523,9 @@ void TNewBMWindow::InspectPreview() {
       previewPicture_, previewPicture_.BitCount == 8
                            ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
                            : TransparentRgb565(options)));
+  // A mapped picture shows its transparent pixels as such.
+  if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted() && options.MapPalette)
+    BMPDisp->SetMarks(PreviewBar->Inspected(), TMarks{true, -1});
 }
 
 void TNewBMWindow::BBHelpClick() {
@@ -492,8 +543,14 @@ void TNewBMWindow::BBOkClick() {
   if (!choice) return;
   const std::string path = ToUtf8(choice->Path);
   const TCreateOptions options = Options();
-  for (int i = 0; i < FileList->count(); ++i)
-    PaintTransparent(static_cast<TSourceItem*>(FileList->item(i))->Source(), options);
+  for (int i = 0; i < FileList->count(); ++i) {
+    auto* entry = static_cast<TSourceItem*>(FileList->item(i));
+    if (entry->Converted()) {
+      entry->Convert(options);
+    } else {
+      PaintTransparent(entry->Source(), options);
+    }
+  }
   // A failed write throws: the guard reports it; the window stays open and the viewer closed.
   CreateBM(path, sources, options);
   accept();
@@ -526,6 +583,7 @@ TCreateOptions TNewBMWindow::Options() const {
   o.Red = SERed->Value();
   o.Green = SEGreen->Value();
   o.Blue = SEBlue->Value();
+  map_->ApplyTo(o);
   return o;
 }
 

@@ -7,6 +7,7 @@
 #include <QListWidgetItem>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Bmp2Bm/core/BMCreator.h"
@@ -29,6 +30,7 @@ namespace zarn {
 
 class TImageBox;
 class TImageView;
+class TMapControls;
 class TReadoutBar;
 class TSpinEdit;
 
@@ -37,12 +39,19 @@ class TSpinEdit;
 class TSourceItem : public QListWidgetItem {
  public:
   TSourceItem(const QString& path, TSourceImage source);
+  // A source taken by its colours: its bitmap is made by Convert.
+  TSourceItem(const QString& path, TColourPicture colours);
   const TBitmap& Bitmap() const { return source_.Bitmap; }
   // A PNG's clear pixels take the transparent colour chosen when the BM is created.
   TSourceImage& Source() { return source_; }
+  // True for a source taken by its colours.
+  bool Converted() const { return colours_.has_value(); }
+  // Makes the bitmap of a source taken by its colours anew with these options.
+  void Convert(const TCreateOptions& options);
 
  private:
   TSourceImage source_;
+  std::optional<TColourPicture> colours_;
 };
 
 class TNewBMWindow : public QDialog {
@@ -96,9 +105,15 @@ class TNewBMWindow : public QDialog {
   std::unique_ptr<TSourceItem> OfferSource();
   // An entry named `name` for a source that passed its check.
   std::unique_ptr<TSourceItem> MakeEntry(const QString& name, TSourceImage source);
+  // The same for a source taken by its colours, converted with the options shown.
+  std::unique_ptr<TSourceItem> MakeEntry(const QString& name, TColourPicture colours);
+  // Gives a new entry its tooltip and height.
+  std::unique_ptr<TSourceItem> FinishEntry(std::unique_ptr<TSourceItem> entry);
   void AppendEntry(std::unique_ptr<TSourceItem> entry);
   // Hands the previewed picture to the read-out, with the transparent index or colour now set.
   void InspectPreview();
+  // Makes every source taken by its colours again with the options shown, and the preview.
+  void ConvertSources();
 
   TBMViewer& viewer_;
   TDialogs& dialogs_;
@@ -128,6 +143,7 @@ class TNewBMWindow : public QDialog {
   QPushButton* BBHelp = nullptr;
   TImageBox* ScrollBox1 = nullptr;
   TImageView* BMPDisp = nullptr;
+  std::unique_ptr<TMapControls> map_;
   QMenu* BMPmenu = nullptr;
   QAction* Add1 = nullptr;
   QAction* Insert1 = nullptr;

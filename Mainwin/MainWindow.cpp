@@ -36,6 +36,8 @@
 #include "Mainwin/shell/Readout.h"
 #include "Mainwin/shell/SpinEdit.h"
 #include "codec/Messages.h"
+#include "codec/files/CodecFiles.h"
+#include "codec/files/FilePaths.h"
 
 namespace zarn {
 
@@ -77,6 +79,22 @@ QFont PanelFont(const QWidget* window) {
                                   });
 }
 
+// How "Export Palette..." names each kind of palette file in its dialog.
+QString PaletteFileTitle(EPaletteFile kind) {
+  switch (kind) {
+    case EPaletteFile::Gimp:
+      return QStringLiteral("GIMP palette");
+    case EPaletteFile::Act:
+      return QStringLiteral("Adobe colour table");
+    case EPaletteFile::Jasc:
+      return QStringLiteral("JASC palette");
+    case EPaletteFile::Png:
+      return QStringLiteral("PNG swatch");
+    default:
+      return QString::fromLatin1(PaletteExtension(kind));
+  }
+}
+
 }  // namespace
 
 TFileRequest TMainWindow::BMOpenRequest() {
@@ -103,6 +121,20 @@ TFileRequest TMainWindow::BMPSaveRequest(const QString& presetName, int imageCou
   // Several images are written under numbered names, never under the chosen one: the export
   // asks about those itself.
   r.ConfirmOverwrite = imageCount <= 1;
+  return r;
+}
+
+TFileRequest TMainWindow::PalSaveRequest() {
+  QStringList filters, suffixes;
+  for (const EPaletteFile kind : kWrittenPaletteKinds) {
+    const QString ext = QString::fromLatin1(PaletteExtension(kind));
+    suffixes << ext;
+    filters << QStringLiteral("%1 (*.%2)").arg(PaletteFileTitle(kind), ext);
+  }
+  TFileRequest r = MakeFileRequest(QStringLiteral("PAL_Save"), EFileDialogMode::Save,
+                                   QStringLiteral("Export Palette"), filters, suffixes.front());
+  r.FilterSuffixes = suffixes;
+  r.ConfirmOverwrite = true;
   return r;
 }
 
@@ -140,6 +172,7 @@ void TMainWindow::BuildMenu() {
   OpenBM1 = AddNamedAction(file, "OpenBM1", QStringLiteral("&Open BM"));
   NewBM1 = AddNamedAction(file, "NewBM1", QStringLiteral("&New BM"));
   Close1 = AddNamedAction(file, "Close1", QStringLiteral("&Close BM"));
+  ExportPal1 = AddNamedAction(file, "ExportPal1", QStringLiteral("&Export Palette..."));
   AddSeparator(file, "N1");
   Exit = AddNamedAction(file, "Exit", QStringLiteral("E&xit"));
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
@@ -259,6 +292,8 @@ void TMainWindow::ConnectCommands() {
   connect(OpenBM1, &QAction::triggered, this, Guarded(dialogs_, [this] { OpenBM1Click(); }));
   connect(NewBM1, &QAction::triggered, this, Guarded(dialogs_, [this] { NewBM1Click(); }));
   connect(Close1, &QAction::triggered, this, Guarded(dialogs_, [this] { Close1Click(); }));
+  connect(ExportPal1, &QAction::triggered, this,
+          Guarded(dialogs_, [this] { ExportPal1Click(); }));
   connect(Exit, &QAction::triggered, this, Guarded(dialogs_, [this] { ExitClick(); }));
   connect(Overview1, &QAction::triggered, this, Guarded(dialogs_, [this] { Overview1Click(); }));
   connect(Contents1, &QAction::triggered, this, Guarded(dialogs_, [this] { Contents1Click(); }));
@@ -279,6 +314,7 @@ void TMainWindow::ApplyState(const TViewerState& state) {
   NewBM1->setEnabled(state.NewBM);
   Close1->setEnabled(state.Close);
   BBLoadPal->setEnabled(state.LoadPalette);
+  ExportPal1->setEnabled(state.ExportPalette);
   BBbm2bmp->setEnabled(state.Export);
   SEImageNum->setEnabled(state.ImageSelector);
   SEImageNum->setRange(state.SelectorMin, state.SelectorMax);
@@ -317,6 +353,7 @@ TViewerState TMainWindow::ShownState() const {
   s.NewBM = NewBM1->isEnabled();
   s.Close = Close1->isEnabled();
   s.LoadPalette = BBLoadPal->isEnabled();
+  s.ExportPalette = ExportPal1->isEnabled();
   s.Export = BBbm2bmp->isEnabled();
   s.ImageSelector = SEImageNum->isEnabled();
   s.SelectorMin = SEImageNum->minimum();
@@ -379,6 +416,14 @@ void TMainWindow::BBLoadPalClick() {
   if (const auto kind = LoadPaletteKind(choice->FilterIndex)) {
     LoadPalette(choice->Path.toStdString(), *kind);
   }
+}
+
+void TMainWindow::ExportPal1Click() {
+  const std::optional<TFileChoice> choice = dialogs_.RunFileDialog(PalSaveRequest());
+  if (!choice) return;
+  // A file that cannot be written throws: the guard reports it.
+  WritePaletteFile(PathFromUtf8(PaletteExportPath(choice->Path.toStdString(), choice->FilterIndex)),
+                   document_.Palette);
 }
 
 void TMainWindow::LoadPalette(const std::string& path, EPaletteFile kind) {

@@ -61,6 +61,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   // The three file dialogs of the window.
   static TFileRequest BMOpenRequest();
   static TFileRequest PalOpenRequest();
+  static TFileRequest PalSaveRequest();
   static TFileRequest BMPSaveRequest(const QString& presetName, int imageCount);
 
   // Opens a BM named on the program's command line exactly as "Open BM" opens a chosen file;
@@ -77,6 +78,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   // The commands, each run guarded by its control.
   void OpenBM1Click();
   void NewBM1Click();
+  void ExportPal1Click();
   void Close1Click();
   void ExitClick();
   void BBLoadPalClick();
@@ -126,6 +128,7 @@ class TMainWindow : public QMainWindow, public TBMViewer {
   QAction* OpenBM1 = nullptr;
   QAction* NewBM1 = nullptr;
   QAction* Close1 = nullptr;
+  QAction* ExportPal1 = nullptr;
   QAction* Exit = nullptr;
   QAction* Overview1 = nullptr;
   QAction* Contents1 = nullptr;

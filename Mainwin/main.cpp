@@ -74,7 +74,7 @@ struct TCommandLine {
 };
 
 void SetProgramNames() {
-  QCoreApplication::setApplicationName(QStringLiteral("Zarn"));
+  QCoreApplication::setApplicationName(QString::fromLatin1(zarn::kProgramTitle));
   QCoreApplication::setApplicationVersion(QStringLiteral(ZARN_VERSION));
 }
 

@@ -1,8 +1,9 @@
 // Speed of mapping one 640 x 480 truecolour picture to a 256-colour palette: the nearest
 // colour of every pixel, the same with Floyd-Steinberg dithering, the brute-force search that
 // both must equal, and the 16-bit dither to RGB565. Each run builds its search afresh, as
-// every new BM does. The picture is painted-like: smooth gradients of hue and lightness with
-// a little grain, so nearly every pixel differs from its neighbours.
+// every new BM does. Two pictures: smooth gradients of hue and lightness as painted art has
+// them ("Smooth"), and the same with a little grain, so that nearly every pixel differs from
+// its neighbours (the rest).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -15,13 +16,13 @@ namespace {
 constexpr std::int32_t kWidth = 640;
 constexpr std::int32_t kHeight = 480;
 
-zarn::TColourPicture PaintedPicture() {
+zarn::TColourPicture PaintedPicture(bool grainy) {
   zarn::TColourPicture p{kWidth, kHeight, {}};
   std::uint32_t seed = 1;
   for (std::int32_t y = 0; y < kHeight; ++y) {
     for (std::int32_t x = 0; x < kWidth; ++x) {
       seed = seed * 1664525u + 1013904223u;
-      const int grain = static_cast<int>(seed >> 29) - 4;
+      const int grain = grainy ? static_cast<int>(seed >> 29) - 4 : 0;
       const auto channel = [&](int v) {
         return static_cast<std::uint8_t>(std::min(255, std::max(0, v + grain)));
       };
@@ -50,17 +51,26 @@ zarn::TBMPalette GamePalette() {
   return palette;
 }
 
-const zarn::TColourPicture& Picture() {
-  static const zarn::TColourPicture picture = PaintedPicture();
-  return picture;
+const zarn::TColourPicture& Picture(bool grainy = true) {
+  static const zarn::TColourPicture withGrain = PaintedPicture(true);
+  static const zarn::TColourPicture smooth = PaintedPicture(false);
+  return grainy ? withGrain : smooth;
 }
 
-void Map(benchmark::State& state, bool dither, zarn::ESearch search) {
+void Map(benchmark::State& state, bool dither, zarn::ESearch search, bool grainy = true) {
   const zarn::TBMPalette palette = GamePalette();
   for (auto _ : state) {
-    zarn::TBMImage image = zarn::MapToPalette(Picture(), palette, {0, {}, dither}, search);
+    zarn::TBMImage image =
+        zarn::MapToPalette(Picture(grainy), palette, {0, {}, dither}, search);
     benchmark::DoNotOptimize(image.Pixels.data());
   }
+}
+
+void SmoothNearest(benchmark::State& state) {
+  Map(state, false, zarn::ESearch::Fast, false);
+}
+void SmoothDithered(benchmark::State& state) {
+  Map(state, true, zarn::ESearch::Fast, false);
 }
 
 void Nearest(benchmark::State& state) {
@@ -82,6 +92,8 @@ void Rgb565Dither(benchmark::State& state) {
   }
 }
 
+BENCHMARK(SmoothNearest)->Unit(benchmark::kMillisecond);
+BENCHMARK(SmoothDithered)->Unit(benchmark::kMillisecond);
 BENCHMARK(Nearest)->Unit(benchmark::kMillisecond);
 BENCHMARK(Dithered)->Unit(benchmark::kMillisecond);
 BENCHMARK(NearestBruteForce)->Unit(benchmark::kMillisecond);

@@ -1,11 +1,14 @@
 // The PNG round trip of a full 16-bit BM beside the same through BMP, all in memory: creating a
 // BM from 21 pictures of 640 x 480 (decoding each source, then encoding the BM), and exporting
 // such a BM back (reading it, decoding each image for display, encoding each as a file).
-// Run with bench/run-codec-bench.sh, or build-bench/bench/zarn_png_bench.
+// Run with bench/run-codec-bench.sh, or build-bench/bench/zarn_png_bench; bench/png-size.sh
+// compares the exported files with the general image tools' as whole processes.
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cstdint>
+#include <fstream>
+#include <string_view>
 #include <vector>
 
 #include "codec/BMReader.h"
@@ -141,6 +144,13 @@ BENCHMARK(Export<false>)->Name("Export16/21xBMP")->Unit(benchmark::kMillisecond)
 }  // namespace
 
 int main(int argc, char** argv) {
+  // "--write-bm FILE" writes the BM of the 21 pictures for bench/png-size.sh and ends.
+  if (argc == 3 && std::string_view(argv[1]) == "--write-bm") {
+    std::ofstream file(argv[2], std::ios::binary);
+    file.write(reinterpret_cast<const char*>(In().BM.data()),
+               static_cast<std::streamsize>(In().BM.size()));
+    return file.good() ? 0 : 1;
+  }
   In();  // the inputs are made once, outside every timing
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -258,21 +258,39 @@ std::optional<EPaletteFile> PaletteFileOf(std::span<const std::uint8_t> bytes,
   if (StartsWith(text, kGimpMagic)) return EPaletteFile::Gimp;
   if (StartsWith(text, kJascMagic)) return EPaletteFile::Jasc;
   const std::string ext = LowerExtensionOf(path);
-  if (ext == ".act") return EPaletteFile::Act;
-  if (ext == ".cmp") return EPaletteFile::CMP;
-  if (ext == ".bm") return EPaletteFile::BM;
-  if (ext == ".bmp") return EPaletteFile::Bmp;
-  if (ext == ".png") return EPaletteFile::Png;
-  if (const auto out = PaletteOutputFor(path)) return out;
+  for (const EPaletteFile kind : {EPaletteFile::Act, EPaletteFile::CMP, EPaletteFile::BM,
+                                  EPaletteFile::Bmp, EPaletteFile::Png, EPaletteFile::Gimp,
+                                  EPaletteFile::Jasc}) {
+    if (ext.size() > 1 && ext.substr(1) == PaletteExtension(kind)) return kind;
+  }
   return std::nullopt;
+}
+
+std::string_view PaletteExtension(EPaletteFile kind) {
+  switch (kind) {
+    case EPaletteFile::CMP:
+      return "cmp";
+    case EPaletteFile::BM:
+      return "bm";
+    case EPaletteFile::Gimp:
+      return "gpl";
+    case EPaletteFile::Act:
+      return "act";
+    case EPaletteFile::Jasc:
+      return "pal";
+    case EPaletteFile::Png:
+      return "png";
+    case EPaletteFile::Bmp:
+      return "bmp";
+  }
+  return {};
 }
 
 std::optional<EPaletteFile> PaletteOutputFor(std::string_view path) {
   const std::string ext = LowerExtensionOf(path);
-  if (ext == ".gpl") return EPaletteFile::Gimp;
-  if (ext == ".act") return EPaletteFile::Act;
-  if (ext == ".pal") return EPaletteFile::Jasc;
-  if (ext == ".png") return EPaletteFile::Png;
+  for (const EPaletteFile kind : kWrittenPaletteKinds) {
+    if (ext.size() > 1 && ext.substr(1) == PaletteExtension(kind)) return kind;
+  }
   return std::nullopt;
 }
 

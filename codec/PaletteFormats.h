@@ -26,6 +26,10 @@ enum class EPaletteFile {
   Bmp,   // the colour table of a BMP of 1, 4 or 8 bits per pixel (.bmp)
 };
 
+// The kinds EncodePalette writes, in the order the program offers them.
+inline constexpr EPaletteFile kWrittenPaletteKinds[] = {EPaletteFile::Gimp, EPaletteFile::Act,
+                                                        EPaletteFile::Jasc, EPaletteFile::Png};
+
 // No palette file is read beyond this size (a large palette PNG or 256-colour BMP picture).
 inline constexpr std::uint64_t kMaxPaletteFileBytes = 64u << 20;
 
@@ -45,6 +49,9 @@ inline constexpr const char* kNotAPaletteOutput =
 // and the extension of each kind above, in any case): nothing when neither does.
 std::optional<EPaletteFile> PaletteFileOf(std::span<const std::uint8_t> bytes,
                                           std::string_view path);
+
+// The usual extension of each kind, without the dot ("gpl", "act", "pal", "png", ...).
+std::string_view PaletteExtension(EPaletteFile kind);
 
 // The kind a palette is written as, from the extension of `path` (.gpl, .act, .pal, .png in
 // any case): nothing for any other.

@@ -87,12 +87,7 @@ std::optional<std::string> CheckColourSourceFile(const std::string& path) {
   return std::nullopt;
 }
 
-std::optional<std::string> LoadConvertedSource(const std::string& path,
-                                               const TCreateOptions& options,
-                                               TSourceImage& source) {
-  const int bits = options.Mode == EBMMode::Bit8 ? 8 : 16;
-  TColourPicture picture;
-  if (auto refusal = LoadColourSourceFile(PathFromUtf8(path), bits, picture)) return refusal;
+TBitmap ConvertColours(const TColourPicture& picture, const TCreateOptions& options) {
   const auto low8 = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
   TBitmap bitmap;
   if (options.Mode == EBMMode::Bit8 && options.MapPalette) {
@@ -102,7 +97,28 @@ std::optional<std::string> LoadConvertedSource(const std::string& path,
     const TRgb transparent{low8(options.Red), low8(options.Green), low8(options.Blue)};
     BM16ToBitmap(bitmap, DitherToRgb565(picture, transparent));
   }
-  source.Bitmap = std::move(bitmap);
+  return bitmap;
+}
+
+std::optional<std::string> LoadColourSource(const std::string& path,
+                                            const TCreateOptions& options,
+                                            TColourPicture& picture) {
+  return LoadColourSourceFile(PathFromUtf8(path), options.Mode == EBMMode::Bit8 ? 8 : 16,
+                              picture);
+}
+
+std::optional<std::string> LoadColourSource(std::span<const std::uint8_t> file,
+                                            const TCreateOptions& options,
+                                            TColourPicture& picture) {
+  return DecodeColourSource(file, options.Mode == EBMMode::Bit8 ? 8 : 16, picture);
+}
+
+std::optional<std::string> LoadConvertedSource(const std::string& path,
+                                               const TCreateOptions& options,
+                                               TSourceImage& source) {
+  TColourPicture picture;
+  if (auto refusal = LoadColourSource(path, options, picture)) return refusal;
+  source.Bitmap = ConvertColours(picture, options);
   source.ClearPixels.clear();
   return std::nullopt;
 }

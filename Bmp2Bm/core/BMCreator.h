@@ -81,10 +81,23 @@ struct TCreateOptions {
 // by its type and a bit count of 8, 24 or 32 (kBMPNotMappable).
 std::optional<std::string> CheckColourSourceFile(const std::string& path);
 
-// Loads a source by its colours and converts it as `options` say (ConvertsColours()): mapped
-// to MapPalette into a 256-colour bitmap whose colour table is that palette, or dithered to
-// RGB565 into a 24-bit bitmap of exactly the colours the BM will hold. Returns the refusal;
-// throws CodecError when the file cannot be read at all.
+// A source's colours converted as `options` say (ConvertsColours()): mapped to MapPalette
+// into a 256-colour bitmap whose colour table is that palette, or dithered to RGB565 into a
+// 24-bit bitmap of exactly the colours the BM will hold.
+TBitmap ConvertColours(const TColourPicture& picture, const TCreateOptions& options);
+
+// Loads a source by its colours, within the size limits of the options' mode, into `picture`;
+// returns the refusal. Throws CodecError when the file cannot be read at all.
+std::optional<std::string> LoadColourSource(const std::string& path,
+                                            const TCreateOptions& options,
+                                            TColourPicture& picture);
+
+// The same for a source file's bytes in memory (a pasted picture).
+std::optional<std::string> LoadColourSource(std::span<const std::uint8_t> file,
+                                            const TCreateOptions& options,
+                                            TColourPicture& picture);
+
+// LoadColourSource, then ConvertColours into `source`.
 std::optional<std::string> LoadConvertedSource(const std::string& path,
                                                const TCreateOptions& options,
                                                TSourceImage& source);

@@ -85,6 +85,7 @@ TViewerState OpenedViewerState(EBMKind kind, std::int32_t imageCount) {
   s.SelectorMax = imageCount > 1 ? imageCount - 1 : 0;
   const bool shown = kind == EBMKind::Paletted8 || kind == EBMKind::Colour16;
   s.LoadPalette = kind == EBMKind::Unpaletted8;
+  s.ExportPalette = kind == EBMKind::Paletted8;
   s.Export = shown && imageCount > 0;
   s.ImageSelector = shown && imageCount > 1;
   return s;
@@ -92,6 +93,7 @@ TViewerState OpenedViewerState(EBMKind kind, std::int32_t imageCount) {
 
 TViewerState PaletteLoadedViewerState(std::int32_t imageCount) {
   TViewerState s = OpenedViewerState(EBMKind::Unpaletted8, imageCount);
+  s.ExportPalette = true;
   s.Export = imageCount > 0;
   s.ImageSelector = imageCount > 1;
   return s;
@@ -179,6 +181,15 @@ std::string LowerExtension(std::string_view path) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return extension;
+}
+
+std::string PaletteExportPath(const std::string& chosen, int filterIndex) {
+  if (PaletteOutputFor(chosen)) return chosen;
+  const auto count = static_cast<int>(std::size(kWrittenPaletteKinds));
+  const EPaletteFile kind = kWrittenPaletteKinds[filterIndex >= 0 && filterIndex < count
+                                                     ? static_cast<std::size_t>(filterIndex)
+                                                     : 0];
+  return chosen + "." + std::string(PaletteExtension(kind));
 }
 
 EExportFormat ExportFormatFor(const std::string& chosen, int filterIndex) {

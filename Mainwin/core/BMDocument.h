@@ -72,6 +72,7 @@ struct TViewerState {
   bool Close = false;
   bool LoadPalette = false;
   bool Export = false;
+  bool ExportPalette = false;  // the open BM has a palette, its own or a loaded one
   bool ImageSelector = false;
   int SelectorMin = 0;
   int SelectorMax = 0;
@@ -117,6 +118,11 @@ std::string ReplaceQuestion(const std::vector<std::string>& existing);
 
 // The extension of a path's file-name part, "." included, in ASCII lower case; empty without one.
 std::string LowerExtension(std::string_view path);
+
+// The file "Export Palette..." writes for `chosen` in the save dialog: `chosen` itself when its
+// extension names a kind of palette file that is written, else `chosen` with the extension of
+// the dialog's filter entry `filterIndex` (kWrittenPaletteKinds, in order) added.
+std::string PaletteExportPath(const std::string& chosen, int filterIndex);
 
 enum class EExportFormat { Bmp, Png };
 // The format of an export to `chosen`: by its extension when that is .png or .bmp (any case),

@@ -83,6 +83,42 @@ TEST_F(CreateBMTest, EightBitWithPaletteFromOneSource) {
   EXPECT_EQ(List()->count(), 1);
 }
 
+TEST_F(CreateBMTest, MappedTruecolourSourcesAreWrittenInThePaletteWithTheOptionsAtCreate) {
+  const Bytes triples = TestTriples(6);
+  const fs::path palette = Write("level.cmp", MakeCMP(triples));
+  Bytes pixels = Pattern(3 * 4 * 2, 3);
+  pixels[0] = 255, pixels[1] = 0, pixels[2] = 255;  // a magenta pixel, keyed below
+  const fs::path src = Write("art.bmp", StandardBmp24(4, 2, pixels));
+  // Ticking the box without a palette asks for one; a truecolour BMP is then taken.
+  dialogs.AnswerFile(Q(palette));
+  Child<QCheckBox>("CBMap")->setChecked(true);
+  Add(src);
+  ASSERT_EQ(List()->count(), 1);
+  EXPECT_FALSE(Child<QCheckBox>("CBMap")->isEnabled());
+  // Options changed after adding count: they map the source again.
+  Spin("SETranspClr")->setValue(4);
+  Child<QCheckBox>("CBKey")->setChecked(true);
+  Child<QCheckBox>("CBDither")->setChecked(true);
+  Child<QCheckBox>("CBIncPal")->setChecked(true);
+  const fs::path out = dir.File("MAPPED.BM");
+  Create(out);
+
+  ASSERT_TRUE(dialogs.Messages.empty()) << dialogs.Messages[0].Text.toStdString();
+  TCreateOptions options;
+  options.TransparentIndex = 4;
+  options.IncludePalette = true;
+  options.MapPalette = PaletteFromTriples(std::span<const std::uint8_t, 768>(triples.data(), 768));
+  options.Key = TRgb{255, 0, 255};
+  options.Dither = true;
+  TSourceImage mapped;
+  ASSERT_EQ(LoadConvertedSource(src.string(), options, mapped), std::nullopt);
+  Bytes expected;
+  const TBitmap* sources[] = {&mapped.Bitmap};
+  EncodeBM8(expected, sources, 0, 0, 4, true);
+  EXPECT_EQ(ReadFileBytes(out), expected);
+  EXPECT_EQ(expected[kBMHeaderSize + kImageRecordHeaderSize], 4);  // the keyed pixel
+}
+
 TEST_F(CreateBMTest, EightBitWithoutPaletteIsHandedOverUnpaletted) {
   const fs::path a = Bmp8("a.bmp", 2, 2, 1), b = Bmp8("b.bmp", 4, 1, 2);
   Add(a);
@@ -364,6 +400,7 @@ TEST_F(CreateIntoMainWindowTest, EightBitWithPaletteFromOneSourceIsShown) {
   expected.OpenBM = expected.NewBM = false;
   expected.Close = true;
   expected.Export = true;
+  expected.ExportPalette = true;
   EXPECT_EQ(main->ShownState(), expected);
   EXPECT_EQ(InfoLines()[0], "8 bit BM");
   EXPECT_EQ(InfoLines()[2], "Palette Included : Yes");

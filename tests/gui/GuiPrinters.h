@@ -24,7 +24,7 @@ QT_END_NAMESPACE
 namespace zarn {
 inline void PrintTo(const TViewerState& s, std::ostream* os) {
   *os << "{open " << s.OpenBM << " new " << s.NewBM << " close " << s.Close << " loadpal "
-      << s.LoadPalette << " export " << s.Export << " selector " << s.ImageSelector << " "
+      << s.LoadPalette << " export " << s.Export << " exportpal " << s.ExportPalette << " selector " << s.ImageSelector << " "
       << s.SelectorMin << ".." << s.SelectorMax << " = " << s.SelectorValue << '}';
 }
 namespace test {

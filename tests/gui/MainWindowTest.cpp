@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -37,6 +38,7 @@
 #include "TestFiles.h"
 #include "codec/Colour.h"
 #include "codec/Png.h"
+#include "codec/files/CodecFiles.h"
 
 namespace zarn::test {
 namespace {
@@ -225,7 +227,8 @@ TEST_F(MainWindowTest, MenuHasItsItemsInOrder) {
   EXPECT_EQ(edit->title(), "&Edit");
   EXPECT_EQ(view->title(), "&View");
   EXPECT_EQ(help1->title(), "&Help");
-  EXPECT_EQ(captions(file), QStringList({"&Open BM", "&New BM", "&Close BM", "-", "E&xit"}));
+  EXPECT_EQ(captions(file), QStringList({"&Open BM", "&New BM", "&Close BM", "&Export Palette...",
+                                         "-", "E&xit"}));
   EXPECT_EQ(captions(edit), QStringList({"&Copy Image"}));
   EXPECT_EQ(captions(view),
             QStringList({"Zoom &In", "Zoom &Out", "&Actual Size", "-", "25 %", "50 %", "100 %",
@@ -540,6 +543,18 @@ TEST_F(PaletteTest, FromABMAndAgainDecodesEveryImageAnew) {
   QTest::keyClick(Selector(), Qt::Key_Up);
   EXPECT_EQ(ImageColours(Image()->Picture()), Colours8(bm.Images[1], other));
   EXPECT_TRUE(window->ShownState().LoadPalette);
+
+  // The loaded palette goes out as a palette file: the filter entry names the kind of a name
+  // without a known extension (1: Adobe), a known extension names it itself.
+  for (const auto& [name, filter, written] :
+       {std::tuple{"colours", 1, "colours.act"}, std::tuple{"colours.gpl", 3, "colours.gpl"}}) {
+    dialogs.AnswerFile(Q(dir.File(name)), filter);
+    window->findChild<QAction*>("ExportPal1")->trigger();
+    TBMPalette back{};
+    EXPECT_EQ(ReadPaletteFile(dir.File(written), back), std::nullopt) << written;
+    EXPECT_EQ(back, PaletteFromTriples(std::span<const std::uint8_t, 768>(other.data(), 768)));
+  }
+  EXPECT_EQ(dialogs.Requests.back().Id, "PAL_Save");
 }
 
 TEST_F(PaletteTest, RefusedFilesShowTwoBoxesAndChangeNothing) {

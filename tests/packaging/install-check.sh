@@ -63,8 +63,9 @@ if [ -f "$root/bin/zarn" ]; then
   message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/zarn" --bogus 2>&1)
   status=$?
   set -e
-  [ "$status" -eq 1 ] && [[ $message == *"Unknown option"* ]] ||
+  if [ "$status" -ne 1 ] || [[ $message != *"Unknown option"* ]]; then
     fail "zarn --bogus without a display: status $status, $message"
+  fi
   [ -f "$share/zarn/Zarn.hlp" ] || fail "no help file"
   check_manual zarn "\\-\\-platform" ".I /" "/share/zarn/Zarn.hlp"
 fi
