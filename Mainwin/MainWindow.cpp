@@ -560,13 +560,19 @@ QString TMainWindow::DroppedPath(const QMimeData* data) {
 
 namespace {
 
-// Takes a drop as a copy: the source must never delete the file it offered.
-bool AcceptAsCopy(QDropEvent* event, bool accept) {
-  if (!accept) {
+// Takes a drop as a copy, or as a link where no copy is offered: the source must never delete
+// the file it offered. A source that offers only to move is refused, as the toolkit cannot
+// confirm such a drop as a copy.
+bool AcceptWithoutMove(QDropEvent* event, bool accept) {
+  const Qt::DropActions offered = event->possibleActions();
+  const Qt::DropAction action = offered.testFlag(Qt::CopyAction)   ? Qt::CopyAction
+                                : offered.testFlag(Qt::LinkAction) ? Qt::LinkAction
+                                                                   : Qt::IgnoreAction;
+  if (!accept || action == Qt::IgnoreAction) {
     event->ignore();
     return false;
   }
-  event->setDropAction(Qt::CopyAction);
+  event->setDropAction(action);
   event->accept();
   return true;
 }
@@ -576,17 +582,17 @@ bool AcceptAsCopy(QDropEvent* event, bool accept) {
 // The whole window takes the file, so the cursor gives the same answer everywhere over it; a
 // refused file gets no box.
 void TMainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  AcceptAsCopy(event, DropActionFor(DroppedPath(event->mimeData())) != EDropAction::Refuse);
+  AcceptWithoutMove(event, DropActionFor(DroppedPath(event->mimeData())) != EDropAction::Refuse);
 }
 
 void TMainWindow::dragMoveEvent(QDragMoveEvent* event) {
   // Moves reach the window only after it took the file on entering.
-  AcceptAsCopy(event, true);
+  AcceptWithoutMove(event, true);
 }
 
 void TMainWindow::dropEvent(QDropEvent* event) {
   const QString path = DroppedPath(event->mimeData());
-  if (!AcceptAsCopy(event, DropActionFor(path) != EDropAction::Refuse)) return;
+  if (!AcceptWithoutMove(event, DropActionFor(path) != EDropAction::Refuse)) return;
   // The drop ends first: a box shown while it is under way would hold the file manager that
   // the file came from until the box is closed.
   QMetaObject::invokeMethod(

@@ -38,10 +38,13 @@ that begins with "-" must follow "=" (--output=-x.bm): a separate word that
 begins with "-" is taken as an option, so "-o --x" is a usage error. "--"
 ends the options; every word after it is a file.
 
-Outputs: a link is followed and the file it points to is replaced (the link
-stays); a folder, a FIFO, a device or a socket is refused; an output that is
-one of the command's own input files, under any name, is refused and nothing
-is written over it.
+Outputs: "-", or any name of the command's own standard output or error, is
+written to it as a stream. A link is followed and the file it points to is
+replaced (the link stays), except another user's link in a sticky folder such
+as /tmp; a write-protected file, a folder, a FIFO, a device or a socket is
+refused; an output that is one of the command's own input files, or a file
+written earlier in the same run, under any name, is refused and nothing is
+written over it.
 
 Exit status: 0 when all went well, 1 when a file was refused or could not be
 written (each on its own line on standard error), 2 for a wrong command line.

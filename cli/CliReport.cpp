@@ -1,7 +1,14 @@
 #include "cli/CliReport.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <exception>
 #include <new>
+#include <vector>
+
+#include "codec/Png.h"
+#include "codec/files/FilePaths.h"
 
 #include "cli/CliCommands.h"
 
@@ -41,17 +48,70 @@ std::string CurrentFailureText() {
     throw;
   } catch (const std::bad_alloc&) {
     return std::string(kOutOfMemory);
+  } catch (const FileError& e) {
+    return std::string(e.what()) + ": " + SystemReason(e.Error());
   } catch (const std::exception& e) {
     return e.what();
   }
 }
 
+std::string Escaped(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      escaped += c;
+    } else if (c == '\n') {
+      escaped += "\\n";
+    } else if (c == '\t') {
+      escaped += "\\t";
+    } else if (c == '\r') {
+      escaped += "\\r";
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned>(byte));
+      escaped += hex;
+    }
+  }
+  return escaped;
+}
+
 void Report(std::ostream& err, std::string_view file, std::string_view text) {
-  err << file << ": " << text << '\n';
+  err << Escaped(file) << ": " << Escaped(text) << '\n';
+}
+
+std::ostream* OwnStream(const std::string& output, std::ostream& out, std::ostream& err) {
+  if (output == "-") return &out;
+  const auto id = IdentityOf(PathFromUtf8(output));
+  if (!id) return nullptr;
+  if (id == IdentityOfDescriptor(STDOUT_FILENO)) return &out;
+  if (id == IdentityOfDescriptor(STDERR_FILENO)) return &err;
+  return nullptr;
+}
+
+void WriteImageToStream(const TBitmap& bitmap, EExportFormat format, std::ostream& stream) {
+  std::vector<std::uint8_t> head;
+  std::span<const std::uint8_t> body;
+  if (format == EExportFormat::Png) {
+    std::vector<std::uint8_t> scratch;
+    EncodePng(bitmap, head, scratch);
+  } else {
+    head = bitmap.BmpFileHeader();
+    body = bitmap.StoredForm();
+  }
+  const std::span<const std::uint8_t> pieces[] = {head, body};
+  WriteToStream(stream, pieces);
+}
+
+void WriteToStream(std::ostream& stream, std::span<const std::span<const std::uint8_t>> pieces) {
+  for (const auto piece : pieces)
+    stream.write(reinterpret_cast<const char*>(piece.data()),
+                 static_cast<std::streamsize>(piece.size()));
 }
 
 int UsageError(std::ostream& err, std::string_view command, std::string_view text) {
-  err << kProgram << ' ' << command << ": " << text << '\n'
+  err << kProgram << ' ' << command << ": " << Escaped(text) << '\n'
       << "Try '" << kProgram << ' ' << command << " --help'.\n";
   return kExitUsage;
 }

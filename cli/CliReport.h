@@ -2,6 +2,7 @@
 // failure on the error stream, and keeps its outputs off its own input files.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -9,7 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "Mainwin/core/BMDocument.h"
 #include "cli/CliArgs.h"
+#include "codec/Bitmap.h"
 #include "codec/Messages.h"
 #include "codec/files/FilePaths.h"
 
@@ -38,12 +41,29 @@ class TInputFiles {
   std::map<TFileIdentity, std::string> files_;
 };
 
-// The text of the exception being handled: "Out of memory" or the exception's own. Only inside
-// a catch block; an exception of another kind goes on.
+// The text of the exception being handled: "Out of memory" or the exception's own, with the
+// system's reason after a file that could not be created. Only inside a catch block; an
+// exception of another kind goes on.
 std::string CurrentFailureText();
 
-// One message on the error stream: the file it is about, then the text.
+// `text` with its control characters escaped (\n, \t, \x1b, ...), so that a name cannot break a
+// message into several lines or send commands to a terminal.
+std::string Escaped(std::string_view text);
+
+// One message on the error stream, on one line: the file it is about, then the text.
 void Report(std::ostream& err, std::string_view file, std::string_view text);
+
+// The command's own standard output or error, when `output` is "-" (standard output) or names
+// the file, pipe or terminal that one of them writes to, by device and inode whatever the
+// name: the stream to write the output to as it goes, never replacing what it reaches.
+std::ostream* OwnStream(const std::string& output, std::ostream& out, std::ostream& err);
+// Writes `pieces` one after another to such a stream; a failure to write standard output is
+// reported when the program ends, as for every other result written there.
+void WriteToStream(std::ostream& stream, std::span<const std::span<const std::uint8_t>> pieces);
+// An image as the export of `format` writes it, to such a stream.
+void WriteImageToStream(const TBitmap& bitmap, EExportFormat format, std::ostream& stream);
+inline constexpr std::string_view kOneImageToAStream =
+    "only one image can be written to standard output or standard error";
 
 // A wrong command line: the text and where to find the command's options. Returns kExitUsage.
 int UsageError(std::ostream& err, std::string_view command, std::string_view text);

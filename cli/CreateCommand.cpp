@@ -1,6 +1,8 @@
 // zarn-cli create: a new BM from BMP or PNG files, checked as the new-BM window checks them.
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -233,7 +235,13 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   for (const TSourceImage& source : loaded)
     sources.push_back(&source.Bitmap);
   try {
-    CreateBM(*output, sources, options);
+    if (std::ostream* stream = OwnStream(*output, out, err)) {
+      const std::vector<std::uint8_t> bytes = EncodeNewBM(sources, options);
+      const std::span<const std::uint8_t> pieces[] = {bytes};
+      WriteToStream(*stream, pieces);
+    } else {
+      CreateBM(*output, sources, options);
+    }
   } catch (...) {
     Report(err, *output, CurrentFailureText());
     return kExitRefused;

@@ -1,4 +1,5 @@
 // zarn-cli export: every image of each BM as a BMP or PNG file, as the viewer exports it.
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <map>
@@ -6,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Mainwin/core/BMDocument.h"
@@ -33,7 +35,8 @@ file (byte for byte the viewer's export) or as a PNG file with the same pixels.
                    OUT with _0, _1, ... before the first "." of its name.
                    With several BMs, or when OUT is a folder (or ends in "/"),
                    OUT is the folder that each BM is exported to under its own
-                   name.
+                   name; a name ending in .bmp or .png is a folder only when it
+                   already is one. "-" is standard output, for one image.
 Without -o each BM is exported beside itself, under its name with the format's
 extension (wall.bm gives wall.bmp).
 )";
@@ -57,11 +60,15 @@ struct TExportRun {
   std::optional<std::string> Output;  // the one output name, when not exporting into a folder
   std::optional<TBMPalette> GivenPalette;
   TBMDocument Doc;
-  // Every file written in this run, and the BM it came from: a later BM whose export would
-  // replace one of them is refused instead of silently overwriting it.
-  std::map<std::string, std::string> Written;
+  // Every file written in this run, by the file its name reaches, with that name and the BM it
+  // came from: a later output that reaches one of them, however it is spelt, is refused
+  // instead of silently overwriting it.
+  std::map<TReachedFile, std::pair<std::string, std::string>> Written;
   // Every input of the run: no output may be one of them.
   TInputFiles Inputs;
+  // The folders made for the run, outermost first: removed again when nothing was exported.
+  std::vector<fs::path> MadeFolders;
+  bool Exported = false;
 };
 
 // The BM's name in `folder` with the extension of the format in place of its own.
@@ -69,10 +76,6 @@ std::string OutputNameFor(const std::string& folder, const std::string& bmPath,
                           EExportFormat format) {
   return folder + WithoutExtension(FileNamePart(bmPath)) +
          (format == EExportFormat::Png ? ".png" : ".bmp");
-}
-
-std::string PathKey(const std::string& path) {
-  return PathFromUtf8(path).lexically_normal().generic_string();
 }
 
 // The kind of palette file a --palette file is taken for, by its extension: CMP or BM.
@@ -111,21 +114,33 @@ std::optional<int> ParseExportOptions(const TParsedArgs& parsed, std::ostream& e
   return std::nullopt;
 }
 
-// Where the run writes: one output file, or a folder; and in which format.
-void ResolveOutputs(const TExportOptions& options, std::size_t fileCount, TExportRun& run) {
+// Where the run writes: one output file, or a folder; and in which format. The exit status of
+// a usage error, else nothing.
+std::optional<int> ResolveOutputs(const TExportOptions& options, std::size_t fileCount,
+                                  std::ostream& out, std::ostream& err, TExportRun& run) {
   if (const auto& output = options.Output) {
+    const bool ownStream = OwnStream(*output, out, err) != nullptr;
     std::error_code ec;
-    const bool folder = fileCount > 1 || IsPathSeparator(output->back()) ||
-                        fs::is_directory(PathFromUtf8(*output), ec);
-    if (folder) {
+    const bool existingFolder = !ownStream && fs::is_directory(PathFromUtf8(*output), ec);
+    const bool namedFolder = IsPathSeparator(output->back()) || existingFolder;
+    if (fileCount > 1 && ownStream) return UsageError(err, "export", kOneImageToAStream);
+    const std::string extension = LowerExtension(*output);
+    if (fileCount > 1 && !namedFolder && (extension == ".png" || extension == ".bmp")) {
+      return UsageError(err, "export",
+                        "-o " + *output +
+                            " names a file, and several BMs need a folder: give a folder or "
+                            "one BM");
+    }
+    if (fileCount > 1 || namedFolder) {
       run.Folder = IsPathSeparator(output->back()) ? *output : *output + "/";
     } else {
       run.Output = output;
     }
   }
-  run.Format = options.Format.value_or(
-      run.Output && LowerExtension(*run.Output) == ".png" ? EExportFormat::Png
-                                                          : EExportFormat::Bmp);
+  run.Format = options.Format.value_or(run.Output && LowerExtension(*run.Output) == ".png"
+                                           ? EExportFormat::Png
+                                           : EExportFormat::Bmp);
+  return std::nullopt;
 }
 
 // Reads the given palette once, before any BM; false (after reporting why) when it is refused,
@@ -173,27 +188,32 @@ std::optional<EBMKind> ReadForExport(TExportRun& run, const std::string& file, s
 }
 
 // The files the BM's images go to; nothing (after reporting why) when one of them is an input
-// of the run or was already written from another BM.
+// of the run or reaches a file already written in it, from another BM or from this one.
 std::optional<std::vector<std::string>> ResolveTargets(const TExportRun& run,
                                                        const std::string& file,
                                                        const std::string& chosen, int count,
                                                        std::ostream& err) {
   std::vector<std::string> targets;
+  std::map<TReachedFile, std::string> own;
   for (int i = 0; i < count; ++i) {
-    targets.push_back(ExportPathFor(chosen, i, count));
-    const auto earlier = run.Written.find(PathKey(targets.back()));
-    if (earlier != run.Written.end()) {
+    const std::string target = ExportPathFor(chosen, i, count);
+    const TReachedFile reached = ReachedFile(PathFromUtf8(target));
+    std::optional<std::pair<std::string, std::string>> earlier;
+    if (const auto it = run.Written.find(reached); it != run.Written.end()) earlier = it->second;
+    if (const auto it = own.find(reached); it != own.end()) earlier = {it->second, file};
+    if (earlier) {
       Report(err, file,
-             "Not exported, as it would replace " + targets.back() + ", written from " +
+             "Not exported, as " + target + " would replace " + earlier->first + ", written from " +
                  earlier->second);
       return std::nullopt;
     }
-    if (const auto input = run.Inputs.Overwritten(targets.back())) {
+    if (const auto input = run.Inputs.Overwritten(target)) {
       Report(err, file,
-             "Not exported, as " + targets.back() + " is the input file " + *input +
-                 " of this command");
+             "Not exported, as " + target + " is the input file " + *input + " of this command");
       return std::nullopt;
     }
+    own.emplace(reached, target);
+    targets.push_back(target);
   }
   return targets;
 }
@@ -209,19 +229,30 @@ bool FitsPng(const TBMDocument& doc, const std::string& file, int count, std::os
   return true;
 }
 
-// Exports one BM; false (after reporting why) when it is refused or a file cannot be written.
-bool ExportOne(TExportRun& run, const std::string& file, std::ostream& err) {
+// Exports one BM: its exit status, after reporting why when it is refused or a file cannot be
+// written.
+int ExportOne(TExportRun& run, const std::string& file, std::ostream& out, std::ostream& err) {
   const auto kind = ReadForExport(run, file, err);
-  if (!kind) return false;
+  if (!kind) return kExitRefused;
   TBMDocument& doc = run.Doc;
   const int count = ImageCountOf(doc.Header);
   const std::string chosen =
       run.Output ? *run.Output
                  : OutputNameFor(run.Folder ? *run.Folder : FolderPart(file), file, run.Format);
-  const auto targets = ResolveTargets(run, file, chosen, count, err);
-  if (!targets) return false;
-  if (run.Format == EExportFormat::Png && !FitsPng(doc, file, count, err)) return false;
+  std::ostream* stream = OwnStream(chosen, out, err);
+  if (stream != nullptr && count > 1) return UsageError(err, "export", kOneImageToAStream);
+  std::vector<std::string> targets{chosen};
+  if (stream == nullptr) {
+    auto resolved = ResolveTargets(run, file, chosen, count, err);
+    if (!resolved) return kExitRefused;
+    targets = std::move(*resolved);
+  }
+  if (run.Format == EExportFormat::Png && !FitsPng(doc, file, count, err)) return kExitRefused;
 
+  std::vector<std::optional<TFileIdentity>> before;
+  for (const std::string& target : targets)
+    before.push_back(IdentityOf(PathFromUtf8(target)));
+  int status = kExitSuccess;
   try {
     if (*kind == EBMKind::Unpaletted8) {
       doc.Palette = *run.GivenPalette;
@@ -229,26 +260,52 @@ bool ExportOne(TExportRun& run, const std::string& file, std::ostream& err) {
     } else {
       DecodeForKind(doc, *kind);
     }
-    for (const std::string& target : *targets)
-      run.Written.emplace(PathKey(target), file);
+    if (stream != nullptr) {
+      WriteImageToStream(doc.Bitmaps[0], run.Format, *stream);
+      run.Exported = true;
+      return kExitSuccess;
+    }
     // Exports can always be made again: no flush to disk per file.
     ExportDocument(doc, chosen, EDurability::Buffered, run.Format);
   } catch (...) {
     Report(err, file, CurrentFailureText());
+    status = kExitRefused;
+  }
+  // The files this BM made or replaced, also when a later one of its images failed.
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const auto now = IdentityOf(PathFromUtf8(targets[i]));
+    if (!now || now == before[i]) continue;
+    run.Written.emplace(*now, std::make_pair(targets[i], file));
+    run.Exported = true;
+  }
+  return status;
+}
+
+// Makes the folder the run exports into; false (after reporting) when it cannot be made.
+bool MakeFolder(TExportRun& run, const std::string& output, std::ostream& err) {
+  std::error_code ec;
+  const fs::path folder = PathFromUtf8(*run.Folder);
+  for (fs::path missing = folder.lexically_normal();
+       !missing.empty() && !fs::exists(fs::symlink_status(missing, ec));
+       missing = missing.parent_path()) {
+    run.MadeFolders.insert(run.MadeFolders.begin(), missing);
+    if (missing == missing.parent_path()) break;
+  }
+  fs::create_directories(folder, ec);
+  if (ec || !fs::is_directory(folder, ec)) {
+    Report(err, output, "Cannot create folder " + output);
     return false;
   }
   return true;
 }
 
-// Makes the folder the run exports into; false (after reporting) when it cannot be made.
-bool MakeFolder(const TExportRun& run, const std::string& output, std::ostream& err) {
+// Removes the folders made for a run that exported nothing, innermost first; a folder that is
+// not empty stays.
+void RemoveMadeFolders(const TExportRun& run) {
+  if (run.Exported) return;
   std::error_code ec;
-  fs::create_directories(PathFromUtf8(*run.Folder), ec);
-  if (ec || !fs::is_directory(PathFromUtf8(*run.Folder), ec)) {
-    Report(err, output, "Cannot create folder " + output);
-    return false;
-  }
-  return true;
+  for (auto it = run.MadeFolders.rbegin(); it != run.MadeFolders.rend(); ++it)
+    fs::remove(*it, ec);
 }
 
 }  // namespace
@@ -266,7 +323,7 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
   if (const auto end = ParseExportOptions(parsed, err, options)) return *end;
 
   auto run = std::make_unique<TExportRun>();
-  ResolveOutputs(options, parsed.Files.size(), *run);
+  if (const auto end = ResolveOutputs(options, parsed.Files.size(), out, err, *run)) return *end;
   if (options.PalettePath && !LoadGivenPalette(options, err, *run)) return kExitRefused;
   if (run->Folder && !MakeFolder(*run, *options.Output, err)) return kExitRefused;
 
@@ -274,9 +331,9 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
     run->Inputs.Add(file);
   if (options.PalettePath) run->Inputs.Add(*options.PalettePath);
   int status = kExitSuccess;
-  for (const std::string& file : parsed.Files) {
-    if (!ExportOne(*run, file, err)) status = kExitRefused;
-  }
+  for (const std::string& file : parsed.Files)
+    status = std::max(status, ExportOne(*run, file, out, err));
+  RemoveMadeFolders(*run);
   return status;
 }
 

@@ -129,7 +129,7 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
     if (!read) continue;
     if (several) {
       if (!firstBlock) out << '\n';
-      out << file << ":\n";
+      out << Escaped(file) << ":\n";
     }
     firstBlock = false;
     WriteInfo(doc, out);

@@ -1,8 +1,11 @@
 // zarn-cli palette: a palette from one kind of file into another, or as text.
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
@@ -79,7 +82,14 @@ int RunPalette(std::span<const std::string> args, std::ostream& out, std::ostrea
     return kExitSuccess;
   }
   try {
-    WritePaletteFile(PathFromUtf8(*output), palette);
+    if (std::ostream* stream = OwnStream(*output, out, err)) {
+      std::vector<std::uint8_t> bytes;
+      EncodePalette(palette, *PaletteOutputFor(*output), bytes);
+      const std::span<const std::uint8_t> pieces[] = {bytes};
+      WriteToStream(*stream, pieces);
+    } else {
+      WritePaletteFile(PathFromUtf8(*output), palette);
+    }
   } catch (...) {
     Report(err, *output, CurrentFailureText());
     return kExitRefused;

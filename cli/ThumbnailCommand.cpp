@@ -38,7 +38,8 @@ constexpr std::int32_t kDefaultThumbnailSize = 256;
 // palette) into `bitmap`; the refusal's text when it cannot be shown.
 std::optional<std::string> DecodeFirstImage(const std::string& file, TBitmap& bitmap) {
   auto doc = std::make_unique<TBMDocument>();
-  if (!ReadDocument(*doc, file)) return std::string(kInvalidBMFile);
+  std::string refusal;
+  if (!ReadDocument(*doc, file, &refusal)) return ReadFailure(file, refusal);
   const EBMKind kind = KindOf(doc->Header);
   if (kind == EBMKind::Undecodable) {
     return "Cannot show a " + std::to_string(doc->Header.BitsPerPixel) +
@@ -55,8 +56,14 @@ std::optional<std::string> DecodeFirstImage(const std::string& file, TBitmap& bi
   return std::nullopt;
 }
 
-// The one place the thumbnail is encoded as PNG.
-void WriteThumbnailPng(const TBitmap& thumbnail, const std::string& target) {
+// The one place the thumbnail is encoded as PNG: written to the command's own output or error
+// when the target is one of them, else into the file.
+void WriteThumbnailPng(const TBitmap& thumbnail, const std::string& target, std::ostream& out,
+                       std::ostream& err) {
+  if (std::ostream* stream = OwnStream(target, out, err)) {
+    WriteImageToStream(thumbnail, EExportFormat::Png, *stream);
+    return;
+  }
   std::vector<std::uint8_t> png;
   std::vector<std::uint8_t> scratch;
   EncodePng(thumbnail, png, scratch);
@@ -101,7 +108,7 @@ int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostr
     std::vector<std::uint8_t> scratch;
     ScaleToFit(image, size, thumbnail, scratch);
     blamed = &target;
-    WriteThumbnailPng(thumbnail, target);
+    WriteThumbnailPng(thumbnail, target, out, err);
   } catch (...) {
     Report(err, *blamed, CurrentFailureText());
     return kExitRefused;

@@ -106,7 +106,11 @@ std::optional<std::string> LoadConvertedSource(const std::string& path,
 // or none): the warning to show, or nothing.
 std::optional<std::string> CheckSourceCount(std::size_t count);
 
-// Writes the BM with WriteBM8 or WriteBM16 by the mode. Throws CodecError on any failure; an
+// The bytes of the BM, encoded with EncodeBM8 or EncodeBM16 by the mode. Throws CodecError
+// when a source cannot be stored.
+std::vector<std::uint8_t> EncodeNewBM(const std::vector<const TBitmap*>& sources,
+                                      const TCreateOptions& options);
+// Writes that BM into a file, atomically and synced. Throws CodecError on any failure; an
 // existing file is then left as it was.
 void CreateBM(const std::string& path, const std::vector<const TBitmap*>& sources,
               const TCreateOptions& options);

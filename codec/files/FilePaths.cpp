@@ -1,6 +1,7 @@
 #include "codec/files/FilePaths.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
@@ -8,6 +9,37 @@
 #include "codec/files/FileSource.h"
 
 namespace zarn {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Links followed before giving up, as the system itself does.
+constexpr int kMaxLinkHops = 40;
+
+TFileIdentity IdentityFrom(const struct stat& info) {
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+fs::path FolderOf(const fs::path& path) {
+  return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+// Whether the system would follow the link `link` (owned by `linkOwner`) for this user: not in a
+// sticky folder that others may write to, unless the user or the folder's owner owns the link.
+bool MayFollow(const fs::path& link, uid_t linkOwner) {
+  if (linkOwner == ::geteuid()) return true;
+  struct stat folder {};
+  if (::stat(FolderOf(link).c_str(), &folder) != 0) return true;
+  const mode_t shared = S_ISVTX | S_IWOTH;
+  return (folder.st_mode & shared) != shared || folder.st_uid == linkOwner;
+}
+
+}  // namespace
+
+std::string SystemReason(int error) {
+  return std::generic_category().message(error);
+}
 
 std::string DisplayPath(const std::filesystem::path& path) {
   const auto text = path.u8string();
@@ -29,8 +61,41 @@ std::string CannotCreateFileText(const std::filesystem::path& path) {
 std::optional<TFileIdentity> IdentityOf(const std::filesystem::path& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return TFileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                       static_cast<std::uint64_t>(info.st_ino)};
+  return IdentityFrom(info);
+}
+
+std::optional<TFileIdentity> IdentityOfDescriptor(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return std::nullopt;
+  return IdentityFrom(info);
+}
+
+fs::path FinalTarget(const fs::path& path) {
+  fs::path target = path;
+  for (int hops = 0;; ++hops) {
+    struct stat link {};
+    if (::lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return target;
+    if (hops == kMaxLinkHops) throw FileError(CannotCreateFileText(path), ELOOP);
+    if (!MayFollow(target, link.st_uid)) throw FileError(CannotCreateFileText(path), EACCES);
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) return target;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+}
+
+TReachedFile ReachedFile(const fs::path& path) {
+  if (const auto id = IdentityOf(path)) return *id;
+  std::error_code ec;
+  fs::path target;
+  try {
+    target = FinalTarget(path);
+  } catch (const FileError&) {
+    target = path;  // a name that reaches no file: only the same spelling is the same file
+  }
+  fs::path resolved = fs::weakly_canonical(fs::absolute(target, ec), ec);
+  if (ec) resolved = fs::absolute(target, ec).lexically_normal();
+  return resolved;
 }
 
 std::optional<std::string> OpenFailure(const std::filesystem::path& path) {

@@ -6,8 +6,25 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
+
+#include "codec/Errors.h"
 
 namespace zarn {
+
+// A file that could not be created or written, with the system's error number: the windows show
+// the text, zarn-cli adds the system's reason to it.
+class FileError : public CodecError {
+ public:
+  FileError(const std::string& text, int error) : CodecError(text), error_(error) {}
+  int Error() const { return error_; }
+
+ private:
+  int error_;
+};
+
+// The system's reason for an error number ("Permission denied").
+std::string SystemReason(int error);
 
 // "Cannot open file <path>" and "Cannot create file <path>".
 std::string CannotOpenFileText(const std::filesystem::path& path);
@@ -28,6 +45,20 @@ struct TFileIdentity {
 };
 // Nothing when no file is there (or it cannot be looked at).
 std::optional<TFileIdentity> IdentityOf(const std::filesystem::path& path);
+// The file an open descriptor (standard output) writes to; nothing when it is closed.
+std::optional<TFileIdentity> IdentityOfDescriptor(int fd);
+
+// The file that writing to `path` replaces or creates: each symbolic link followed, at most 40
+// as the system does. A link in a sticky folder that others may write to (as /tmp) is followed
+// only when the user or the folder's owner owns it, so that nobody can point another user's
+// output at a file of theirs. Throws FileError "Cannot create file <path>" for a loop or a
+// longer chain (ELOOP) and for a link that is not followed (EACCES).
+std::filesystem::path FinalTarget(const std::filesystem::path& path);
+
+// The file a name reaches, to tell whether two names are one file however they are spelt: the
+// identity of a file that is there, else the resolved path where it would be made.
+using TReachedFile = std::variant<TFileIdentity, std::filesystem::path>;
+TReachedFile ReachedFile(const std::filesystem::path& path);
 
 // Why the file cannot be opened for reading, as the system says it ("No such file or
 // directory"); nothing when it can.

@@ -180,13 +180,55 @@ TEST_F(CliExport, SeveralBMsGoIntoTheFolderEachUnderItsOwnName) {
                                   "out/deep/two_0.bmp", "out/deep/two_1.bmp", "two.BM"));
 }
 
-TEST_F(CliExport, AnExistingFolderAsOutputTakesASingleBM) {
+TEST_F(CliExport, AnExistingFolderAsOutputTakesTheBMsWhateverItsName) {
   const BMFileParts bm = SampleBMs::Colour16();
   PutBM("wall.bm", bm);
-  Put("out/keep.txt", {1});
-  const CliResult result = Run({"export", "wall.bm", "-o", "out"});
+  PutBM("door.bm", bm);
+  Put("out.png/keep.txt", {1});
+  const CliResult result = Run({"export", "wall.bm", "-o", "out.png"});
   ASSERT_EQ(result.Status, 0) << Describe(result);
-  EXPECT_EQ(Get("out/wall.bmp"), ExportedBmp(bm, 0, nullptr));
+  EXPECT_EQ(Get("out.png/wall.bmp"), ExportedBmp(bm, 0, nullptr));
+  const CliResult both = Run({"export", "wall.bm", "door.bm", "-o", "out.png"});
+  ASSERT_EQ(both.Status, 0) << Describe(both);
+  EXPECT_EQ(Get("out.png/door.bmp"), ExportedBmp(bm, 0, nullptr));
+}
+
+// An output that is the command's own standard output or error, whatever its name, is written
+// to it as a stream: what the stream already holds stays.
+TEST_F(CliExport, OutputsThatAreTheCommandsOwnStreamsAreAppendedTo) {
+  const BMFileParts bm = SampleBMs::Colour16();
+  PutBM("a.bm", bm);
+  Put("s.bmp", StandardBmp8(2, 2, Pattern(4, 1), TestColours(256, 3)));
+  ASSERT_EQ(Run({"thumbnail", "a.bm", "t.png"}).Status, 0);
+  ASSERT_EQ(Run({"create", "-o", "n.bm", "s.bmp"}).Status, 0);
+  Put("p.cmp", MakeCMP(TestTriples()));
+  ASSERT_EQ(Run({"palette", "p.cmp", "-o", "p.gpl"}).Status, 0);
+  const Bytes exported = ExportedBmp(bm, 0, nullptr);
+  const struct {
+    std::vector<std::string> Args;
+    bool ToError;
+    Bytes Written;
+  } rows[] = {
+      {{"export", "a.bm", "-o", "/dev/stdout"}, false, exported},
+      {{"export", "a.bm", "-o", "/proc/self/fd/1"}, false, exported},
+      {{"export", "a.bm", "-o", "/dev/fd/1"}, false, exported},
+      {{"export", "a.bm", "-o", "-"}, false, exported},
+      {{"export", "a.bm", "-o", "log.gpl"}, false, exported},
+      {{"export", "a.bm", "-o", "/dev/stderr"}, true, exported},
+      {{"thumbnail", "a.bm", "/dev/stdout"}, false, Get("t.png")},
+      {{"create", "-o", "/dev/stdout", "s.bmp"}, false, Get("n.bm")},
+      {{"palette", "p.cmp", "-o", "log.gpl"}, false, Get("p.gpl")},
+  };
+  for (const auto& row : rows) {
+    Put("log.gpl", {'o', 'l', 'd'});
+    const auto log = work_.Path() / "log.gpl";
+    const CliResult result =
+        row.ToError ? RunCli(work_.Path(), row.Args, {}, log) : RunCli(work_.Path(), row.Args, log);
+    EXPECT_EQ(result.Status, 0) << row.Args.back() << Describe(result);
+    Bytes expected{'o', 'l', 'd'};
+    expected.insert(expected.end(), row.Written.begin(), row.Written.end());
+    EXPECT_EQ(Get("log.gpl"), expected) << row.Args.back();
+  }
 }
 
 TEST_F(CliExport, AnExistingFileIsReplacedWhole) {

@@ -1,5 +1,7 @@
 // zarn-cli's refusals end to end: each with its exit status and its message, nothing written;
 // batches that go on past a refused file; help and version.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -58,6 +60,8 @@ struct RefusalCase {
   std::vector<std::string> Args;
   int Status = 1;
   std::string Err;
+  std::vector<std::string> Fifos = {};                          // made before the run
+  std::vector<std::pair<std::string, std::string>> Links = {};  // name, where it points
 };
 
 std::string Usage(const std::string& command, const std::string& text) {
@@ -83,6 +87,13 @@ std::vector<RefusalCase> RefusalCases() {
       // info
       {"InfoNotABM", {{"bad.bm", notBM}}, {"info", "bad.bm"}, 1, "bad.bm: Invalid BM file!\n"},
       {"InfoMissingFile", {}, {"info", "none.bm"}, 1, "none.bm: No such file or directory\n"},
+      {"InfoFolder", {{"d.bm/x", notBM}}, {"info", "d.bm"}, 1, "d.bm: Is a directory\n"},
+      {"InfoFifo", {}, {"info", "f.bm"}, 1, "f.bm: Not a regular file\n", {"f.bm"}},
+      {"InfoControlCharactersInTheName",
+       {},
+       {"info", "new\nline\x1b[2J.bm"},
+       1,
+       "new\\nline\\x1b[2J.bm: No such file or directory\n"},
       {"InfoTooManyImages",
        {{"many.bm", OverTheLimit(22, 1, 1)}},
        {"info", "many.bm"},
@@ -132,7 +143,28 @@ std::vector<RefusalCase> RefusalCases() {
        {{"w16.bm", w16}},
        {"export", "w16.bm", "-o", "missing/x.bmp"},
        1,
-       "w16.bm: Cannot create file missing/x.bmp\n"},
+       "w16.bm: Cannot create file missing/x.bmp: No such file or directory\n"},
+      {"ExportSeveralIntoAFileName",
+       {{"a.bm", w16}, {"b.bm", w16}},
+       {"export", "a.bm", "b.bm", "-o", "all.PNG"},
+       2,
+       Usage("export",
+             "-o all.PNG names a file, and several BMs need a folder: give a folder or one BM")},
+      {"ExportFolderMadeInVainIsRemoved",
+       {{"bad.bm", notBM}, {"bad2.bm", notBM}},
+       {"export", "bad.bm", "bad2.bm", "-o", "out/deep"},
+       1,
+       "bad.bm: Invalid BM file!\nbad2.bm: Invalid BM file!\n"},
+      {"ExportSeveralToStandardOutput",
+       {{"a.bm", w16}, {"b.bm", w16}},
+       {"export", "a.bm", "b.bm", "-o", "-"},
+       2,
+       Usage("export", "only one image can be written to standard output or standard error")},
+      {"ExportImagesToStandardOutput",
+       {{"multi.bm", MakeBM(SampleBMs::Colour16Multi())}},
+       {"export", "multi.bm", "-o", "/dev/stdout"},
+       2,
+       Usage("export", "only one image can be written to standard output or standard error")},
       {"ExportFolderIsAFile",
        {{"a.bm", w16}, {"b.bm", w16}, {"taken", Text("x")}},
        {"export", "a.bm", "b.bm", "-o", "taken"},
@@ -240,7 +272,14 @@ std::vector<RefusalCase> RefusalCases() {
        {{"s.bmp", bmp8}},
        create({"-o", "missing/new.bm", "s.bmp"}),
        1,
-       "missing/new.bm: Cannot create file missing/new.bm\n"},
+       "missing/new.bm: Cannot create file missing/new.bm: No such file or directory\n"},
+      {"CreateOverALinkLoop",
+       {{"s.bmp", bmp8}},
+       create({"-o", "loop-a", "s.bmp"}),
+       1,
+       "loop-a: Cannot create file loop-a: Too many levels of symbolic links\n",
+       {},
+       {{"loop-a", "loop-b"}, {"loop-b", "loop-a"}}},
       // create: the command line
       {"CreateTooManySources",
        {{"s.bmp", bmp8}},
@@ -324,6 +363,21 @@ std::vector<RefusalCase> RefusalCases() {
        {"thumbnail", "bad.bm", "t.png"},
        1,
        "bad.bm: Invalid BM file!\n"},
+      {"ThumbnailMissingFile",
+       {},
+       {"thumbnail", "none.bm", "t.png"},
+       1,
+       "none.bm: No such file or directory\n"},
+      {"ThumbnailFolder",
+       {{"d.bm/x", notBM}},
+       {"thumbnail", "d.bm", "t.png"},
+       1,
+       "d.bm: Is a directory\n"},
+      {"ThumbnailTooManyImages",
+       {{"many.bm", OverTheLimit(22, 1, 1)}},
+       {"thumbnail", "many.bm", "t.png"},
+       1,
+       "many.bm: The BM has 22 images; a BM can hold at most 21\n"},
       {"ThumbnailOtherDepth",
        {{"deep.bm", MakeBM(SampleBMs::Deep())}},
        {"thumbnail", "deep.bm", "t.png"},
@@ -348,7 +402,7 @@ std::vector<RefusalCase> RefusalCases() {
        {{"w16.bm", w16}},
        {"thumbnail", "w16.bm", "missing/t.png"},
        1,
-       "missing/t.png: Cannot create file missing/t.png\n"},
+       "missing/t.png: Cannot create file missing/t.png: No such file or directory\n"},
       {"ThumbnailSizeTooLarge",
        {{"w16.bm", w16}},
        {"thumbnail", "--size", "1025", "w16.bm", "t.png"},
@@ -441,6 +495,10 @@ TEST_P(CliRefusal, ExitStatusMessageAndNothingWritten) {
   const RefusalCase& c = GetParam();
   for (const auto& [name, bytes] : c.Files)
     Put(name, bytes);
+  for (const std::string& fifo : c.Fifos)
+    ASSERT_EQ(::mkfifo((work_.Path() / fifo).c_str(), 0600), 0);
+  for (const auto& [name, to] : c.Links)
+    std::filesystem::create_symlink(to, work_.Path() / name);
   const std::vector<std::string> before = Tree();
   const CliResult result = Run(c.Args);
   EXPECT_EQ(result.Status, c.Status) << Describe(result);
@@ -502,20 +560,43 @@ TEST_F(CliRefusalFiles, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_THAT(Tree(), ElementsAre("wall.bm", "wall.bmp"));
 }
 
-TEST_F(CliRefusalFiles, ABMIsNotExportedOverAFileWrittenEarlierInTheSameRun) {
+TEST_F(CliRefusalFiles, ABMIsNotExportedOverAFileWrittenEarlierInTheSameRunHoweverItIsNamed) {
+  namespace fs = std::filesystem;
   const BMFileParts single = SampleBMs::Colour16();
   const BMFileParts multi = SampleBMs::Colour16Multi();
   PutBM("a/wall.bm", single);
   PutBM("b/wall.bm", multi);
   PutBM("c/wall_0.bm", single);
-  const CliResult result = Run({"export", "a/wall.bm", "b/wall.bm", "c/wall_0.bm", "-o", "out"});
+  PutBM("d/e/x.bm", single);
+  PutBM("y.bm", single);
+  fs::create_symlink("d/e", work_.Path() / "sl");
+  fs::create_directory(work_.Path() / "out");
+  fs::create_symlink("wall.bmp", work_.Path() / "out/y.bmp");
+  const std::string absolute = (work_.Path() / "d/e/x.bm").string();
+  const CliResult result =
+      Run({"export", "a/wall.bm", "b/wall.bm", "c/wall_0.bm", "y.bm", "-o", "out"});
   EXPECT_EQ(result.Status, 1) << Describe(result);
   EXPECT_EQ(result.Err,
-            "c/wall_0.bm: Not exported, as it would replace out/wall_0.bmp, written from "
-            "b/wall.bm\n");
+            "c/wall_0.bm: Not exported, as out/wall_0.bmp would replace out/wall_0.bmp, written "
+            "from b/wall.bm\n"
+            "y.bm: Not exported, as out/y.bmp would replace out/wall.bmp, written from "
+            "a/wall.bm\n");
   EXPECT_EQ(Get("out/wall.bmp"), ExportedBmp(single, 0, nullptr));
   EXPECT_EQ(Get("out/wall_0.bmp"), ExportedBmp(multi, 0, nullptr));
   EXPECT_EQ(Get("out/wall_1.bmp"), ExportedBmp(multi, 1, nullptr));
+
+  // Beside each BM: a folder through a link, and an absolute name for a relative one.
+  const CliResult besides = Run({"export", "d/e/x.bm", "sl/x.bm", absolute});
+  EXPECT_EQ(besides.Status, 1) << Describe(besides);
+  EXPECT_EQ(besides.Err,
+            "sl/x.bm: Not exported, as sl/x.bmp would replace d/e/x.bmp, written from d/e/x.bm\n" +
+                absolute + ": Not exported, as " + (work_.Path() / "d/e/x.bmp").string() +
+                " would replace d/e/x.bmp, written from d/e/x.bm\n");
+  // Names that only look alike are different files: sl/.. is d.
+  PutBM("d/y.BM", single);
+  const CliResult alike = Run({"export", "y.bm", "sl/../y.BM"});
+  EXPECT_EQ(alike.Status, 0) << Describe(alike);
+  EXPECT_TRUE(Exists("d/y.bmp"));
 }
 
 TEST_F(CliRefusalFiles, AnOutputLinkedToAnInputIsRefusedAndTheBatchGoesOn) {

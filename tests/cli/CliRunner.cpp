@@ -28,10 +28,10 @@ void Check(int error, const char* what) {
 }  // namespace
 
 CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args,
-                 const std::filesystem::path& outTo) {
+                 const std::filesystem::path& outTo, const std::filesystem::path& errTo) {
   TempDir streams;
   const std::string outPath = outTo.empty() ? streams.File("stdout").string() : outTo.string();
-  const std::string errPath = streams.File("stderr").string();
+  const std::string errPath = errTo.empty() ? streams.File("stderr").string() : errTo.string();
   const std::string program = ZARN_CLI_PATH;
 
   std::vector<std::string> argvText{program};
@@ -43,7 +43,7 @@ CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::st
 
   posix_spawn_file_actions_t actions;
   Check(posix_spawn_file_actions_init(&actions), "posix_spawn_file_actions_init");
-  const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+  const int flags = O_WRONLY | O_CREAT | O_APPEND;
   int error = posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), flags, 0644);
   if (error == 0) {
     error = posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), flags, 0644);
@@ -62,7 +62,7 @@ CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::st
   CliResult result;
   result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   if (outTo.empty()) result.Out = ReadText(outPath);
-  result.Err = ReadText(errPath);
+  if (errTo.empty()) result.Err = ReadText(errPath);
   return result;
 }
 

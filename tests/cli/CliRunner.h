@@ -16,9 +16,10 @@ struct CliResult {
 
 // Runs zarn-cli with `args` in the folder `workDir`, so that relative names in the arguments
 // and in the messages are relative to it. Standard output and error go through files in a
-// private folder, never into `workDir`; standard output goes to `outPath` instead when given
-// (its Out is then empty).
+// private folder, never into `workDir`; standard output or error is appended to `outPath` or
+// `errPath` instead when given, as with ">>" (its Out or Err is then empty).
 CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args,
-                 const std::filesystem::path& outPath = {});
+                 const std::filesystem::path& outPath = {},
+                 const std::filesystem::path& errPath = {});
 
 }  // namespace zarn::test

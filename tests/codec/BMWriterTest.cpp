@@ -429,21 +429,24 @@ TEST(WriteBMFailure, AWriteThatFailsHalfwayKeepsTheOldFile) {
 }
 
 TEST(WriteBMFailure, ReadOnlyFolderKeepsTheOldFile) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "permissions do not stop root";
   test::TempDir dir;
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
   const auto folder = dir.File("ro");
   std::filesystem::create_directory(folder);
   const Bytes old{4, 5, 6};
   test::WriteFileBytes(folder / "x.bm", old);
-  std::filesystem::permissions(
-      folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(folder / "x.bm",
+                               std::filesystem::perms::all);  // not write-protected
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_all |
+                                           std::filesystem::perms::others_read |
+                                           std::filesystem::perms::others_exec);
   const std::vector<TBitmap> s8{LoadedBitmap(test::MakeBmp(Parts8(2, 2, {1, 2, 3, 4})))};
-  try {
+  // Permissions do not stop root: the write is made as an unprivileged user.
+  const std::string text = test::AsUnprivilegedUser([&] {
     WriteBM8(folder / "x.bm", Ptrs(s8), 0, 0, 0, false);
-    ADD_FAILURE() << "no error";
-  } catch (const CodecError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot create file " + (folder / "x.bm").string());
-  }
+    return std::string("no error");
+  });
+  EXPECT_EQ(text, "Cannot create file " + (folder / "x.bm").string());
   EXPECT_EQ(test::ReadFileBytes(folder / "x.bm"), old);
 }
 

@@ -14,7 +14,9 @@
 #include "TestFiles.h"
 #include "codec/BMWriter.h"
 #include "codec/Display.h"
+#include "codec/Errors.h"
 #include "codec/Png.h"
+#include "codec/files/CodecFiles.h"
 
 namespace zarn {
 namespace {
@@ -238,7 +240,7 @@ Bytes Chunk(const std::string& type, const Bytes& data) {
   out.resize(8);
   out.insert(out.end(), data.begin(), data.end());
   uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4);
-  crc = crc32(crc, data.data(), static_cast<uInt>(data.size()));
+  if (!data.empty()) crc = crc32(crc, data.data(), static_cast<uInt>(data.size()));
   out.resize(out.size() + 4);
   PutBE32(out, out.size() - 4, static_cast<std::uint32_t>(crc));
   return out;
@@ -272,6 +274,25 @@ Bytes WithChunksAfterHeader(const std::vector<Bytes>& chunks) {
     out.insert(out.end(), c.begin(), c.end());
   out.insert(out.end(), png.begin() + static_cast<std::ptrdiff_t>(afterHeader), png.end());
   return out;
+}
+
+// A one-row PNG of `width` pixels: the header fields as given, then `row` (without its filter
+// byte) as the image data.
+Bytes OneRowPng(std::uint32_t width, std::uint8_t depth, std::uint8_t colourType, Bytes row) {
+  Bytes fields(13, 0);
+  PutBE32(fields, 0, width);
+  PutBE32(fields, 4, 1);
+  fields[8] = depth;
+  fields[9] = colourType;
+  row.insert(row.begin(), 0);  // no filter
+  uLongf packedSize = compressBound(static_cast<uLong>(row.size()));
+  Bytes packed(packedSize);
+  EXPECT_EQ(compress(packed.data(), &packedSize, row.data(), static_cast<uLong>(row.size())), Z_OK);
+  packed.resize(packedSize);
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  for (const Bytes& chunk : {Chunk("IHDR", fields), Chunk("IDAT", packed), Chunk("IEND", {})})
+    png.insert(png.end(), chunk.begin(), chunk.end());
+  return png;
 }
 
 std::optional<std::string> Decoded(const Bytes& png, int depth) {
@@ -350,8 +371,51 @@ TEST(TPngSources, AncillaryChunksAreNeitherInflatedNorEndless) {
   EXPECT_EQ(Decoded(WithChunksAfterHeader({Chunk("zTXt", bomb)}), 16), std::nullopt);
 
   const Bytes note = Chunk("tEXt", {'a', 0, 'b'});
-  EXPECT_EQ(Decoded(WithChunksAfterHeader(std::vector<Bytes>(100, note)), 16), std::nullopt);
-  EXPECT_EQ(Decoded(WithChunksAfterHeader(std::vector<Bytes>(5000, note)), 16), kInvalidPNGFile);
+  // 1000 ancillary chunks are taken, 1001 refused, counting those of our own PNG.
+  const Bytes png = ValidPng();
+  const std::vector<std::size_t> starts = ChunkStarts(png);
+  const auto own =
+      static_cast<std::size_t>(std::count_if(starts.begin(), starts.end() - 1, [&](std::size_t at) {
+        return (png[at + 4] & 0x20) != 0;  // a lower-case first letter
+      }));
+  EXPECT_EQ(Decoded(WithChunksAfterHeader(std::vector<Bytes>(1000 - own, note)), 16), std::nullopt);
+  EXPECT_EQ(Decoded(WithChunksAfterHeader(std::vector<Bytes>(1001 - own, note)), 16),
+            kInvalidPNGFile);
+}
+
+TEST(TPngSources, GreyBelowEightBitsAndTheHalfOpaqueRule) {
+  // Grey of 1, 2 or 4 bits has no palette to give an 8-bit BM; 8-bit grey is its own.
+  for (const std::uint8_t depth : {1, 2, 4}) {
+    EXPECT_EQ(Decoded(OneRowPng(8, depth, 0, Bytes(depth, 0x5A)), 8), kPNGNot256Colour)
+        << int{depth};
+  }
+  EXPECT_EQ(Decoded(OneRowPng(2, 8, 0, {1, 2}), 8), std::nullopt);
+
+  // Red, green, blue, alpha: alpha 127 is clear, 128 is not.
+  TSourceImage source;
+  ASSERT_EQ(DecodePngSource(OneRowPng(2, 8, 6, {1, 2, 3, 127, 4, 5, 6, 128}), 16, source),
+            std::nullopt);
+  EXPECT_EQ(source.ClearPixels, (std::vector<std::uint32_t>{kBmpInfoHeaderSize}));
+}
+
+TEST(TPngSources, FilesAreReadWholeUpToTheirLimit) {
+  test::TempDir dir;
+  // Larger than any buffer of a stream reader.
+  const auto large = dir.File("large.png");
+  test::WriteFileBytes(large, WithChunksAfterHeader({Chunk("tEXt", Bytes(70000, 'a'))}));
+  TSourceImage source;
+  EXPECT_EQ(LoadPngFile(large, 16, source), std::nullopt);
+  EXPECT_EQ(source.Bitmap.Width(), 16);
+  // One byte over the limit; a sparse file takes no room on the disk.
+  const auto huge = dir.File("huge.png");
+  test::WriteFileBytes(huge, ValidPng());
+  std::filesystem::resize_file(huge, (64u << 20) + 1);
+  try {
+    LoadPngFile(huge, 16, source);
+    ADD_FAILURE() << "no error";
+  } catch (const CodecError& e) {
+    EXPECT_EQ(std::string(e.what()), "PNG file is too large: " + huge.string());
+  }
 }
 
 }  // namespace

@@ -276,6 +276,15 @@ TEST_F(CreateBMTest, AFailedWriteIsReportedAndLeavesViewerAndOldFile) {
   EXPECT_EQ(dialogs.Messages[0].Kind, EMessageKind::ProgramError);
   EXPECT_EQ(ReadFileBytes(old), (Bytes{1, 2, 3}));
   ExpectStillOpenWithItsList(1);
+
+  // A file the user may not replace, or a link that is not to be followed, is refused.
+  const RefusedTarget refused = MakeRefusedTarget(dir.Path(), "x.BM");
+  dialogs.ClearRecords();
+  Create(refused.Path);
+  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{
+                                  ProgramErrorMessage(QString::fromStdString(refused.Text))});
+  EXPECT_EQ(ReadFileBytes(refused.Victim), (Bytes{1, 2, 3}));
+  ExpectStillOpenWithItsList(1);
 }
 
 // ---- Into the real main window ---------------------------------------------------------------
@@ -402,8 +411,10 @@ TEST_F(CreateIntoMainWindowTest, EightBitWithPaletteFromOneSourceIsShown) {
   expected.Export = true;
   expected.ExportPalette = true;
   EXPECT_EQ(main->ShownState(), expected);
-  EXPECT_EQ(InfoLines()[0], "8 bit BM");
-  EXPECT_EQ(InfoLines()[2], "Palette Included : Yes");
+  const QStringList lines = InfoLines();
+  ASSERT_EQ(lines.size(), 5) << lines.join(u'|').toStdString();
+  EXPECT_EQ(lines[0], "8 bit BM");
+  EXPECT_EQ(lines[2], "Palette Included : Yes");
   // The picture shown is the source's, through the palette written from its colour table.
   TBitmap source;
   LoadFromBmpFile(source, dir.File("a.bmp"));

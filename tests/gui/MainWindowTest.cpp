@@ -713,6 +713,16 @@ TEST_F(MainWindowTest, ExportErrorEndsAtThatImageInTheErrorBox) {
   EXPECT_TRUE(window->Document().ExportDir.empty());
   // The window goes on as it was.
   EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Paletted8, 3));
+
+  // A file the user may not replace, or a link that is not to be followed, is refused.
+  Action("Close1")->trigger();
+  Open(WriteBM("ONE.BM", Bm8({{2, 2}}, true)));
+  const RefusedTarget refused = MakeRefusedTarget(out.Path(), "ONE.BMP");
+  dialogs.ClearRecords();
+  Export(refused.Path);
+  EXPECT_EQ(dialogs.Messages, std::vector<TRecordedMessage>{
+                                  ProgramErrorMessage(QString::fromStdString(refused.Text))});
+  EXPECT_EQ(ReadFileBytes(refused.Victim), (Bytes{1, 2, 3}));
 }
 
 TEST_F(MainWindowTest, CancelledExportChangesNothing) {
@@ -988,27 +998,28 @@ TEST_F(MainWindowTest, CommandLineOpensAsOpenBMDoesAndTheOpenDialogOffersTheName
   EXPECT_FALSE(dialogs.Requests[1].PresetName.has_value());
 }
 
-// Drags `paths` over the window and drops them there when the window takes them; returns
-// whether it took them.
-bool DragAndDrop(QWidget* window, const std::vector<fs::path>& paths) {
+// Drags `paths` over the window, offering `offered`, and drops them there when the window takes
+// them; returns whether it took them. A file manager offers to move as well: the window must
+// only ever copy, or link where no copy is offered.
+bool DragAndDrop(QWidget* window, const std::vector<fs::path>& paths,
+                 Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
   QMimeData data;
   QList<QUrl> urls;
   for (const fs::path& p : paths)
     urls << QUrl::fromLocalFile(Q(p));
   data.setUrls(urls);
   const QPoint at = window->rect().center();
-  // A file manager offers to move as well: the window must only ever copy.
-  const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+  const Qt::DropAction taken = offered.testFlag(Qt::CopyAction) ? Qt::CopyAction : Qt::LinkAction;
   QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
   enter.setDropAction(Qt::MoveAction);
   QApplication::sendEvent(window, &enter);
   if (!enter.isAccepted()) return false;
-  EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+  EXPECT_EQ(enter.dropAction(), taken);
   QDropEvent drop(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
   drop.setDropAction(Qt::MoveAction);
   QApplication::sendEvent(window, &drop);
   EXPECT_TRUE(drop.isAccepted());
-  EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+  EXPECT_EQ(drop.dropAction(), taken);
   QCoreApplication::sendPostedEvents();  // the file is taken once the drop has ended
   return true;
 }
@@ -1026,9 +1037,11 @@ TEST_F(MainWindowTest, DropsOpenABMOrLoadAPaletteByContentAndRefuseAnythingElse)
   EXPECT_FALSE(DragAndDrop(window.get(), {text}));
   EXPECT_FALSE(DragAndDrop(window.get(), {bare, shown}));
   EXPECT_FALSE(DragAndDrop(window.get(), {dir.File("missing.BM")}));
+  // A source that offers only to move would see the drop confirmed as a move.
+  EXPECT_FALSE(DragAndDrop(window.get(), {bare}, Qt::MoveAction));
   EXPECT_TRUE(dialogs.Messages.empty());
   EXPECT_EQ(window->ShownState(), ClosedViewerState());
-  ASSERT_TRUE(DragAndDrop(window.get(), {bare}));
+  ASSERT_TRUE(DragAndDrop(window.get(), {bare}, Qt::LinkAction | Qt::MoveAction));
   EXPECT_EQ(window->windowTitle(), "Zarn : " + Q(bare));
   EXPECT_EQ(window->ShownState(), OpenedViewerState(EBMKind::Unpaletted8, 1));
 

@@ -1,6 +1,11 @@
 #include "TestFiles.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -392,6 +397,86 @@ ScopedFileSizeLimit::~ScopedFileSizeLimit() {
 
 bool RunningAsRoot() {
   return ::geteuid() == 0;
+}
+
+std::string AsUnprivilegedUser(const std::function<std::string()>& body) {
+  int channel[2];
+  if (::pipe(channel) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+  const pid_t child = ::fork();
+  if (child < 0) throw std::system_error(errno, std::generic_category(), "fork");
+  if (child == 0) {
+    ::close(channel[0]);
+    std::string text;
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedId) != 0 ||
+                             ::setuid(kUnprivilegedId) != 0)) {
+      text = "cannot drop to an unprivileged user";
+    } else {
+      try {
+        text = body();
+      } catch (const std::exception& e) {
+        text = e.what();
+      }
+    }
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+      const ssize_t n = ::write(channel[1], data, left);
+      if (n <= 0) break;
+      data += n;
+      left -= static_cast<std::size_t>(n);
+    }
+    ::_exit(0);  // no destructors, no leak report: the parent owns everything
+  }
+  ::close(channel[1]);
+  std::string text;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(channel[0]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!WIFEXITED(status)) text += " (the child process did not end normally)";
+  return text;
+}
+
+RefusedTarget MakeRefusedTarget(const std::filesystem::path& folder, const std::string& name) {
+  namespace fs = std::filesystem;
+  RefusedTarget target;
+  target.Victim = folder / ("victim-" + name);
+  WriteFileBytes(target.Victim, Bytes{1, 2, 3});
+  if (!RunningAsRoot()) {
+    fs::permissions(target.Victim, fs::perms::owner_read);
+    target.Path = target.Victim;
+    target.Text = target.Path.string() + " is write-protected";
+    return target;
+  }
+  const fs::path shared = folder / "shared";
+  fs::create_directories(shared);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+  target.Path = shared / name;
+  fs::create_symlink(target.Victim, target.Path);
+  if (::lchown(target.Path.c_str(), kUnprivilegedId, kUnprivilegedId) != 0) {
+    throw std::system_error(errno, std::generic_category(), "lchown");
+  }
+  target.Text = "Cannot create file " + target.Path.string();
+  return target;
+}
+
+bool SetAppendOnly(const std::filesystem::path& path, bool on) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (done) {
+    flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+    done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  ::close(fd);
+  return done;
 }
 
 }  // namespace zarn::test

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -194,5 +195,28 @@ class ScopedFileSizeLimit {
 };
 
 bool RunningAsRoot();
+
+// The unprivileged user the tests drop to when they run as root (nobody, group nogroup).
+inline constexpr unsigned kUnprivilegedId = 65534;
+// Runs `body` in a child process as an unprivileged user and returns the text it returned (or
+// the text of what it threw): as nobody when the tests run as root, so that permissions are
+// tested under root too; as the user itself otherwise. Folders the child needs must be open to
+// it.
+std::string AsUnprivilegedUser(const std::function<std::string()>& body);
+
+// A file name that every writer must refuse, whoever runs the tests, and the text of the
+// refusal: for root (who may replace any file) another user's link in a sticky folder that
+// everyone may write to; for anyone else a write-protected file. Made in `folder`; `Victim`
+// is the file that must stay as it is.
+struct RefusedTarget {
+  std::filesystem::path Path;
+  std::filesystem::path Victim;
+  std::string Text;
+};
+RefusedTarget MakeRefusedTarget(const std::filesystem::path& folder, const std::string& name);
+
+// Sets or clears the append-only attribute of a file or folder; false where the file system
+// or the user cannot.
+bool SetAppendOnly(const std::filesystem::path& path, bool on);
 
 }  // namespace zarn::test
