@@ -516,10 +516,11 @@ void TNewBMWindow::InspectPreview() {
     return;
   }
   const TCreateOptions options = Options();
-  const TPicture picture = previewBitmap_.Picture(previewScratch_);
+  previewPicture_ = previewBitmap_.Picture(previewScratch_);
   PreviewBar->SetInspected(InspectPicture(
-      picture, picture.BitCount == 8 ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
-                                     : TransparentRgb565(options)));
+      previewPicture_, previewPicture_.BitCount == 8
+                           ? static_cast<std::uint16_t>(options.TransparentIndex & 0xFF)
+                           : TransparentRgb565(options)));
   // A mapped picture shows its transparent pixels as such.
   if (const TSourceItem* entry = CurrentSource(); entry && entry->Converted() && options.MapPalette)
     BMPDisp->SetMarks(PreviewBar->Inspected(), TMarks{true, -1});

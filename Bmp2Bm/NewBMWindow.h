@@ -154,6 +154,7 @@ class TNewBMWindow : public QDialog {
   // The previewed picture, a copy that outlives its entry, and the read-out's view of it.
   TBitmap previewBitmap_;
   std::vector<std::uint8_t> previewScratch_;
+  TPicture previewPicture_;          // holds the colour table the read-out points into
   int pasted_ = 0;                   // clipboard pictures pasted since the window was shown
   QObject* listViewport_ = nullptr;  // where the right button is kept from selecting
   // Set while the window changes the list itself, so that only the user's changes of the

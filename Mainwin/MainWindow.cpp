@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QUrl>
@@ -496,8 +497,16 @@ void TMainWindow::Palette1Click() {
       Image->SetMarks(StatusBar->Inspected(), marks_);
     });
     PaletteWindow->SetImage(StatusBar->Inspected());
-    // Beside the main window's right edge, where it hides none of the picture's top-left.
-    PaletteWindow->move(frameGeometry().topRight() + QPoint(8, 0));
+    // Beside the main window's right edge, where it hides none of the picture's top-left, as
+    // far as the screen allows.
+    QPoint at = frameGeometry().topRight() + QPoint(8, 0);
+    if (const QScreen* s = screen()) {
+      const QRect room = s->availableGeometry();
+      const QSize size = PaletteWindow->sizeHint();
+      at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - size.width())));
+      at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - size.height())));
+    }
+    PaletteWindow->move(at);
   }
   PaletteWindow->show();
   PaletteWindow->raise();

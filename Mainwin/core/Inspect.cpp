@@ -185,13 +185,33 @@ void MarkPixels(const TInspected& image, const TMarks& marks, std::uint32_t* arg
     return 0xFF000000u | (mix((c >> 16) & 0xFF) << 16) | (mix((c >> 8) & 0xFF) << 8) |
            mix(c & 0xFF);
   };
+  if (image.Form != EPixelForm::Index8) {
+    if (!marks.Transparency) return;
+    for (std::int32_t y = 0; y < image.Height; ++y) {
+      std::uint32_t* out = argb + stride * y;
+      for (std::int32_t x = 0; x < image.Width; ++x)
+        if (IsTransparentPixel(image, x, y)) out[x] = 0;
+    }
+    return;
+  }
+  // What each index does to its pixels, decided once rather than for every pixel.
+  enum : std::uint8_t { kKeep, kClear, kDim };
+  std::array<std::uint8_t, kPaletteEntries> action{};
+  for (int i = 0; i < kPaletteEntries; ++i) {
+    if (marks.Transparency && i == image.Transparent) {
+      action[static_cast<std::size_t>(i)] = kClear;
+    } else if (highlight && i != marks.Highlight) {
+      action[static_cast<std::size_t>(i)] = kDim;
+    }
+  }
   for (std::int32_t y = 0; y < image.Height; ++y) {
     std::uint32_t* out = argb + stride * y;
     const std::uint8_t* indices = image.Top + image.Stride * y;
     for (std::int32_t x = 0; x < image.Width; ++x) {
-      if (marks.Transparency && IsTransparentPixel(image, x, y)) {
+      const std::uint8_t what = action[indices[x]];
+      if (what == kClear) {
         out[x] = 0;
-      } else if (highlight && indices[x] != marks.Highlight) {
+      } else if (what == kDim) {
         out[x] = dim(out[x]);
       }
     }

@@ -173,6 +173,16 @@ TEST_F(CreatorTest, PasteAddsTheClipboardPictureCheckedAsAFileSourceIs) {
   EXPECT_EQ(Entries(), QStringList({"Clipboard 1", "Clipboard 2"}));
   ClickEntry(1);
   EXPECT_EQ(Preview()->Picture(), indexed.convertToFormat(QImage::Format_RGB32));
+  // The read-out gives the pasted picture's indices and colours.
+  QMouseEvent move(QEvent::MouseMove, QPointF(1.5, 0.5), Preview()->mapToGlobal(QPointF(1.5, 0.5)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(Preview(), &move);
+  const QRgb colour = colours[47];
+  EXPECT_EQ(Child<TReadoutBar>("StatusBar")->PixelText(),
+            QStringLiteral("x 1, y 0; index 47: %1, %2, %3")
+                .arg(qRed(colour))
+                .arg(qGreen(colour))
+                .arg(qBlue(colour)));
 
   Action("Clear1")->trigger();
   Choose16Bit();
