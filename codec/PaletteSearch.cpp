@@ -388,7 +388,8 @@ std::uint8_t TPaletteMapper::Closest(TList list, TFloat4 lab) const {
 TPaletteMapper::TList TPaletteMapper::MakeRgbList(std::uint8_t red, std::uint8_t green,
                                                   std::uint8_t blue) {
   const auto cell = [&](int bits) {
-    return CellOf(red >> (8 - bits), green >> (8 - bits), blue >> (8 - bits), bits);
+    return CellOf(std::uint32_t{red} >> (8 - bits), std::uint32_t{green} >> (8 - bits),
+                  std::uint32_t{blue} >> (8 - bits), bits);
   };
   return MakeFine(
       rgb_, cell(kCoarseRgbBits), cell(kFineRgbBits), kRgbBoxMargin,
@@ -399,7 +400,8 @@ TPaletteMapper::TList TPaletteMapper::MakeRgbList(std::uint8_t red, std::uint8_t
 std::uint8_t TPaletteMapper::Nearest(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                                      const TLab& lab) {
   constexpr int kShift = 8 - kFineRgbBits;
-  TList list = rgb_.Fine[CellOf(red >> kShift, green >> kShift, blue >> kShift, kFineRgbBits)];
+  TList list = rgb_.Fine[CellOf(std::uint32_t{red} >> kShift, std::uint32_t{green} >> kShift,
+                                std::uint32_t{blue} >> kShift, kFineRgbBits)];
   if (list == 0) list = MakeRgbList(red, green, blue);
   if (CountOf(list) == 1) return pool_[4 * GroupOf(list)];
   return Closest(list, TFloat4{lab.L, lab.A, lab.B, 0.0f});
