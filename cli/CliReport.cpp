@@ -1,8 +1,6 @@
 #include "cli/CliReport.h"
 
-#include <unistd.h>
 
-#include <cstdio>
 #include <exception>
 #include <new>
 #include <vector>
@@ -69,9 +67,10 @@ std::string Escaped(std::string_view text) {
     } else if (c == '\r') {
       escaped += "\\r";
     } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned>(byte));
-      escaped += hex;
+      constexpr std::string_view kHexDigits = "0123456789abcdef";
+      escaped += "\\x";
+      escaped += kHexDigits[byte >> 4];
+      escaped += kHexDigits[byte & 0xF];
     }
   }
   return escaped;
@@ -85,8 +84,8 @@ std::ostream* OwnStream(const std::string& output, std::ostream& out, std::ostre
   if (output == "-") return &out;
   const auto id = IdentityOf(PathFromUtf8(output));
   if (!id) return nullptr;
-  if (id == IdentityOfDescriptor(STDOUT_FILENO)) return &out;
-  if (id == IdentityOfDescriptor(STDERR_FILENO)) return &err;
+  if (id == IdentityOfStream(EStandardStream::Output)) return &out;
+  if (id == IdentityOfStream(EStandardStream::Error)) return &err;
   return nullptr;
 }
 
