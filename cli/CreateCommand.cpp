@@ -69,7 +69,7 @@ std::optional<std::array<int, 3>> ParseRgb(std::string_view text) {
     const std::size_t comma = text.find(',');
     const bool last = k + 1 == channels.size();
     if (last != (comma == std::string_view::npos)) return std::nullopt;
-    const auto channel = ParseWholeNumber(text.substr(0, comma), 0, 255);
+    const auto channel = ParseNumberInRange(text.substr(0, comma), 0, 255);
     if (!channel) return std::nullopt;
     channels[k] = *channel;
     if (!last) text.remove_prefix(comma + 1);
@@ -83,12 +83,12 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
   options.Mode = parsed.Has("--16bit") ? EBMMode::Bit16 : EBMMode::Bit8;
   const bool bit8 = options.Mode == EBMMode::Bit8;
   if (const auto x = parsed.Value("--x")) {
-    const auto value = ParseWholeNumber(*x, 0, 640);
+    const auto value = ParseNumberInRange(*x, 0, 640);
     if (!value) return UsageError(err, "create", "--x must be a whole number from 0 to 640");
     options.XOffset = *value;
   }
   if (const auto y = parsed.Value("--y")) {
-    const auto value = ParseWholeNumber(*y, 0, 480);
+    const auto value = ParseNumberInRange(*y, 0, 480);
     if (!value) return UsageError(err, "create", "--y must be a whole number from 0 to 480");
     options.YOffset = *value;
   }
@@ -97,7 +97,7 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
       return UsageError(err, "create",
                         "--transparent is for 8-bit BMs; a 16-bit BM takes --rgb R,G,B");
     }
-    const auto value = ParseWholeNumber(*index, 0, 255);
+    const auto value = ParseNumberInRange(*index, 0, 255);
     if (!value) {
       return UsageError(err, "create", "--transparent must be a whole number from 0 to 255");
     }

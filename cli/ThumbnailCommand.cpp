@@ -78,7 +78,7 @@ int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostr
     return *end;
   std::int32_t size = kDefaultThumbnailSize;
   if (const auto text = parsed.Value("--size")) {
-    const auto value = ParseWholeNumber(*text, 1, kMaxFitBox);
+    const auto value = ParseNumberInRange(*text, 1, kMaxFitBox);
     if (!value) {
       return UsageError(err, "thumbnail",
                         "--size must be a whole number from 1 to " + std::to_string(kMaxFitBox));

@@ -45,7 +45,7 @@ TEST(SpinEditParseTest, ParsesWholeNumbersOnly) {
       {"-99999999999", INT_MIN},
   };
   for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(TSpinEdit::ParseWholeNumber(QString::fromLatin1(text)), expected) << text;
+    EXPECT_EQ(TSpinEdit::ParseSaturatingNumber(QString::fromLatin1(text)), expected) << text;
   }
 }
 
