@@ -178,24 +178,20 @@ bool AdmitSources(const std::vector<std::string>& files, const TCreateOptions& o
   return !refused;
 }
 
-}  // namespace
+constexpr std::array<TOptionDef, 10> kOptions{{
+    {"--16bit", "", false},
+    {"--map", "", true},
+    {"--key", "", true},
+    {"--dither", "", false},
+    {"--x", "", true},
+    {"--y", "", true},
+    {"--transparent", "", true},
+    {"--rgb", "", true},
+    {"--include-palette", "", false},
+    {"--output", "-o", true},
+}};
 
-int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionDef, 10> kOptions{{
-      {"--16bit", "", false},
-      {"--map", "", true},
-      {"--key", "", true},
-      {"--dither", "", false},
-      {"--x", "", true},
-      {"--y", "", true},
-      {"--transparent", "", true},
-      {"--rgb", "", true},
-      {"--include-palette", "", false},
-      {"--output", "-o", true},
-  }};
-  TParsedArgs parsed;
-  if (const auto end = ParseCommand(args, kOptions, "create", kCreateHelp, out, err, parsed))
-    return *end;
+int RunCreate(const TParsedArgs& parsed, std::ostream& out, std::ostream& err) {
   TCreateOptions options;
   if (const auto end = ParseCreateOptions(parsed, err, options)) return *end;
   const std::optional<std::string> output = parsed.Value("--output");
@@ -205,13 +201,8 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   }
   const std::optional<std::string> mapPath = parsed.Value("--map");
   TInputFiles inputs;
-  for (const std::string& file : parsed.Files)
-    inputs.Add(file);
-  if (mapPath) inputs.Add(*mapPath);
-  if (const auto refusal = inputs.OutputRefusal(*output)) {
-    Report(err, *output, *refusal);
-    return kExitRefused;
-  }
+  inputs.AddAll(parsed.Files, mapPath);
+  if (inputs.RefuseOutput(*output, err)) return kExitRefused;
   if (mapPath && !LoadMapPalette(*mapPath, err, options)) {
     Report(err, *output, kBMNotWrittenPalette);
     return kExitRefused;
@@ -225,19 +216,13 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   std::vector<const TBitmap*> sources;
   for (const TSourceImage& source : loaded)
     sources.push_back(&source.Bitmap);
-  try {
-    if (std::ostream* stream = OwnStream(*output, out, err)) {
-      const std::vector<std::uint8_t> bytes = EncodeNewBM(sources, options);
-      const std::span<const std::uint8_t> pieces[] = {bytes};
-      WriteToStream(*stream, pieces);
-    } else {
-      CreateBM(*output, sources, options);
-    }
-  } catch (...) {
-    Report(err, *output, CurrentFailureText());
-    return kExitRefused;
-  }
-  return kExitSuccess;
+  return WriteOutput(
+      *output, out, err, [&] { return EncodeNewBM(sources, options); },
+      [&] { CreateBM(*output, sources, options); });
 }
+
+}  // namespace
+
+const TCommand kCreateCommand{"create", kCreateHelp, kOptions, RunCreate};
 
 }  // namespace zarn::cli

@@ -288,17 +288,10 @@ void RemoveMadeFolders(const TExportRun& run) {
   if (!run.Exported) RemoveEmptyFolders(run.MadeFolders);
 }
 
-}  // namespace
+constexpr std::array<TOptionDef, 3> kOptions{
+    {{"--palette", "", true}, {"--format", "", true}, {"--output", "-o", true}}};
 
-int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionDef, 3> kOptions{{
-      {"--palette", "", true},
-      {"--format", "", true},
-      {"--output", "-o", true},
-  }};
-  TParsedArgs parsed;
-  if (const auto end = ParseCommand(args, kOptions, "export", kExportHelp, out, err, parsed))
-    return *end;
+int RunExport(const TParsedArgs& parsed, std::ostream& out, std::ostream& err) {
   TExportOptions options;
   if (const auto end = ParseExportOptions(parsed, err, options)) return *end;
 
@@ -307,14 +300,16 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
   if (options.PalettePath && !LoadGivenPalette(options, err, *run)) return kExitRefused;
   if (run->Folder && !MakeFolder(*run, *options.Output, err)) return kExitRefused;
 
-  for (const std::string& file : parsed.Files)
-    run->Inputs.Add(file);
-  if (options.PalettePath) run->Inputs.Add(*options.PalettePath);
+  run->Inputs.AddAll(parsed.Files, options.PalettePath);
   int status = kExitSuccess;
   for (const std::string& file : parsed.Files)
     status = std::max(status, ExportOne(*run, file, out, err));
   RemoveMadeFolders(*run);
   return status;
 }
+
+}  // namespace
+
+const TCommand kExportCommand{"export", kExportHelp, kOptions, RunExport};
 
 }  // namespace zarn::cli
