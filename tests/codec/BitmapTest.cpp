@@ -551,8 +551,8 @@ TEST(TBitmapRle8, HugeDeclaredSizesDoNotAllocate) {
     std::int32_t W, H;
     bool RefusedOnLoad;
   };
-  for (const Row row : {Row{INT32_MAX, INT32_MAX, true}, Row{65536, 65536, false},
-                        Row{1, INT32_MAX, true}}) {
+  for (const Row row :
+       {Row{INT32_MAX, INT32_MAX, true}, Row{65536, 65536, false}, Row{1, INT32_MAX, true}}) {
     BmpParts parts = Parts8(1, 1);
     parts.Width = row.W;
     parts.Height = row.H;
