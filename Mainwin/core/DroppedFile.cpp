@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <string_view>
 
 #include "codec/BMFormat.h"
@@ -25,21 +24,18 @@ bool StartsWith(const std::vector<std::uint8_t>& head, std::string_view magic) {
 }  // namespace
 
 bool IsRegularFile(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(PathFromUtf8(path), ec);
+  return RegularFileSize(PathFromUtf8(path)).has_value();
 }
 
 EFileKind FileKindOf(const std::string& path) {
-  if (!IsRegularFile(path)) return EFileKind::Other;
   const std::filesystem::path file = PathFromUtf8(path);
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec) return EFileKind::Other;
+  const std::optional<std::uint64_t> size = RegularFileSize(file);
+  if (!size) return EFileKind::Other;
 
   const auto head = ReadFileHead(file, kCMPMagic.size());
   if (!head) return EFileKind::Other;
   if (StartsWith(*head, kBMSignature)) return EFileKind::BM;
-  if (StartsWith(*head, kCMPMagic) && size >= kCMPReadSize) return EFileKind::CMP;
+  if (StartsWith(*head, kCMPMagic) && *size >= kCMPReadSize) return EFileKind::CMP;
   return EFileKind::Other;
 }
 
