@@ -93,10 +93,12 @@ bool TMapControls::ChoosePalette() {
   if (!choice) return false;
   const std::filesystem::path path = PathFromUtf8(choice->Path.toStdString());
   TBMPalette palette{};
-  std::optional<std::string> refusal = OpenFailure(path);
-  if (!refusal) refusal = ReadPaletteFile(path, palette);
-  if (refusal) {
-    dialogs_.Warning(QString::fromStdString(*refusal));
+  if (const auto failure = OpenFailure(path)) {
+    dialogs_.Warning(QString::fromStdString(*failure));
+    return false;
+  }
+  if (const auto refusal = ReadPaletteFile(path, palette)) {
+    WarnRefused(dialogs_, *refusal);
     return false;
   }
   palette_ = palette;

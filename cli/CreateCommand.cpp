@@ -138,17 +138,18 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
 
 // Reads the --map palette into `options`; false (after reporting why) when it is refused.
 bool LoadMapPalette(const std::string& path, std::ostream& err, TCreateOptions& options) {
-  std::optional<std::string> refusal = OpenFailure(PathFromUtf8(path));
+  std::optional<std::string> failure = OpenFailure(PathFromUtf8(path));
   TBMPalette palette{};
-  if (!refusal) {
+  if (!failure) {
     try {
-      refusal = ReadPaletteFile(PathFromUtf8(path), palette);
+      if (const auto refusal = ReadPaletteFile(PathFromUtf8(path), palette))
+        failure = RefusalText(*refusal);
     } catch (...) {
-      refusal = CurrentFailureText();
+      failure = CurrentFailureText();
     }
   }
-  if (refusal) {
-    Report(err, path, *refusal);
+  if (failure) {
+    Report(err, path, *failure);
     return false;
   }
   options.MapPalette = palette;

@@ -67,7 +67,7 @@ int RunPalette(std::span<const std::string> args, std::ostream& out, std::ostrea
       return kExitRefused;
     }
     if (const auto refusal = ReadPaletteFile(PathFromUtf8(input), palette)) {
-      Report(err, input, *refusal);
+      Report(err, input, RefusalText(*refusal));
       return kExitRefused;
     }
   } catch (...) {
