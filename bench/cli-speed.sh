@@ -14,27 +14,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
 
-# shellcheck source=scripts/ensure-deps.sh
-source scripts/ensure-deps.sh
-zarn_ensure_packages imagemagick
-# The ImageMagick program itself, where the Debian package puts it.
-convert=/usr/bin/convert
-[ -x "$convert" ] || convert=$(command -v convert)
-
-build="build-bench-cli"
-log=$(mktemp)
-if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DZARN_SANITIZE=OFF -DZARN_WERROR=OFF \
-         -DZARN_BUILD_GUI=OFF -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF &&
-       cmake --build "$build" -j2 --target zarn-cli; } >"$log" 2>&1; then
-  cat "$log" >&2
-  rm -f "$log"
-  exit 1
-fi
-rm -f "$log"
-cli=${ZARN_CLI:-$PWD/$build/cli/zarn-cli}
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zarn-cli-speed.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=bench/release-build.sh
+source bench/release-build.sh
+zarn_cli_against_imagemagick build-bench-cli zarn-cli-speed
 cd "$work"
 
 # ---- inputs ------------------------------------------------------------------------------------
@@ -63,17 +45,7 @@ done
 "$cli" create --16bit -o one.bm base24.bmp
 "$cli" export one.bm -o one.bmp
 
-# ---- timing -----------------------------------------------------------------------------------
-# Runs "$@" and prints its wall time in microseconds (bash's own clock: no process is started
-# to read it).
-timed() {
-  local t0=${EPOCHREALTIME/./}
-  "$@" >/dev/null
-  local t1=${EPOCHREALTIME/./}
-  echo $((t1 - t0))
-}
-min() { if [ -z "$1" ] || [ "$2" -lt "$1" ]; then echo "$2"; else echo "$1"; fi; }
-
+# ---- timing (timed and min: bench/release-build.sh) ---------------------------------------------
 # The single export is short, so each sample is ten runs in a row.
 single_runs=10
 single_cli() { for _ in $(seq $single_runs); do "$cli" export one.bm -o out-cli.bmp; done; }

@@ -16,37 +16,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
 
-# shellcheck source=scripts/ensure-deps.sh
-source scripts/ensure-deps.sh
-zarn_ensure_packages imagemagick
-convert=/usr/bin/convert
-mogrify=/usr/bin/mogrify
+# shellcheck source=bench/release-build.sh
+source bench/release-build.sh
 
 build="build-bench-png"
-log=$(mktemp)
-if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DZARN_SANITIZE=OFF -DZARN_WERROR=OFF \
-         -DZARN_BUILD_GUI=OFF -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=ON &&
-       cmake --build "$build" -j2 --target zarn-cli zarn_png_bench; } >"$log" 2>&1; then
-  cat "$log" >&2
-  rm -f "$log"
-  exit 1
-fi
-rm -f "$log"
-cli=$PWD/$build/cli/zarn-cli
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zarn-png-size.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+zarn_cli_against_imagemagick "$build" zarn-png-size zarn_png_bench
 "$build/bench/zarn_png_bench" --write-bm "$work/textures.bm"
 cd "$work"
 "$cli" export --format bmp textures.bm -o bmp/ >/dev/null
 
-timed() {  # prints the wall time of "$@" in microseconds
-  local t0=${EPOCHREALTIME/./}
-  "$@" >/dev/null
-  local t1=${EPOCHREALTIME/./}
-  echo $((t1 - t0))
-}
-min() { if [ -z "$1" ] || [ "$2" -lt "$1" ]; then echo "$2"; else echo "$1"; fi; }
 zarn() { "$cli" export --format png textures.bm -o out/; }
 mogrify_all() { "$mogrify" -path out -format png bmp/*.bmp; }
 convert_each() {

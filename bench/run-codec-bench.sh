@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/release-build.sh
-zarn_bench_build OFF zarn_bench zarn_png_bench zarn_colour_map_bench
+zarn_release_build build-bench bench zarn_bench zarn_png_bench zarn_colour_map_bench
 build-bench/bench/zarn_bench "$@"
 build-bench/bench/zarn_png_bench "$@"
 build-bench/bench/zarn_colour_map_bench "$@"

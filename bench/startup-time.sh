@@ -13,21 +13,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 pairs=${1:-30}
 
-# shellcheck source=scripts/ensure-deps.sh
-source scripts/ensure-deps.sh
+# shellcheck source=bench/release-build.sh
+source bench/release-build.sh
 zarn_ensure_packages xvfb libxcb1-dev
 
 build="build-bench-startup"
-log=$(mktemp)
-if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DZARN_SANITIZE=OFF -DZARN_WERROR=OFF \
-         -DZARN_BUILD_CLI=OFF -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=ON &&
-       cmake --build "$build" -j2 --target zarn zarn_bare_window zarn_first_map_time; } \
-     >"$log" 2>&1; then
-  cat "$log" >&2
-  rm -f "$log"
-  exit 1
-fi
-rm -f "$log"
+zarn_release_build "$build" gui,bench zarn zarn_bare_window zarn_first_map_time
 zarn=${ZARN:-$PWD/$build/zarn}
 bare=$PWD/$build/bench/zarn_bare_window
 timer=$PWD/$build/bench/zarn_first_map_time

@@ -81,7 +81,7 @@ std::optional<std::string> ParseArgs(std::span<const std::string> args,
   return std::nullopt;
 }
 
-std::optional<int> ParseWholeNumber(std::string_view text, int min, int max) {
+std::optional<int> ParseNumberInRange(std::string_view text, int min, int max) {
   int value = 0;
   const char* first = text.data();
   const char* last = text.data() + text.size();

@@ -39,7 +39,7 @@ std::optional<std::string> ParseArgs(std::span<const std::string> args,
 
 // A decimal whole number from `min` to `max` written with digits only (a leading "-" for a
 // negative one); nothing for any other text.
-std::optional<int> ParseWholeNumber(std::string_view text, int min, int max);
+std::optional<int> ParseNumberInRange(std::string_view text, int min, int max);
 
 // ASCII lower case, for comparing extensions and format names.
 std::string LowerAscii(std::string_view text);

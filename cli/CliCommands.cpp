@@ -1,6 +1,7 @@
 // zarn-cli: the main help, and which command runs.
 #include "cli/CliCommands.h"
 
+#include <array>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -50,6 +51,23 @@ Exit status: 0 when all went well, 1 when a file was refused or could not be
 written (each on its own line on standard error), 2 for a wrong command line.
 )";
 
+constexpr std::array<const TCommand*, 5> kCommands = {
+    &kInfoCommand, &kExportCommand, &kCreateCommand, &kThumbnailCommand, &kPaletteCommand};
+
+// Parses the command's words and runs it; a wrong command line and --help end it here.
+int RunParsed(const TCommand& command, std::span<const std::string> args, std::ostream& out,
+              std::ostream& err) {
+  TParsedArgs parsed;
+  if (const auto error = ParseArgs(args, command.Options, parsed)) {
+    return UsageError(err, command.Name, *error);
+  }
+  if (parsed.Help) {
+    out << command.Help;
+    return kExitSuccess;
+  }
+  return command.Run(parsed, out, err);
+}
+
 int RunCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     err << kMainHelp;
@@ -57,11 +75,9 @@ int RunCommand(std::span<const std::string> args, std::ostream& out, std::ostrea
   }
   const std::string& command = args.front();
   const auto rest = args.subspan(1);
-  if (command == "info") return RunInfo(rest, out, err);
-  if (command == "export") return RunExport(rest, out, err);
-  if (command == "create") return RunCreate(rest, out, err);
-  if (command == "thumbnail") return RunThumbnail(rest, out, err);
-  if (command == "palette") return RunPalette(rest, out, err);
+  for (const TCommand* known : kCommands) {
+    if (command == known->Name) return RunParsed(*known, rest, out, err);
+  }
   if (command == "--help" || command == "-h") {
     out << kMainHelp;
     return kExitSuccess;

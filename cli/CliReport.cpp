@@ -1,8 +1,5 @@
 #include "cli/CliReport.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <exception>
 #include <new>
 #include <vector>
@@ -29,6 +26,13 @@ void TInputFiles::Add(const std::string& file) {
   if (const auto id = IdentityOf(PathFromUtf8(file))) files_.emplace(*id, file);
 }
 
+void TInputFiles::AddAll(std::span<const std::string> files,
+                         const std::optional<std::string>& more) {
+  for (const std::string& file : files)
+    Add(file);
+  if (more) Add(*more);
+}
+
 std::optional<std::string> TInputFiles::Overwritten(const std::string& output) const {
   const auto id = IdentityOf(PathFromUtf8(output));
   if (!id) return std::nullopt;
@@ -37,10 +41,11 @@ std::optional<std::string> TInputFiles::Overwritten(const std::string& output) c
   return it->second;
 }
 
-std::optional<std::string> TInputFiles::OutputRefusal(const std::string& output) const {
+bool TInputFiles::RefuseOutput(const std::string& output, std::ostream& err) const {
   const auto input = Overwritten(output);
-  if (!input) return std::nullopt;
-  return "Not written, as it is the input file " + *input + " of this command";
+  if (input)
+    Report(err, output, "Not written, as it is the input file " + *input + " of this command");
+  return input.has_value();
 }
 
 std::string CurrentFailureText() {
@@ -69,9 +74,10 @@ std::string Escaped(std::string_view text) {
     } else if (c == '\r') {
       escaped += "\\r";
     } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned>(byte));
-      escaped += hex;
+      constexpr std::string_view kHexDigits = "0123456789abcdef";
+      escaped += "\\x";
+      escaped += kHexDigits[byte >> 4];
+      escaped += kHexDigits[byte & 0xF];
     }
   }
   return escaped;
@@ -85,9 +91,27 @@ std::ostream* OwnStream(const std::string& output, std::ostream& out, std::ostre
   if (output == "-") return &out;
   const auto id = IdentityOf(PathFromUtf8(output));
   if (!id) return nullptr;
-  if (id == IdentityOfDescriptor(STDOUT_FILENO)) return &out;
-  if (id == IdentityOfDescriptor(STDERR_FILENO)) return &err;
+  if (id == IdentityOfStream(EStandardStream::Output)) return &out;
+  if (id == IdentityOfStream(EStandardStream::Error)) return &err;
   return nullptr;
+}
+
+int WriteOutput(const std::string& output, std::ostream& out, std::ostream& err,
+                const std::function<std::vector<std::uint8_t>()>& encode,
+                const std::function<void()>& writeFile) {
+  try {
+    if (std::ostream* stream = OwnStream(output, out, err)) {
+      const std::vector<std::uint8_t> bytes = encode();
+      const std::span<const std::uint8_t> pieces[] = {bytes};
+      WriteToStream(*stream, pieces);
+    } else {
+      writeFile();
+    }
+  } catch (...) {
+    Report(err, output, CurrentFailureText());
+    return kExitRefused;
+  }
+  return kExitSuccess;
 }
 
 void WriteImageToStream(const TBitmap& bitmap, EExportFormat format, std::ostream& stream) {
@@ -114,18 +138,6 @@ int UsageError(std::ostream& err, std::string_view command, std::string_view tex
   err << kProgram << ' ' << command << ": " << Escaped(text) << '\n'
       << "Try '" << kProgram << ' ' << command << " --help'.\n";
   return kExitUsage;
-}
-
-std::optional<int> ParseCommand(std::span<const std::string> args,
-                                std::span<const TOptionDef> options, std::string_view command,
-                                std::string_view help, std::ostream& out, std::ostream& err,
-                                TParsedArgs& parsed) {
-  if (const auto error = ParseArgs(args, options, parsed)) return UsageError(err, command, *error);
-  if (parsed.Help) {
-    out << help;
-    return kExitSuccess;
-  }
-  return std::nullopt;
 }
 
 }  // namespace zarn::cli

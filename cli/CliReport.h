@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Mainwin/core/BMDocument.h"
 #include "cli/CliArgs.h"
@@ -32,10 +34,13 @@ std::string RefusalFor(const std::string& file, const TRefusal& refusal);
 class TInputFiles {
  public:
   void Add(const std::string& file);
+  // Every one of `files`, and `more` when given.
+  void AddAll(std::span<const std::string> files, const std::optional<std::string>& more = {});
   // The input that `output` would write over, or nothing.
   std::optional<std::string> Overwritten(const std::string& output) const;
-  // The refusal of a single output that would write over one of the inputs, or nothing.
-  std::optional<std::string> OutputRefusal(const std::string& output) const;
+  // When a single output would write over one of the inputs: reports it against `output` and
+  // returns true.
+  bool RefuseOutput(const std::string& output, std::ostream& err) const;
 
  private:
   std::map<TFileIdentity, std::string> files_;
@@ -60,6 +65,12 @@ std::ostream* OwnStream(const std::string& output, std::ostream& out, std::ostre
 // Writes `pieces` one after another to such a stream; a failure to write standard output is
 // reported when the program ends, as for every other result written there.
 void WriteToStream(std::ostream& stream, std::span<const std::span<const std::uint8_t>> pieces);
+// A command's one output: written as it goes to the command's own stream when `output` names
+// one (`encode` gives the bytes), else into the file by `writeFile`. A failure of either is
+// reported against `output`. Returns the exit status.
+int WriteOutput(const std::string& output, std::ostream& out, std::ostream& err,
+                const std::function<std::vector<std::uint8_t>()>& encode,
+                const std::function<void()>& writeFile);
 // An image as the export of `format` writes it, to such a stream.
 void WriteImageToStream(const TBitmap& bitmap, EExportFormat format, std::ostream& stream);
 inline constexpr std::string_view kOneImageToAStream =
@@ -68,18 +79,20 @@ inline constexpr std::string_view kOneImageToAStream =
 // A wrong command line: the text and where to find the command's options. Returns kExitUsage.
 int UsageError(std::ostream& err, std::string_view command, std::string_view text);
 
-// Parses a command's words into `parsed`. Returns the exit status when that already ends the
-// command (a wrong command line, or --help answered), else nothing.
-std::optional<int> ParseCommand(std::span<const std::string> args,
-                                std::span<const TOptionDef> options, std::string_view command,
-                                std::string_view help, std::ostream& out, std::ostream& err,
-                                TParsedArgs& parsed);
+// A command of zarn-cli: its name, its help (--help), its options, and what it does once its
+// command line has been parsed into `parsed` (by the table in CliCommands.cpp).
+struct TCommand {
+  std::string_view Name;
+  std::string_view Help;
+  std::span<const TOptionDef> Options;
+  int (*Run)(const TParsedArgs& parsed, std::ostream& out, std::ostream& err);
+};
 
-// The commands, one file each. `args` are the words after the command's name.
-int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& err);
-int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream& err);
-int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream& err);
-int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostream& err);
-int RunPalette(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+// The commands, one file each.
+extern const TCommand kInfoCommand;
+extern const TCommand kExportCommand;
+extern const TCommand kCreateCommand;
+extern const TCommand kThumbnailCommand;
+extern const TCommand kPaletteCommand;
 
 }  // namespace zarn::cli

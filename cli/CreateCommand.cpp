@@ -74,7 +74,7 @@ std::optional<std::array<int, 3>> ParseRgb(std::string_view text) {
     const std::size_t comma = text.find(',');
     const bool last = k + 1 == channels.size();
     if (last != (comma == std::string_view::npos)) return std::nullopt;
-    const auto channel = ParseWholeNumber(text.substr(0, comma), 0, 255);
+    const auto channel = ParseNumberInRange(text.substr(0, comma), 0, 255);
     if (!channel) return std::nullopt;
     channels[k] = *channel;
     if (!last) text.remove_prefix(comma + 1);
@@ -88,7 +88,7 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
   options.Mode = parsed.Has("--16bit") ? EBMMode::Bit16 : EBMMode::Bit8;
   const bool bit8 = options.Mode == EBMMode::Bit8;
   if (const auto x = parsed.Value("--x")) {
-    const auto value = ParseWholeNumber(*x, 0, kMaxXOffset);
+    const auto value = ParseNumberInRange(*x, 0, kMaxXOffset);
     if (!value) {
       return UsageError(err, "create",
                         "--x must be a whole number from 0 to " + std::to_string(kMaxXOffset));
@@ -96,7 +96,7 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
     options.XOffset = *value;
   }
   if (const auto y = parsed.Value("--y")) {
-    const auto value = ParseWholeNumber(*y, 0, kMaxYOffset);
+    const auto value = ParseNumberInRange(*y, 0, kMaxYOffset);
     if (!value) {
       return UsageError(err, "create",
                         "--y must be a whole number from 0 to " + std::to_string(kMaxYOffset));
@@ -108,7 +108,7 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
       return UsageError(err, "create",
                         "--transparent is for 8-bit BMs; a 16-bit BM takes --rgb R,G,B");
     }
-    const auto value = ParseWholeNumber(*index, 0, 255);
+    const auto value = ParseNumberInRange(*index, 0, 255);
     if (!value) {
       return UsageError(err, "create", "--transparent must be a whole number from 0 to 255");
     }
@@ -190,24 +190,22 @@ bool AdmitSources(const std::vector<std::string>& files, const TCreateOptions& o
   return !refused;
 }
 
-}  // namespace
+const std::string kCreateHelp = CreateHelp();
 
-int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionDef, 10> kOptions{{
-      {"--16bit", "", false},
-      {"--map", "", true},
-      {"--key", "", true},
-      {"--dither", "", false},
-      {"--x", "", true},
-      {"--y", "", true},
-      {"--transparent", "", true},
-      {"--rgb", "", true},
-      {"--include-palette", "", false},
-      {"--output", "-o", true},
-  }};
-  TParsedArgs parsed;
-  if (const auto end = ParseCommand(args, kOptions, "create", CreateHelp(), out, err, parsed))
-    return *end;
+constexpr std::array<TOptionDef, 10> kOptions{{
+    {"--16bit", "", false},
+    {"--map", "", true},
+    {"--key", "", true},
+    {"--dither", "", false},
+    {"--x", "", true},
+    {"--y", "", true},
+    {"--transparent", "", true},
+    {"--rgb", "", true},
+    {"--include-palette", "", false},
+    {"--output", "-o", true},
+}};
+
+int RunCreate(const TParsedArgs& parsed, std::ostream& out, std::ostream& err) {
   TCreateOptions options;
   if (const auto end = ParseCreateOptions(parsed, err, options)) return *end;
   const std::optional<std::string> output = parsed.Value("--output");
@@ -217,13 +215,8 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   }
   const std::optional<std::string> mapPath = parsed.Value("--map");
   TInputFiles inputs;
-  for (const std::string& file : parsed.Files)
-    inputs.Add(file);
-  if (mapPath) inputs.Add(*mapPath);
-  if (const auto refusal = inputs.OutputRefusal(*output)) {
-    Report(err, *output, *refusal);
-    return kExitRefused;
-  }
+  inputs.AddAll(parsed.Files, mapPath);
+  if (inputs.RefuseOutput(*output, err)) return kExitRefused;
   if (mapPath && !LoadMapPalette(*mapPath, err, options)) {
     Report(err, *output, kBMNotWrittenPalette);
     return kExitRefused;
@@ -237,19 +230,13 @@ int RunCreate(std::span<const std::string> args, std::ostream& out, std::ostream
   std::vector<const TBitmap*> sources;
   for (const TSourceImage& source : loaded)
     sources.push_back(&source.Bitmap);
-  try {
-    if (std::ostream* stream = OwnStream(*output, out, err)) {
-      const std::vector<std::uint8_t> bytes = EncodeNewBM(sources, options);
-      const std::span<const std::uint8_t> pieces[] = {bytes};
-      WriteToStream(*stream, pieces);
-    } else {
-      CreateBM(*output, sources, options);
-    }
-  } catch (...) {
-    Report(err, *output, CurrentFailureText());
-    return kExitRefused;
-  }
-  return kExitSuccess;
+  return WriteOutput(
+      *output, out, err, [&] { return EncodeNewBM(sources, options); },
+      [&] { CreateBM(*output, sources, options); });
 }
+
+}  // namespace
+
+const TCommand kCreateCommand{"create", kCreateHelp, kOptions, RunCreate};
 
 }  // namespace zarn::cli

@@ -1,7 +1,6 @@
 // zarn-cli export: every image of each BM as a BMP or PNG file, as the viewer exports it.
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,8 +18,6 @@
 namespace zarn::cli {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr std::string_view kExportHelp =
     R"(Usage: zarn-cli export [--palette FILE.cmp|FILE.bm] [--format bmp|png] FILE.bm... [-o OUT]
@@ -67,7 +64,7 @@ struct TExportRun {
   // Every input of the run: no output may be one of them.
   TInputFiles Inputs;
   // The folders made for the run, outermost first: removed again when nothing was exported.
-  std::vector<fs::path> MadeFolders;
+  std::vector<std::filesystem::path> MadeFolders;
   bool Exported = false;
 };
 
@@ -120,8 +117,7 @@ std::optional<int> ResolveOutputs(const TExportOptions& options, std::size_t fil
                                   std::ostream& out, std::ostream& err, TExportRun& run) {
   if (const auto& output = options.Output) {
     const bool ownStream = OwnStream(*output, out, err) != nullptr;
-    std::error_code ec;
-    const bool existingFolder = !ownStream && fs::is_directory(PathFromUtf8(*output), ec);
+    const bool existingFolder = !ownStream && IsFolder(PathFromUtf8(*output));
     const bool namedFolder = IsPathSeparator(output->back()) || existingFolder;
     if (fileCount > 1 && ownStream) return UsageError(err, "export", kOneImageToAStream);
     const std::string extension = LowerExtension(*output);
@@ -275,42 +271,25 @@ int ExportOne(TExportRun& run, const std::string& file, std::ostream& out, std::
 
 // Makes the folder the run exports into; false (after reporting) when it cannot be made.
 bool MakeFolder(TExportRun& run, const std::string& output, std::ostream& err) {
-  std::error_code ec;
-  const fs::path folder = PathFromUtf8(*run.Folder);
-  for (fs::path missing = folder.lexically_normal();
-       !missing.empty() && !fs::exists(fs::symlink_status(missing, ec));
-       missing = missing.parent_path()) {
-    run.MadeFolders.insert(run.MadeFolders.begin(), missing);
-    if (missing == missing.parent_path()) break;
-  }
-  fs::create_directories(folder, ec);
-  if (ec || !fs::is_directory(folder, ec)) {
+  auto made = MakeFolders(PathFromUtf8(*run.Folder));
+  if (!made) {
     Report(err, output, "Cannot create folder " + output);
     return false;
   }
+  run.MadeFolders = std::move(*made);
   return true;
 }
 
 // Removes the folders made for a run that exported nothing, innermost first; a folder that is
 // not empty stays.
 void RemoveMadeFolders(const TExportRun& run) {
-  if (run.Exported) return;
-  std::error_code ec;
-  for (auto it = run.MadeFolders.rbegin(); it != run.MadeFolders.rend(); ++it)
-    fs::remove(*it, ec);
+  if (!run.Exported) RemoveEmptyFolders(run.MadeFolders);
 }
 
-}  // namespace
+constexpr std::array<TOptionDef, 3> kOptions{
+    {{"--palette", "", true}, {"--format", "", true}, {"--output", "-o", true}}};
 
-int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionDef, 3> kOptions{{
-      {"--palette", "", true},
-      {"--format", "", true},
-      {"--output", "-o", true},
-  }};
-  TParsedArgs parsed;
-  if (const auto end = ParseCommand(args, kOptions, "export", kExportHelp, out, err, parsed))
-    return *end;
+int RunExport(const TParsedArgs& parsed, std::ostream& out, std::ostream& err) {
   TExportOptions options;
   if (const auto end = ParseExportOptions(parsed, err, options)) return *end;
 
@@ -319,14 +298,16 @@ int RunExport(std::span<const std::string> args, std::ostream& out, std::ostream
   if (options.PalettePath && !LoadGivenPalette(options, err, *run)) return kExitRefused;
   if (run->Folder && !MakeFolder(*run, *options.Output, err)) return kExitRefused;
 
-  for (const std::string& file : parsed.Files)
-    run->Inputs.Add(file);
-  if (options.PalettePath) run->Inputs.Add(*options.PalettePath);
+  run->Inputs.AddAll(parsed.Files, options.PalettePath);
   int status = kExitSuccess;
   for (const std::string& file : parsed.Files)
     status = std::max(status, ExportOne(*run, file, out, err));
   RemoveMadeFolders(*run);
   return status;
 }
+
+}  // namespace
+
+const TCommand kExportCommand{"export", kExportHelp, kOptions, RunExport};
 
 }  // namespace zarn::cli

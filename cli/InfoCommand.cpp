@@ -90,12 +90,7 @@ void WriteJsonInfo(const TBMDocument& doc, TJsonWriter& json) {
   json.EndArray();
 }
 
-}  // namespace
-
-int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  TParsedArgs parsed;
-  if (const auto end = ParseCommand(args, kOptions, "info", kInfoHelp, out, err, parsed))
-    return *end;
+int RunInfo(const TParsedArgs& parsed, std::ostream& out, std::ostream& err) {
   if (parsed.Files.empty()) return UsageError(err, "info", "no BM file given");
 
   TBMDocument doc;
@@ -138,5 +133,9 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
   if (asJson) json.EndArray();
   return status;
 }
+
+}  // namespace
+
+const TCommand kInfoCommand{"info", kInfoHelp, kOptions, RunInfo};
 
 }  // namespace zarn::cli

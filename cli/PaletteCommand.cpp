@@ -38,13 +38,9 @@ Examples:
   zarn-cli palette sign.bm                  # the palette of a BM, as text
 )";
 
-}  // namespace
+constexpr std::array<TOptionDef, 1> kOptions{{{"--output", "-o", true}}};
 
-int RunPalette(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionDef, 1> kOptions{{{"--output", "-o", true}}};
-  TParsedArgs parsed;
-  if (const auto end = ParseCommand(args, kOptions, "palette", kPaletteHelp, out, err, parsed))
-    return *end;
+int RunPalette(const TParsedArgs& parsed, std::ostream& out, std::ostream& err) {
   if (parsed.Files.size() != 1) return UsageError(err, "palette", "give one palette file");
   const std::string& input = parsed.Files.front();
   const std::optional<std::string> output = parsed.Value("--output");
@@ -54,10 +50,7 @@ int RunPalette(std::span<const std::string> args, std::ostream& out, std::ostrea
   if (output) {
     TInputFiles inputs;
     inputs.Add(input);
-    if (const auto refusal = inputs.OutputRefusal(*output)) {
-      Report(err, *output, *refusal);
-      return kExitRefused;
-    }
+    if (inputs.RefuseOutput(*output, err)) return kExitRefused;
   }
 
   TBMPalette palette{};
@@ -81,20 +74,18 @@ int RunPalette(std::span<const std::string> args, std::ostream& out, std::ostrea
     }
     return kExitSuccess;
   }
-  try {
-    if (std::ostream* stream = OwnStream(*output, out, err)) {
-      std::vector<std::uint8_t> bytes;
-      EncodePalette(palette, *PaletteOutputFor(*output), bytes);
-      const std::span<const std::uint8_t> pieces[] = {bytes};
-      WriteToStream(*stream, pieces);
-    } else {
-      WritePaletteFile(PathFromUtf8(*output), palette);
-    }
-  } catch (...) {
-    Report(err, *output, CurrentFailureText());
-    return kExitRefused;
-  }
-  return kExitSuccess;
+  return WriteOutput(
+      *output, out, err,
+      [&] {
+        std::vector<std::uint8_t> bytes;
+        EncodePalette(palette, *PaletteOutputFor(*output), bytes);
+        return bytes;
+      },
+      [&] { WritePaletteFile(PathFromUtf8(*output), palette); });
 }
+
+}  // namespace
+
+const TCommand kPaletteCommand{"palette", kPaletteHelp, kOptions, RunPalette};
 
 }  // namespace zarn::cli

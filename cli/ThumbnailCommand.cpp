@@ -52,30 +52,12 @@ std::optional<std::string> DecodeFirstImage(const std::string& file, TBitmap& bi
   return std::nullopt;
 }
 
-// The one place the thumbnail is encoded as PNG: written to the command's own output or error
-// when the target is one of them, else into the file.
-void WriteThumbnailPng(const TBitmap& thumbnail, const std::string& target, std::ostream& out,
-                       std::ostream& err) {
-  if (std::ostream* stream = OwnStream(target, out, err)) {
-    WriteImageToStream(thumbnail, EExportFormat::Png, *stream);
-    return;
-  }
-  std::vector<std::uint8_t> png;
-  std::vector<std::uint8_t> scratch;
-  EncodePng(thumbnail, png, scratch);
-  WriteFileAtomically(PathFromUtf8(target), png, EDurability::Buffered);
-}
+constexpr std::array<TOptionDef, 1> kOptions{{{"--size", "-s", true}}};
 
-}  // namespace
-
-int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  static constexpr std::array<TOptionDef, 1> kOptions{{{"--size", "-s", true}}};
-  TParsedArgs parsed;
-  if (const auto end = ParseCommand(args, kOptions, "thumbnail", kThumbnailHelp, out, err, parsed))
-    return *end;
+int RunThumbnail(const TParsedArgs& parsed, std::ostream& out, std::ostream& err) {
   std::int32_t size = kDefaultThumbnailSize;
   if (const auto text = parsed.Value("--size")) {
-    const auto value = ParseWholeNumber(*text, 1, kMaxFitBox);
+    const auto value = ParseNumberInRange(*text, 1, kMaxFitBox);
     if (!value) {
       return UsageError(err, "thumbnail",
                         "--size must be a whole number from 1 to " + std::to_string(kMaxFitBox));
@@ -87,14 +69,10 @@ int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostr
   const std::string& target = parsed.Files[1];
   TInputFiles inputs;
   inputs.Add(file);
-  if (const auto refusal = inputs.OutputRefusal(target)) {
-    Report(err, target, *refusal);
-    return kExitRefused;
-  }
+  if (inputs.RefuseOutput(target, err)) return kExitRefused;
 
   // A refusal names the BM; a failed write names the PNG file, which is then not there.
   TBitmap thumbnail;
-  const std::string* blamed = &file;
   try {
     TBitmap image;
     if (const auto refusal = DecodeFirstImage(file, image)) {
@@ -103,13 +81,23 @@ int RunThumbnail(std::span<const std::string> args, std::ostream& out, std::ostr
     }
     std::vector<std::uint8_t> scratch;
     ScaleToFit(image, size, thumbnail, scratch);
-    blamed = &target;
-    WriteThumbnailPng(thumbnail, target, out, err);
   } catch (...) {
-    Report(err, *blamed, CurrentFailureText());
+    Report(err, file, CurrentFailureText());
     return kExitRefused;
   }
-  return kExitSuccess;
+  const auto encode = [&] {
+    std::vector<std::uint8_t> png;
+    std::vector<std::uint8_t> scratch;
+    EncodePng(thumbnail, png, scratch);
+    return png;
+  };
+  return WriteOutput(target, out, err, encode, [&] {
+    WriteFileAtomically(PathFromUtf8(target), encode(), EDurability::Buffered);
+  });
 }
+
+}  // namespace
+
+const TCommand kThumbnailCommand{"thumbnail", kThumbnailHelp, kOptions, RunThumbnail};
 
 }  // namespace zarn::cli

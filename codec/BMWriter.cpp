@@ -96,7 +96,7 @@ std::optional<TRefusal> CheckWritable(const TBitmap& source, int bitsPerPixel) {
   return std::nullopt;
 }
 
-void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,
+void EncodeBM8(std::vector<std::uint8_t>& Out, std::span<const TBitmap* const> Sources,
                std::int32_t XOffset, std::int32_t YOffset, std::uint8_t TransparentIndex,
                bool IncludePalette) {
   CheckSources(Sources, 8);
@@ -109,7 +109,7 @@ void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> S
   header.BitsPerPixel = 8;
 
   std::uint8_t* p =
-      EncodeRecords(out, header, Sources, 1, IncludePalette,
+      EncodeRecords(Out, header, Sources, 1, IncludePalette,
                     [](const std::uint8_t* row, std::uint8_t* dst, std::size_t width) {
                       if (width > 0) std::memcpy(dst, row, width);
                     });
@@ -125,7 +125,7 @@ void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> S
   }
 }
 
-void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,
+void EncodeBM16(std::vector<std::uint8_t>& Out, std::span<const TBitmap* const> Sources,
                 std::int32_t XOffset, std::int32_t YOffset, std::uint8_t Red, std::uint8_t Green,
                 std::uint8_t Blue) {
   CheckSources(Sources, 16);
@@ -143,7 +143,7 @@ void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> 
   header.GreenLoss = 2;
   header.BlueLoss = 2;  // the format stores 2 here, not 3
 
-  EncodeRecords(out, header, Sources, 2, false, detail::BgrRowToRgb565);
+  EncodeRecords(Out, header, Sources, 2, false, detail::BgrRowToRgb565);
 }
 
 }  // namespace zarn

@@ -11,19 +11,19 @@
 
 namespace zarn {
 
-// Encodes an 8-bit BM from 256-colour sources into `out`, which is replaced by the whole file,
+// Encodes an 8-bit BM from 256-colour sources into `Out`, which is replaced by the whole file,
 // with the palette trailer of source 0's colour table when IncludePalette (a table of fewer
 // than 256 entries is padded with zero entries). Every source is checked first: it must have a
 // true picture of 8 bits (uncompressed or RLE8) within the size limits; otherwise CodecError
-// names the source and the reason. Reusing `out` across calls reuses its memory. The file
+// names the source and the reason. Reusing `Out` across calls reuses its memory. The file
 // forms (WriteBM8, WriteBM16) are in the file layer.
-void EncodeBM8(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,
+void EncodeBM8(std::vector<std::uint8_t>& Out, std::span<const TBitmap* const> Sources,
                std::int32_t XOffset, std::int32_t YOffset, std::uint8_t TransparentIndex,
                bool IncludePalette);
 
 // Encodes a 16-bit BM from 24-bit sources, every pixel narrowed to RGB565; the transparent
 // colour is stored as RGB565 too. Checks as for EncodeBM8.
-void EncodeBM16(std::vector<std::uint8_t>& out, std::span<const TBitmap* const> Sources,
+void EncodeBM16(std::vector<std::uint8_t>& Out, std::span<const TBitmap* const> Sources,
                 std::int32_t XOffset, std::int32_t YOffset, std::uint8_t Red, std::uint8_t Green,
                 std::uint8_t Blue);
 

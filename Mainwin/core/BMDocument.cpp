@@ -1,7 +1,6 @@
 #include "Mainwin/core/BMDocument.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "codec/Display.h"
 #include "codec/Png.h"
@@ -199,8 +198,7 @@ std::vector<std::string> ExistingExportFiles(const std::string& chosen, int coun
   if (count <= 1) return existing;
   for (int i = 0; i < count; ++i) {
     std::string path = ExportPathFor(chosen, i, count);
-    std::error_code ec;
-    if (std::filesystem::exists(PathFromUtf8(path), ec)) existing.push_back(std::move(path));
+    if (Exists(PathFromUtf8(path))) existing.push_back(std::move(path));
   }
   return existing;
 }

@@ -20,21 +20,18 @@ constexpr std::uintmax_t kCMPReadSize = kCMPPaletteEnd;
 }  // namespace
 
 bool IsRegularFile(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(PathFromUtf8(path), ec);
+  return RegularFileSize(PathFromUtf8(path)).has_value();
 }
 
 EFileKind FileKindOf(const std::string& path) {
-  if (!IsRegularFile(path)) return EFileKind::Other;
   const std::filesystem::path file = PathFromUtf8(path);
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec) return EFileKind::Other;
+  const std::optional<std::uint64_t> size = RegularFileSize(file);
+  if (!size) return EFileKind::Other;
 
   const auto head = ReadFileHead(file, kMagicSize);
   if (!head) return EFileKind::Other;
   if (HasBMSignature(*head)) return EFileKind::BM;
-  if (HasCMPMagic(*head) && size >= kCMPReadSize) return EFileKind::CMP;
+  if (HasCMPMagic(*head) && *size >= kCMPReadSize) return EFileKind::CMP;
   return EFileKind::Other;
 }
 

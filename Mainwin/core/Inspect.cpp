@@ -1,7 +1,6 @@
 #include "Mainwin/core/Inspect.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "codec/Colour.h"
 
@@ -124,8 +123,10 @@ std::string ReadoutText(std::int32_t x, std::int32_t y, const TPixelFacts& pixel
     text += "index " + std::to_string(pixel.Index) + ": ";
     text += pixel.HasColour ? ColourText(pixel.Red, pixel.Green, pixel.Blue) : "no palette";
   } else {
-    char stored[8];
-    std::snprintf(stored, sizeof stored, "%04X", static_cast<unsigned>(pixel.Stored & 0xFFFF));
+    constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    std::string stored(4, '0');
+    for (std::uint32_t value = pixel.Stored & 0xFFFFu, i = 4; i-- > 0; value >>= 4)
+      stored[i] = kHexDigits[value & 0xFu];
     text += ColourText(pixel.Red, pixel.Green, pixel.Blue) + " (" + stored + ")";
   }
   if (pixel.Transparent) text += kTransparentMark;

@@ -20,7 +20,7 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {
   connect(lineEdit(), &QLineEdit::textEdited, this, [this] { emit UserChanged(); });
 }
 
-std::optional<int> TSpinEdit::ParseWholeNumber(const QString& text) {
+std::optional<int> TSpinEdit::ParseSaturatingNumber(const QString& text) {
   const QString t = text.trimmed();
   qsizetype i = 0;
   bool negative = false;
@@ -41,7 +41,7 @@ std::optional<int> TSpinEdit::ParseWholeNumber(const QString& text) {
 }
 
 int TSpinEdit::Value() const {
-  return ParseWholeNumber(lineEdit()->text()).value_or(minimum());
+  return ParseSaturatingNumber(lineEdit()->text()).value_or(minimum());
 }
 
 int TSpinEdit::Clamped(int v) const {
@@ -56,17 +56,17 @@ QValidator::State TSpinEdit::validate(QString& input, int& /*pos*/) const {
   for (const QChar c : input) {
     if (!IsAcceptedCharacter(c) && c != u' ') return QValidator::Invalid;
   }
-  const auto v = ParseWholeNumber(input);
+  const auto v = ParseSaturatingNumber(input);
   return v && *v >= minimum() && *v <= maximum() ? QValidator::Acceptable
                                                  : QValidator::Intermediate;
 }
 
 void TSpinEdit::fixup(QString& input) const {
-  input = textFromValue(Clamped(ParseWholeNumber(input).value_or(minimum())));
+  input = textFromValue(Clamped(ParseSaturatingNumber(input).value_or(minimum())));
 }
 
 int TSpinEdit::valueFromText(const QString& text) const {
-  return Clamped(ParseWholeNumber(text).value_or(minimum()));
+  return Clamped(ParseSaturatingNumber(text).value_or(minimum()));
 }
 
 QString TSpinEdit::textFromValue(int value) const {

@@ -27,7 +27,7 @@ class TSpinEdit : public QSpinBox {
 
   // The whole number in `text`: optional blanks, an optional sign, digits, optional blanks.
   // Nothing when the text is anything else. Saturates at the limits of int.
-  static std::optional<int> ParseWholeNumber(const QString& text);
+  static std::optional<int> ParseSaturatingNumber(const QString& text);
 
  signals:
   // The user changed the value: an arrow step, a keystroke, or the replacement of an

@@ -55,23 +55,23 @@ std::optional<TWholeFile> ReadWholeFile(const std::filesystem::path& path, std::
   return file;
 }
 
-std::optional<TRefusal> ReadBM(const std::filesystem::path& fileName, TBMHeader& header,
-                               std::span<TBMImage> images, TBMPalette& palette) {
+std::optional<TRefusal> ReadBM(const std::filesystem::path& FileName, TBMHeader& Header,
+                               std::span<TBMImage> Images, TBMPalette& Palette) {
   std::vector<std::uint8_t> bytes;
-  if (auto refusal = ReadBMFile(fileName, bytes)) return refusal;
-  return ReadBMFromBytes(bytes, header, images, palette);
+  if (auto refusal = ReadBMFile(FileName, bytes)) return refusal;
+  return ReadBMFromBytes(bytes, Header, Images, Palette);
 }
 
-std::optional<TRefusal> ReadCMPPalette(const std::filesystem::path& fileName, TBMPalette& palette) {
+std::optional<TRefusal> ReadCMPPalette(const std::filesystem::path& FileName, TBMPalette& Palette) {
   // Only the header and the palette are read, however long the file is.
-  const auto head = ReadFileHead(fileName, kCMPPaletteEnd);
-  return ReadCMPPaletteFromBytes(head ? *head : std::vector<std::uint8_t>{}, palette);
+  const auto head = ReadFileHead(FileName, kCMPPaletteEnd);
+  return ReadCMPPaletteFromBytes(head ? *head : std::vector<std::uint8_t>{}, Palette);
 }
 
-std::optional<TRefusal> ReadBMPalette(const std::filesystem::path& fileName, TBMPalette& palette) {
+std::optional<TRefusal> ReadBMPalette(const std::filesystem::path& FileName, TBMPalette& Palette) {
   std::vector<std::uint8_t> bytes;
-  if (auto refusal = ReadBMFile(fileName, bytes)) return refusal;
-  return ReadBMPaletteFromBytes(bytes, palette);
+  if (auto refusal = ReadBMFile(FileName, bytes)) return refusal;
+  return ReadBMPaletteFromBytes(bytes, Palette);
 }
 
 void WriteBM8(const std::filesystem::path& FileName, std::span<const TBitmap* const> Sources,

@@ -32,13 +32,13 @@ std::optional<TWholeFile> ReadWholeFile(const std::filesystem::path& path, std::
 
 // ReadBMFromBytes on the whole file, read under kMaxBMFileBytes (BMFileTooLarge above it). A
 // file that cannot be opened is refused as InvalidBM (OpenFailure() says why).
-std::optional<TRefusal> ReadBM(const std::filesystem::path& fileName, TBMHeader& header,
-                               std::span<TBMImage> images, TBMPalette& palette);
+std::optional<TRefusal> ReadBM(const std::filesystem::path& FileName, TBMHeader& Header,
+                               std::span<TBMImage> Images, TBMPalette& Palette);
 
 // The palette readers for files; a file that cannot be opened is refused as the reader refuses
 // bytes that are too short.
-std::optional<TRefusal> ReadCMPPalette(const std::filesystem::path& fileName, TBMPalette& palette);
-std::optional<TRefusal> ReadBMPalette(const std::filesystem::path& fileName, TBMPalette& palette);
+std::optional<TRefusal> ReadCMPPalette(const std::filesystem::path& FileName, TBMPalette& Palette);
+std::optional<TRefusal> ReadBMPalette(const std::filesystem::path& FileName, TBMPalette& Palette);
 
 // EncodeBM8 and EncodeBM16 into a file, written atomically and synced: every source is checked
 // before anything is written, and a failure leaves an existing file as it was.

@@ -64,7 +64,8 @@ std::optional<TFileIdentity> IdentityOf(const std::filesystem::path& path) {
   return IdentityFrom(info);
 }
 
-std::optional<TFileIdentity> IdentityOfDescriptor(int fd) {
+std::optional<TFileIdentity> IdentityOfStream(EStandardStream stream) {
+  const int fd = stream == EStandardStream::Output ? STDOUT_FILENO : STDERR_FILENO;
   struct stat info {};
   if (::fstat(fd, &info) != 0) return std::nullopt;
   return IdentityFrom(info);
@@ -102,6 +103,44 @@ std::optional<std::string> OpenFailure(const std::filesystem::path& path) {
   const detail::TFileSource source(path);
   if (source.IsOpen()) return std::nullopt;
   return source.Failure();
+}
+
+bool Exists(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+bool IsFolder(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+std::optional<std::uint64_t> RegularFileSize(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec) return std::nullopt;
+  return size;
+}
+
+std::optional<std::vector<fs::path>> MakeFolders(const fs::path& folder) {
+  std::vector<fs::path> made;
+  std::error_code ec;
+  for (fs::path missing = folder.lexically_normal();
+       !missing.empty() && !fs::exists(fs::symlink_status(missing, ec));
+       missing = missing.parent_path()) {
+    made.insert(made.begin(), missing);
+    if (missing == missing.parent_path()) break;
+  }
+  fs::create_directories(folder, ec);
+  if (ec || !fs::is_directory(folder, ec)) return std::nullopt;
+  return made;
+}
+
+void RemoveEmptyFolders(std::span<const fs::path> folders) {
+  std::error_code ec;
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+    fs::remove(*it, ec);
 }
 
 }  // namespace zarn

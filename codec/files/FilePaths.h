@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "codec/Errors.h"
 
@@ -45,8 +47,9 @@ struct TFileIdentity {
 };
 // Nothing when no file is there (or it cannot be looked at).
 std::optional<TFileIdentity> IdentityOf(const std::filesystem::path& path);
-// The file an open descriptor (standard output) writes to; nothing when it is closed.
-std::optional<TFileIdentity> IdentityOfDescriptor(int fd);
+// The file one of the program's own standard streams writes to; nothing when it is closed.
+enum class EStandardStream { Output, Error };
+std::optional<TFileIdentity> IdentityOfStream(EStandardStream stream);
 
 // The file that writing to `path` replaces or creates: each symbolic link followed, at most 40
 // as the system does. A link in a sticky folder that others may write to (as /tmp) is followed
@@ -63,5 +66,19 @@ TReachedFile ReachedFile(const std::filesystem::path& path);
 // Why the file cannot be opened for reading, as the system says it ("No such file or
 // directory"); nothing when it can.
 std::optional<std::string> OpenFailure(const std::filesystem::path& path);
+
+// Whether anything is there under `path`, links followed.
+bool Exists(const std::filesystem::path& path);
+// Whether `path` names a folder, links followed.
+bool IsFolder(const std::filesystem::path& path);
+// The size of the regular file `path` names, links followed; nothing for anything else or when
+// it cannot be looked at.
+std::optional<std::uint64_t> RegularFileSize(const std::filesystem::path& path);
+
+// Makes the folder `folder` with every folder above it that is missing. Returns the folders it
+// made, outermost first, or nothing when the folder is not there afterwards.
+std::optional<std::vector<std::filesystem::path>> MakeFolders(const std::filesystem::path& folder);
+// Removes `folders` innermost (last) first; a folder that is not empty stays.
+void RemoveEmptyFolders(std::span<const std::filesystem::path> folders);
 
 }  // namespace zarn
