@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
+#include <optional>
 
 #include "codec/BMFormat.h"
 #include "codec/files/CodecFiles.h"
