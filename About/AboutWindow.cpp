@@ -79,7 +79,10 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   picture->setScaledContents(true);
   Place(picture, 192, 8, 32, 32);
 
-  QLabel* version = AddLabel(this, "Label2", QStringLiteral("Version 1.2"), kAqua);
+  // Major and minor only, as the caption has always read ("Version 1.2"): a release that only
+  // mends leaves it as it was; `zarn --version` gives all three parts.
+  const QString shown = QStringLiteral(ZARN_VERSION).section(u'.', 0, 1);
+  QLabel* version = AddLabel(this, "Label2", QStringLiteral("Version ") + shown, kAqua);
   version->adjustSize();
   PlaceAt(version, 88, 48);
 

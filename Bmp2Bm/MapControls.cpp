@@ -37,12 +37,8 @@ TMapControls::TMapControls(QWidget* panel, TDialogs& dialogs) : dialogs_(dialogs
   Place(LabelMapPal, 98, 436, 112, 16);
   CBDither = MakeCheckBox(panel, "CBDither", QStringLiteral("Dither"), 28, 462, 64);
   CBKey = MakeCheckBox(panel, "CBKey", QStringLiteral("Key colour"), 98, 462, 104);
-  LabelKeyRed = MakeLabel(panel, "LabelKeyRed", QStringLiteral("R"), 8, 488);
-  SEKeyRed = MakeSpinEdit(panel, "SEKeyRed", 255, 255, 16, 484, 48);
-  LabelKeyGreen = MakeLabel(panel, "LabelKeyGreen", QStringLiteral("G"), 80, 488);
-  SEKeyGreen = MakeSpinEdit(panel, "SEKeyGreen", 255, 0, 88, 484, 48);
-  LabelKeyBlue = MakeLabel(panel, "LabelKeyBlue", QStringLiteral("B"), 152, 488);
-  SEKeyBlue = MakeSpinEdit(panel, "SEKeyBlue", 255, 255, 160, 484, 48);
+  MakeRgbEdits(panel, "Key", 484, kDefaultTransparentColour,
+               {&LabelKeyRed, &LabelKeyGreen, &LabelKeyBlue}, {&SEKeyRed, &SEKeyGreen, &SEKeyBlue});
   SEKeyRed->setAccessibleName(QStringLiteral("Key colour red"));
   SEKeyGreen->setAccessibleName(QStringLiteral("Key colour green"));
   SEKeyBlue->setAccessibleName(QStringLiteral("Key colour blue"));
@@ -93,10 +89,12 @@ bool TMapControls::ChoosePalette() {
   if (!choice) return false;
   const std::filesystem::path path = PathFromUtf8(choice->Path.toStdString());
   TBMPalette palette{};
-  std::optional<std::string> refusal = OpenFailure(path);
-  if (!refusal) refusal = ReadPaletteFile(path, palette);
-  if (refusal) {
-    dialogs_.Warning(QString::fromStdString(*refusal));
+  if (const auto failure = OpenFailure(path)) {
+    dialogs_.Warning(QString::fromStdString(*failure));
+    return false;
+  }
+  if (const auto refusal = ReadPaletteFile(path, palette)) {
+    WarnRefused(dialogs_, *refusal);
     return false;
   }
   palette_ = palette;

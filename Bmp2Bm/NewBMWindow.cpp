@@ -165,17 +165,13 @@ void TNewBMWindow::BuildControls() {
   Place(RB16bit, 12, 28, 192, 17);
 
   Label3 = MakeLabel(Panel1, "Label3", QStringLiteral("X-Offset :"), 8, 60);
-  SEXoff = MakeSpinEdit(Panel1, "SEXoff", 640, 0, 56, 56, 48);
+  SEXoff = MakeSpinEdit(Panel1, "SEXoff", kMaxXOffset, kDefaultXOffset, 56, 56, 48);
   Label4 = MakeLabel(Panel1, "Label4", QStringLiteral("Y-Offset :"), 112, 60);
-  SEYoff = MakeSpinEdit(Panel1, "SEYoff", 480, 0, 160, 56, 48);
+  SEYoff = MakeSpinEdit(Panel1, "SEYoff", kMaxYOffset, kDefaultYOffset, 160, 56, 48);
   Label5 = MakeLabel(Panel1, "Label5", QStringLiteral("Transparent colour (0-255) :"), 8, 96);
-  SETranspClr = MakeSpinEdit(Panel1, "SETranspClr", 255, 0, 152, 92, 56);
-  LabelRed = MakeLabel(Panel1, "LabelRed", QStringLiteral("R"), 8, 116);
-  SERed = MakeSpinEdit(Panel1, "SERed", 255, 255, 16, 112, 48);
-  LabelGreen = MakeLabel(Panel1, "LabelGreen", QStringLiteral("G"), 80, 116);
-  SEGreen = MakeSpinEdit(Panel1, "SEGreen", 255, 0, 88, 112, 48);
-  LabelBlue = MakeLabel(Panel1, "LabelBlue", QStringLiteral("B"), 152, 116);
-  SEBlue = MakeSpinEdit(Panel1, "SEBlue", 255, 255, 160, 112, 48);
+  SETranspClr = MakeSpinEdit(Panel1, "SETranspClr", 255, kDefaultTransparentIndex, 152, 92, 56);
+  MakeRgbEdits(Panel1, "", 112, kDefaultTransparentColour, {&LabelRed, &LabelGreen, &LabelBlue},
+               {&SERed, &SEGreen, &SEBlue});
 
   CBIncPal = new QCheckBox(QStringLiteral("Include Palette"), Panel1);
   CBIncPal->setObjectName(QStringLiteral("CBIncPal"));
@@ -316,11 +312,11 @@ bool TNewBMWindow::eventFilter(QObject* watched, QEvent* event) {
 void TNewBMWindow::FormShow() {
   RB8bit->setEnabled(true);
   RB16bit->setEnabled(true);
-  SEXoff->setValue(0);
-  SEYoff->setValue(0);
-  SERed->setValue(255);
-  SEGreen->setValue(0);
-  SEBlue->setValue(255);
+  SEXoff->setValue(kDefaultXOffset);
+  SEYoff->setValue(kDefaultYOffset);
+  SERed->setValue(kDefaultTransparentColour.Red);
+  SEGreen->setValue(kDefaultTransparentColour.Green);
+  SEBlue->setValue(kDefaultTransparentColour.Blue);
   CBIncPal->setChecked(false);
   {
     const QScopedValueRollback<bool> changing(listChanging_, true);

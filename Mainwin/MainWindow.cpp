@@ -422,7 +422,7 @@ void TMainWindow::ExportPal1Click() {
 void TMainWindow::LoadPalette(const std::string& path, EPaletteFile kind) {
   // The reader's warning first, then the error: two boxes in a row.
   if (const auto refusal = LoadDocumentPalette(document_, path, kind)) {
-    dialogs_.Warning(QString::fromStdString(*refusal));
+    WarnRefused(dialogs_, *refusal);
     dialogs_.Error(QString::fromLatin1(kErrorRetrievingPalette));
     return;
   }

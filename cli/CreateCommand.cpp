@@ -17,12 +17,15 @@ namespace zarn::cli {
 
 namespace {
 
-constexpr std::string_view kCreateHelp =
-    R"(Usage: zarn-cli create [--16bit] [--x N] [--y N] [--transparent N] [--rgb R,G,B]
+// The help, with the limits and defaults of a new BM.
+std::string CreateHelp() {
+  const auto n = [](auto value) { return std::to_string(value); };
+  const TRgb c = kDefaultTransparentColour;
+  return R"(Usage: zarn-cli create [--16bit] [--x N] [--y N] [--transparent N] [--rgb R,G,B]
                        [--include-palette] [--map PALETTE [--key R,G,B]] [--dither]
                        -o OUT.bm FILE...
 
-Builds a new BM from 1 to 21 BMP or PNG files (told apart by their content), one
+Builds a new BM from 1 to )" + n(kMaxImages) + R"( BMP or PNG files (told apart by their content), one
 image per file in the order given: an 8-bit BM from 256-colour BMPs and from
 palette or 8-bit grey PNGs, or with --16bit a 16-bit BM from 24-bit BMPs and from
 any PNG. PNG pixels less than half opaque take the transparent colour.
@@ -35,13 +38,14 @@ does, even where its colour is the nearest. A 32-bit BMP's alpha counts when its
 header declares an alpha mask.
 
   --16bit            build a 16-bit BM
-  --x N              X offset, 0 to 640 (default 0)
-  --y N              Y offset, 0 to 480 (default 0)
-  --transparent N    8-bit: the transparent colour index, 0 to 255 (default 0)
+  --x N              X offset, 0 to )" + n(kMaxXOffset) + " (default " + n(kDefaultXOffset) + R"()
+  --y N              Y offset, 0 to )" + n(kMaxYOffset) + " (default " + n(kDefaultYOffset) + R"()
+  --transparent N    8-bit: the transparent colour index, 0 to 255 (default )" +
+         n(kDefaultTransparentIndex) + R"()
   --include-palette  8-bit: store the palette in the BM: the --map palette, or
                      else that of the first file
   --rgb R,G,B        16-bit: the transparent colour, each 0 to 255
-                     (default 255,0,255)
+                     (default )" + n(int{c.Red}) + "," + n(int{c.Green}) + "," + n(int{c.Blue}) + R"()
   --map PALETTE      8-bit: map the files' colours to this palette: a CMP, a BM
                      with a palette, .gpl, .act, .pal, a palette PNG or a
                      256-colour BMP (see zarn-cli palette --help)
@@ -59,6 +63,7 @@ Examples:
                   -o sky.bm sky.bmp
   zarn-cli create --16bit --dither -o glow.bm glow.png
 )";
+}
 
 constexpr std::string_view kBMNotWritten = "Not written, as a source file was refused";
 constexpr std::string_view kBMNotWrittenPalette = "Not written, as the --map palette was refused";
@@ -83,13 +88,19 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
   options.Mode = parsed.Has("--16bit") ? EBMMode::Bit16 : EBMMode::Bit8;
   const bool bit8 = options.Mode == EBMMode::Bit8;
   if (const auto x = parsed.Value("--x")) {
-    const auto value = ParseNumberInRange(*x, 0, 640);
-    if (!value) return UsageError(err, "create", "--x must be a whole number from 0 to 640");
+    const auto value = ParseNumberInRange(*x, 0, kMaxXOffset);
+    if (!value) {
+      return UsageError(err, "create",
+                        "--x must be a whole number from 0 to " + std::to_string(kMaxXOffset));
+    }
     options.XOffset = *value;
   }
   if (const auto y = parsed.Value("--y")) {
-    const auto value = ParseNumberInRange(*y, 0, 480);
-    if (!value) return UsageError(err, "create", "--y must be a whole number from 0 to 480");
+    const auto value = ParseNumberInRange(*y, 0, kMaxYOffset);
+    if (!value) {
+      return UsageError(err, "create",
+                        "--y must be a whole number from 0 to " + std::to_string(kMaxYOffset));
+    }
     options.YOffset = *value;
   }
   if (const auto index = parsed.Value("--transparent")) {
@@ -138,17 +149,18 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
 
 // Reads the --map palette into `options`; false (after reporting why) when it is refused.
 bool LoadMapPalette(const std::string& path, std::ostream& err, TCreateOptions& options) {
-  std::optional<std::string> refusal = OpenFailure(PathFromUtf8(path));
+  std::optional<std::string> failure = OpenFailure(PathFromUtf8(path));
   TBMPalette palette{};
-  if (!refusal) {
+  if (!failure) {
     try {
-      refusal = ReadPaletteFile(PathFromUtf8(path), palette);
+      if (const auto refusal = ReadPaletteFile(PathFromUtf8(path), palette))
+        failure = RefusalText(*refusal);
     } catch (...) {
-      refusal = CurrentFailureText();
+      failure = CurrentFailureText();
     }
   }
-  if (refusal) {
-    Report(err, path, *refusal);
+  if (failure) {
+    Report(err, path, *failure);
     return false;
   }
   options.MapPalette = palette;
@@ -177,6 +189,8 @@ bool AdmitSources(const std::vector<std::string>& files, const TCreateOptions& o
   }
   return !refused;
 }
+
+const std::string kCreateHelp = CreateHelp();
 
 constexpr std::array<TOptionDef, 10> kOptions{{
     {"--16bit", "", false},

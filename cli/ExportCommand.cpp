@@ -144,7 +144,7 @@ std::optional<int> ResolveOutputs(const TExportOptions& options, std::size_t fil
 bool LoadGivenPalette(const TExportOptions& options, std::ostream& err, TExportRun& run) {
   const std::string& path = *options.PalettePath;
   if (const auto refusal = LoadDocumentPalette(run.Doc, path, options.PaletteKind)) {
-    Report(err, path, OpenFailure(PathFromUtf8(path)).value_or(*refusal));
+    Report(err, path, RefusalFor(path, *refusal));
     Report(err, path, kErrorRetrievingPalette);
     return false;
   }
@@ -161,9 +161,7 @@ std::optional<EBMKind> ReadForExport(TExportRun& run, const std::string& file, s
   }
   const EBMKind kind = KindOf(doc.Header);
   if (kind == EBMKind::Undecodable) {
-    Report(err, file,
-           "Cannot export a " + std::to_string(doc.Header.BitsPerPixel) +
-               "-bit BM: only 8-bit and 16-bit BMs can be decoded");
+    Report(err, file, RefusalText(UndecodableBM(doc.Header.BitsPerPixel)));
     return std::nullopt;
   }
   if (kind == EBMKind::Unpaletted8 && !run.GivenPalette) {
@@ -212,7 +210,7 @@ std::optional<std::vector<std::string>> ResolveTargets(const TExportRun& run,
 bool FitsPng(const TBMDocument& doc, const std::string& file, int count, std::ostream& err) {
   for (int i = 0; i < count; ++i) {
     if (doc.Images[i].Width <= 0 || doc.Images[i].Height <= 0) {
-      Report(err, file, "Image " + std::to_string(i) + " has no pixels; a PNG file cannot hold it");
+      Report(err, file, RefusalText(NoPixels(EPictureName::BMImage, i)));
       return false;
     }
   }

@@ -60,7 +60,7 @@ int RunPalette(const TParsedArgs& parsed, std::ostream& out, std::ostream& err) 
       return kExitRefused;
     }
     if (const auto refusal = ReadPaletteFile(PathFromUtf8(input), palette)) {
-      Report(err, input, *refusal);
+      Report(err, input, RefusalText(*refusal));
       return kExitRefused;
     }
   } catch (...) {

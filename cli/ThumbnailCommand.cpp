@@ -40,13 +40,10 @@ std::optional<std::string> DecodeFirstImage(const std::string& file, TBitmap& bi
   auto doc = std::make_unique<TBMDocument>();
   if (const auto refusal = ReadDocument(*doc, file)) return RefusalFor(file, *refusal);
   const EBMKind kind = KindOf(doc->Header);
-  if (kind == EBMKind::Undecodable) {
-    return "Cannot show a " + std::to_string(doc->Header.BitsPerPixel) +
-           "-bit BM: only 8-bit and 16-bit BMs can be decoded";
-  }
+  if (kind == EBMKind::Undecodable) return RefusalText(UndecodableBM(doc->Header.BitsPerPixel));
   if (ImageCountOf(doc->Header) == 0) return std::string(kNoImages);
   const TBMImage& image = doc->Images[0];
-  if (image.Width <= 0 || image.Height <= 0) return "Image 0 has no pixels";
+  if (image.Width <= 0 || image.Height <= 0) return RefusalText(NoPixels(EPictureName::BMImage, 0));
   if (kind == EBMKind::Colour16) {
     BM16ToBitmap(bitmap, image);
   } else {

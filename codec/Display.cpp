@@ -141,7 +141,9 @@ void ScaleToFit(const TBitmap& source, std::int32_t box, TBitmap& out,
                 std::vector<std::uint8_t>& scratch) {
   if (box < 1 || box > kMaxFitBox) throw CodecError("Size out of range");
   const TPicture picture = source.Picture(scratch);
-  if (picture.Width < 1 || picture.Height < 1) throw CodecError("Image has no pixels");
+  if (picture.Width < 1 || picture.Height < 1) {
+    throw CodecError(RefusalText(NoPixels(EPictureName::Image)));
+  }
   const TFitSize size = FitWithin(picture.Width, picture.Height, box);
   const std::vector<TSpan> columns = SpansAlong(picture.Width, size.Width);
   const std::vector<TSpan> rows = SpansAlong(picture.Height, size.Height);

@@ -31,11 +31,6 @@ constexpr std::uint32_t kBmpInfoSizes[] = {12, 40, 52, 56, 108, 124};
 // A text palette has one line per colour and a few more; no sound one comes near this.
 constexpr std::size_t kMaxTextLines = 4096;
 
-const char* const kInvalidGimpPalette = "Invalid GIMP palette!";
-const char* const kInvalidJascPalette = "Invalid JASC palette!";
-const char* const kInvalidActFile = "Invalid Adobe colour table (768 or 772 bytes)!";
-const char* const kBmpHasNoColourTable = "The BMP file has no colour table!";
-
 bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view magic) {
   return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
 }
@@ -55,14 +50,16 @@ std::string LowerExtensionOf(std::string_view path) {
 // "BM " too, but there bytes 14 to 17 are zero or at least 65536 (PaletteMode's high half and
 // ImageCount's low half), so the two are never confused.
 bool LooksLikeBmp(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() < 18 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+  if (bytes.size() < 18 || !HasBmpType(bytes)) return false;
   const std::uint32_t infoSize = LoadU32(bytes.data() + 14);
   return std::find(std::begin(kBmpInfoSizes), std::end(kBmpInfoSizes), infoSize) !=
          std::end(kBmpInfoSizes);
 }
 
-// Fills `palette` from `colours`, black past their end; kTooManyColours beyond 256.
-std::optional<std::string> TakeColours(const std::vector<TRGBQuad>& colours, TBMPalette& palette) {
+constexpr TRefusal kTooManyColours{.Reason = ERefusal::TooManyColours};
+
+// Fills `palette` from `colours`, black past their end; TooManyColours beyond 256.
+std::optional<TRefusal> TakeColours(const std::vector<TRGBQuad>& colours, TBMPalette& palette) {
   if (colours.size() > static_cast<std::size_t>(kPaletteEntries)) return kTooManyColours;
   TBMPalette filled{};
   for (std::size_t i = 0; i < colours.size(); ++i)
@@ -116,16 +113,13 @@ std::optional<TRGBQuad> ParseTriple(std::string_view line, std::string_view* res
                   static_cast<std::uint8_t>(v[0]), 0};
 }
 
-std::string LineRefusal(const char* kind, std::size_t lineIndex) {
-  return std::string(kind) + " Line " + std::to_string(lineIndex + 1) +
-         " is not a colour (red, green and blue of 0 to 255).";
-}
-
 // "GIMP Palette", then header lines ("Name: ...", "Columns: ..."), comments ("#..."), blank
 // lines and colour lines "R G B [name]" in any order after the first line.
-std::optional<std::string> ReadGimp(std::span<const std::uint8_t> bytes, TBMPalette& palette) {
+std::optional<TRefusal> ReadGimp(std::span<const std::uint8_t> bytes, TBMPalette& palette) {
   const auto lines = TextLines(bytes);
-  if (!lines || lines->empty() || (*lines)[0] != kGimpMagic) return kInvalidGimpPalette;
+  if (!lines || lines->empty() || (*lines)[0] != kGimpMagic) {
+    return TRefusal{.Reason = ERefusal::InvalidGimpPalette};
+  }
   std::vector<TRGBQuad> colours;
   for (std::size_t i = 1; i < lines->size(); ++i) {
     const std::string_view line = TrimFront((*lines)[i]);
@@ -134,7 +128,7 @@ std::optional<std::string> ReadGimp(std::span<const std::uint8_t> bytes, TBMPale
       continue;
     }
     const auto colour = ParseTriple(line);
-    if (!colour) return LineRefusal(kInvalidGimpPalette, i);
+    if (!colour) return LineRefusal(ERefusal::InvalidGimpPalette, i + 1);
     colours.push_back(*colour);
   }
   return TakeColours(colours, palette);
@@ -142,7 +136,8 @@ std::optional<std::string> ReadGimp(std::span<const std::uint8_t> bytes, TBMPale
 
 // "JASC-PAL", "0100", the number of colours, then exactly that many "R G B" lines; blank lines
 // after them are allowed.
-std::optional<std::string> ReadJasc(std::span<const std::uint8_t> bytes, TBMPalette& palette) {
+std::optional<TRefusal> ReadJasc(std::span<const std::uint8_t> bytes, TBMPalette& palette) {
+  constexpr TRefusal kInvalidJascPalette{.Reason = ERefusal::InvalidJascPalette};
   const auto lines = TextLines(bytes);
   if (!lines || lines->size() < 3 || (*lines)[0] != kJascMagic || (*lines)[1] != kJascVersion) {
     return kInvalidJascPalette;
@@ -158,7 +153,7 @@ std::optional<std::string> ReadJasc(std::span<const std::uint8_t> bytes, TBMPale
     if (TrimFront((*lines)[i]).empty()) continue;
     std::string_view rest;
     const auto colour = ParseTriple((*lines)[i], &rest);
-    if (!colour || !rest.empty()) return LineRefusal(kInvalidJascPalette, i);
+    if (!colour || !rest.empty()) return LineRefusal(ERefusal::InvalidJascPalette, i + 1);
     colours.push_back(*colour);
   }
   if (colours.size() > static_cast<std::size_t>(kPaletteEntries)) return kTooManyColours;
@@ -168,7 +163,8 @@ std::optional<std::string> ReadJasc(std::span<const std::uint8_t> bytes, TBMPale
 
 // 256 triples; a 772-byte table adds the number of colours in use (big-endian) and a
 // transparent index, which a palette does not keep.
-std::optional<std::string> ReadAct(std::span<const std::uint8_t> bytes, TBMPalette& palette) {
+std::optional<TRefusal> ReadAct(std::span<const std::uint8_t> bytes, TBMPalette& palette) {
+  constexpr TRefusal kInvalidActFile{.Reason = ERefusal::InvalidActFile};
   if (bytes.size() != kActSize && bytes.size() != kActSizeWithCount) return kInvalidActFile;
   std::size_t count = kPaletteEntries;
   if (bytes.size() == kActSizeWithCount) {
@@ -182,16 +178,17 @@ std::optional<std::string> ReadAct(std::span<const std::uint8_t> bytes, TBMPalet
   return TakeColours(colours, palette);
 }
 
-std::optional<std::string> ReadBmpTable(std::span<const std::uint8_t> bytes,
-                                        TBMPalette& palette) {
+std::optional<TRefusal> ReadBmpTable(std::span<const std::uint8_t> bytes, TBMPalette& palette) {
   TBitmap bitmap;
   try {
     bitmap.LoadFromBmpStream(bytes);
   } catch (const CodecError&) {
-    return RefusalText({.Reason = ERefusal::InvalidBMP});
+    return TRefusal{.Reason = ERefusal::InvalidBMP};
   }
   const TBmpLayout& l = bitmap.Layout();
-  if (bitmap.Empty() || l.BitCount > 8 || l.ColourCount == 0) return kBmpHasNoColourTable;
+  if (bitmap.Empty() || l.BitCount > 8 || l.ColourCount == 0) {
+    return TRefusal{.Reason = ERefusal::BMPHasNoColourTable};
+  }
   if (l.ColourCount > static_cast<std::uint32_t>(kPaletteEntries)) return kTooManyColours;
   std::vector<TRGBQuad> colours(l.ColourCount);
   const std::uint8_t* table = bitmap.StoredForm().data() + l.ColourTableOffset;
@@ -284,16 +281,13 @@ std::optional<EPaletteFile> PaletteOutputFor(std::string_view path) {
   return std::nullopt;
 }
 
-std::optional<std::string> ReadPaletteBytes(std::span<const std::uint8_t> bytes,
-                                            EPaletteFile kind, TBMPalette& palette) {
+std::optional<TRefusal> ReadPaletteBytes(std::span<const std::uint8_t> bytes, EPaletteFile kind,
+                                         TBMPalette& palette) {
   switch (kind) {
     case EPaletteFile::CMP:
-    case EPaletteFile::BM: {
-      const auto refusal = kind == EPaletteFile::CMP ? ReadCMPPaletteFromBytes(bytes, palette)
-                                                     : ReadBMPaletteFromBytes(bytes, palette);
-      if (!refusal) return std::nullopt;
-      return RefusalText(*refusal);
-    }
+      return ReadCMPPaletteFromBytes(bytes, palette);
+    case EPaletteFile::BM:
+      return ReadBMPaletteFromBytes(bytes, palette);
     case EPaletteFile::Gimp:
       return ReadGimp(bytes, palette);
     case EPaletteFile::Act:
@@ -308,7 +302,7 @@ std::optional<std::string> ReadPaletteBytes(std::span<const std::uint8_t> bytes,
     case EPaletteFile::Bmp:
       return ReadBmpTable(bytes, palette);
   }
-  return kNotAPaletteFile;
+  return TRefusal{.Reason = ERefusal::NotAPaletteFile};
 }
 
 void EncodePalette(const TBMPalette& palette, EPaletteFile kind, std::vector<std::uint8_t>& out) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codec/BMFormat.h"
+#include "codec/Refusal.h"
 
 namespace zarn {
 
@@ -37,10 +38,6 @@ inline constexpr std::uint64_t kMaxPaletteFileBytes = 64u << 20;
 inline constexpr std::int32_t kSwatchCell = 16;
 inline constexpr std::int32_t kSwatchColumns = 16;
 
-inline constexpr const char* kNotAPaletteFile =
-    "Not a palette file: give a CMP, a BM with a palette, a GIMP (.gpl), Adobe (.act) or "
-    "JASC (.pal) palette, a palette PNG or a 256-colour BMP!";
-inline constexpr const char* kTooManyColours = "The palette has more than 256 colours!";
 inline constexpr const char* kNotAPaletteOutput =
     "A palette is written as .gpl, .act, .pal or .png!";
 
@@ -58,11 +55,11 @@ std::string_view PaletteExtension(EPaletteFile kind);
 std::optional<EPaletteFile> PaletteOutputFor(std::string_view path);
 
 // Reads the colours of a palette file of kind `kind` into `palette`: a palette of fewer than
-// 256 colours has the rest black. Returns why the file is refused (the reader's warning for
-// CMP and BM; damaged or malformed content; more than 256 colours, kTooManyColours), leaving
-// `palette` unchanged, or nothing.
-std::optional<std::string> ReadPaletteBytes(std::span<const std::uint8_t> bytes,
-                                            EPaletteFile kind, TBMPalette& palette);
+// 256 colours has the rest black. Returns why the file is refused (the reader's refusal for
+// CMP and BM; damaged or malformed content, by its kind; more than 256 colours,
+// TooManyColours), leaving `palette` unchanged, or nothing.
+std::optional<TRefusal> ReadPaletteBytes(std::span<const std::uint8_t> bytes, EPaletteFile kind,
+                                         TBMPalette& palette);
 
 // Replaces `out` with the palette as a file of kind Gimp, Act, Jasc or Png. The PNG is a
 // swatch: a palette PNG of 16 x 16 cells of kSwatchCell pixels, cell i (row by row) filled

@@ -286,18 +286,18 @@ std::optional<TRefusal> DecodePngBgra(std::span<const std::uint8_t> png,
   return std::nullopt;
 }
 
-std::optional<std::string> ReadPngPalette(std::span<const std::uint8_t> png,
-                                          std::vector<TRGBQuad>& colours) {
+std::optional<TRefusal> ReadPngPalette(std::span<const std::uint8_t> png,
+                                       std::vector<TRGBQuad>& colours) {
   const std::optional<THead> head = ParseHead(png);
-  if (!head) return RefusalText({.Reason = ERefusal::InvalidPNG});
+  if (!head) return TRefusal{.Reason = ERefusal::InvalidPNG};
   TDecode d;
   StartDecode(d, png, false);
-  if (!RunStep(d, ReadChunksToImageStep)) return RefusalText({.Reason = ERefusal::InvalidPNG});
+  if (!RunStep(d, ReadChunksToImageStep)) return TRefusal{.Reason = ERefusal::InvalidPNG};
   png_colorp entries = nullptr;
   int count = 0;
   if (head->ColourType != kColourPalette ||
       png_get_PLTE(d.Png, d.Info, &entries, &count) == 0) {
-    return std::string(kPNGHasNoPalette);
+    return TRefusal{.Reason = ERefusal::PNGHasNoPalette};
   }
   colours.clear();
   for (int i = 0; i < count; ++i)

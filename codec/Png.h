@@ -73,12 +73,11 @@ struct TColourPicture {
 std::optional<TRefusal> DecodePngBgra(std::span<const std::uint8_t> png,
                                       std::int32_t bitsPerPixel, TColourPicture& out);
 
-inline constexpr const char* kPNGHasNoPalette = "The PNG file has no palette!";
 // The colours of a palette PNG's PLTE chunk (1 to 256, as libpng admits), read without
-// decoding the pixels: "Invalid PNG file!" for a file that is not a sound PNG up to its image
-// data, kPNGHasNoPalette for any other colour type.
-std::optional<std::string> ReadPngPalette(std::span<const std::uint8_t> png,
-                                          std::vector<TRGBQuad>& colours);
+// decoding the pixels: InvalidPNG for a file that is not a sound PNG up to its image data,
+// PNGHasNoPalette for any other colour type.
+std::optional<TRefusal> ReadPngPalette(std::span<const std::uint8_t> png,
+                                       std::vector<TRGBQuad>& colours);
 
 // Gives every clear pixel of a 16-bit source the colour red, green, blue.
 void PaintClearPixels(TSourceImage& source, std::uint8_t red, std::uint8_t green,

@@ -118,7 +118,7 @@ void EncodePng(const TBitmap& bitmap, std::vector<std::uint8_t>& out,
                std::vector<std::uint8_t>& scratch) {
   const TPicture picture = bitmap.Picture(scratch);
   if (picture.Width <= 0 || picture.Height <= 0) {
-    throw CodecError("The image has no pixels; a PNG file cannot hold it");
+    throw CodecError(RefusalText(NoPixels(EPictureName::Image)));
   }
   // zlib takes at most 4 GiB in one call; the rows of any picture a BM or a thumbnail gives
   // are far below that.

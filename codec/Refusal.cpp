@@ -50,7 +50,31 @@ std::string TooLargeText(const TRefusal& r) {
          " bytes!";
 }
 
+// How many images a BM holds, as every text says it.
+std::string ImageLimit() {
+  return "can hold at most " + std::to_string(kMaxImages) + " images";
+}
+
+// A text palette refused as a whole, or for its line `Line`.
+std::string PaletteText(const char* invalid, const TRefusal& r) {
+  if (r.Line == 0) return invalid;
+  return std::string(invalid) + " Line " + std::to_string(r.Line) +
+         " is not a colour (red, green and blue of 0 to 255).";
+}
+
 }  // namespace
+
+TRefusal NoPixels(EPictureName picture, std::int32_t image) {
+  return TRefusal{.Reason = ERefusal::NoPixels, .Picture = picture, .Image = image};
+}
+
+TRefusal UndecodableBM(std::int32_t bitsPerPixel) {
+  return TRefusal{.Reason = ERefusal::UndecodableBM, .BitsPerPixel = bitsPerPixel};
+}
+
+TRefusal LineRefusal(ERefusal reason, std::size_t line) {
+  return TRefusal{.Reason = reason, .Line = static_cast<std::int32_t>(line)};
+}
 
 TRefusal ImageTooLarge(EPictureName picture, std::int32_t width, std::int32_t height,
                        std::int32_t bitsPerPixel, std::int32_t image) {
@@ -69,8 +93,7 @@ std::string RefusalText(const TRefusal& r) {
       return "The file is too large for a BM: it has " + GroupedDigits(r.Count) +
              " bytes, and a BM file takes at most " + GroupedDigits(kMaxBMFileBytes) + " bytes!";
     case ERefusal::TooManyImages:
-      return "The BM has " + std::to_string(r.Count) + " images; a BM can hold at most " +
-             std::to_string(kMaxImages) + "!";
+      return "The BM has " + std::to_string(r.Count) + " images; a BM " + ImageLimit() + "!";
     case ERefusal::ImageTooLarge:
       return TooLargeText(r);
     case ERefusal::InvalidCMP:
@@ -96,13 +119,33 @@ std::string RefusalText(const TRefusal& r) {
     case ERefusal::ClipboardNot256Colour:
       return "The clipboard's picture is not 256 color!";
     case ERefusal::TooManySources:
-      return "A BM can hold at most " + std::to_string(kMaxImages) + " images!";
+      return "A BM " + ImageLimit() + "!";
     case ERefusal::NoSources:
       return "Add at least one BMP file first!";
     case ERefusal::SourceFileTooLarge:
       return "The file is too large for a source: it has " + GroupedDigits(r.Count) +
              " bytes, and a source file may have at most " + GroupedDigits(kMaxSourceFileBytes) +
              " bytes!";
+    case ERefusal::UndecodableBM:
+      return "The BM has " + std::to_string(r.BitsPerPixel) +
+             " bits per pixel; only 8-bit and 16-bit BMs can be decoded!";
+    case ERefusal::NoPixels:
+      return PictureName(r) + " has no pixels; a PNG file cannot hold it!";
+    case ERefusal::NotAPaletteFile:
+      return "Not a palette file: give a CMP, a BM with a palette, a GIMP (.gpl), Adobe (.act) "
+             "or JASC (.pal) palette, a palette PNG or a 256-colour BMP!";
+    case ERefusal::InvalidGimpPalette:
+      return PaletteText("Invalid GIMP palette!", r);
+    case ERefusal::InvalidJascPalette:
+      return PaletteText("Invalid JASC palette!", r);
+    case ERefusal::InvalidActFile:
+      return "Invalid Adobe colour table (768 or 772 bytes)!";
+    case ERefusal::TooManyColours:
+      return "The palette has more than " + std::to_string(kPaletteEntries) + " colours!";
+    case ERefusal::PNGHasNoPalette:
+      return "The PNG file has no palette!";
+    case ERefusal::BMPHasNoColourTable:
+      return "The BMP file has no colour table!";
   }
   return "Invalid file!";
 }

@@ -18,15 +18,26 @@ namespace zarn {
 
 enum class EBMMode { Bit8, Bit16 };
 
+// The offsets a new BM may be given, each from 0.
+inline constexpr std::int32_t kMaxXOffset = 640;
+inline constexpr std::int32_t kMaxYOffset = 480;
+// The options a new BM starts with, in the window and on the command line.
+inline constexpr std::int32_t kDefaultXOffset = 0;
+inline constexpr std::int32_t kDefaultYOffset = 0;
+inline constexpr int kDefaultTransparentIndex = 0;
+inline constexpr TRgb kDefaultTransparentColour{255, 0, 255};  // also the mapping's key colour
+
 // The options of a new BM as the window or the command line gives them. Out-of-range values
 // are taken by their low 8 bits, as the writers store one byte each.
 struct TCreateOptions {
   EBMMode Mode = EBMMode::Bit8;
-  std::int32_t XOffset = 0;
-  std::int32_t YOffset = 0;
-  int TransparentIndex = 0;              // 8-bit
-  bool IncludePalette = false;           // 8-bit
-  int Red = 255, Green = 0, Blue = 255;  // 16-bit
+  std::int32_t XOffset = kDefaultXOffset;
+  std::int32_t YOffset = kDefaultYOffset;
+  int TransparentIndex = kDefaultTransparentIndex;  // 8-bit
+  bool IncludePalette = false;                      // 8-bit
+  int Red = kDefaultTransparentColour.Red;          // 16-bit: the transparent colour
+  int Green = kDefaultTransparentColour.Green;
+  int Blue = kDefaultTransparentColour.Blue;
   // 8-bit: every source is taken by its colours and mapped to this palette (MapToPalette), and
   // an included palette is this one. Without it the sources' own indices are kept.
   std::optional<TBMPalette> MapPalette;

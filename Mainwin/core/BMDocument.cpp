@@ -55,21 +55,16 @@ std::optional<EPaletteFile> LoadPaletteKind(int filterIndex) {
   return kLoadPaletteKinds[static_cast<std::size_t>(filterIndex)];
 }
 
-std::optional<std::string> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
-                                               EPaletteFile kind) {
-  std::optional<TRefusal> refusal;
+std::optional<TRefusal> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
+                                            EPaletteFile kind) {
   switch (kind) {
     case EPaletteFile::CMP:
-      refusal = ReadCMPPalette(PathFromUtf8(path), doc.Palette);
-      break;
+      return ReadCMPPalette(PathFromUtf8(path), doc.Palette);
     case EPaletteFile::BM:
-      refusal = ReadBMPalette(PathFromUtf8(path), doc.Palette);
-      break;
+      return ReadBMPalette(PathFromUtf8(path), doc.Palette);
     default:
       return ReadPaletteFile(PathFromUtf8(path), doc.Palette, kind);
   }
-  if (refusal) return RefusalText(*refusal);
-  return std::nullopt;
 }
 
 TViewerState ClosedViewerState() {

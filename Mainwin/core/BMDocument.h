@@ -59,10 +59,10 @@ inline constexpr std::array<EPaletteFile, 2> kLoadPaletteKinds = {EPaletteFile::
 std::optional<EPaletteFile> LoadPaletteKind(int filterIndex);
 
 // Loads a palette of kind `kind` into the document, whatever the file's extension: a CMP or a
-// BM with its reader, any other kind as ReadPaletteFile reads it. Returns the text of the
-// refusal ("Invalid CMP file!", ...), the palette then unchanged, or nothing.
-std::optional<std::string> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
-                                               EPaletteFile kind);
+// BM with its reader, any other kind as ReadPaletteFile reads it. Returns the refusal
+// (InvalidCMP, ...), the palette then unchanged, or nothing.
+std::optional<TRefusal> LoadDocumentPalette(TBMDocument& doc, const std::string& path,
+                                            EPaletteFile kind);
 
 // Enabled states and image-selector range of the main window.
 struct TViewerState {

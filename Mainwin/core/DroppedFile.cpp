@@ -1,8 +1,8 @@
 #include "Mainwin/core/DroppedFile.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cstdint>
-#include <string_view>
+#include <optional>
 
 #include "codec/BMFormat.h"
 #include "codec/files/CodecFiles.h"
@@ -12,14 +12,10 @@ namespace zarn {
 
 namespace {
 
-constexpr std::string_view kBMSignature = "BM ";
-constexpr std::string_view kCMPMagic = "CMP ";
+// The bytes that tell a BM ("BM " and one more) from a CMP ("CMP ").
+constexpr std::size_t kMagicSize = 4;
 // A CMP file is read up to the end of its palette: the 64-byte header, then 256 triples.
-constexpr std::uintmax_t kCMPReadSize = kCMPHeaderSize + kPaletteTrailerSize;
-
-bool StartsWith(const std::vector<std::uint8_t>& head, std::string_view magic) {
-  return head.size() >= magic.size() && std::equal(magic.begin(), magic.end(), head.begin());
-}
+constexpr std::uintmax_t kCMPReadSize = kCMPPaletteEnd;
 
 }  // namespace
 
@@ -32,10 +28,10 @@ EFileKind FileKindOf(const std::string& path) {
   const std::optional<std::uint64_t> size = RegularFileSize(file);
   if (!size) return EFileKind::Other;
 
-  const auto head = ReadFileHead(file, kCMPMagic.size());
+  const auto head = ReadFileHead(file, kMagicSize);
   if (!head) return EFileKind::Other;
-  if (StartsWith(*head, kBMSignature)) return EFileKind::BM;
-  if (StartsWith(*head, kCMPMagic) && *size >= kCMPReadSize) return EFileKind::CMP;
+  if (HasBMSignature(*head)) return EFileKind::BM;
+  if (HasCMPMagic(*head) && *size >= kCMPReadSize) return EFileKind::CMP;
   return EFileKind::Other;
 }
 

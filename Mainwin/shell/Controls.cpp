@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
+#include <string>
 
 #include "Mainwin/shell/DesignScale.h"
 #include "Mainwin/shell/SpinEdit.h"
@@ -49,6 +50,19 @@ TSpinEdit* MakeSpinEdit(QWidget* parent, const char* name, int maximum, int valu
   edit->setValue(value);
   Place(edit, left, top, width, 22);
   return edit;
+}
+
+void MakeRgbEdits(QWidget* parent, const char* role, int top, TRgb colour,
+                  const std::array<QLabel**, 3>& labels, const std::array<TSpinEdit**, 3>& edits) {
+  const char* const channels[] = {"Red", "Green", "Blue"};
+  const int values[] = {colour.Red, colour.Green, colour.Blue};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::string name = std::string(role) + channels[i];
+    const int left = 8 + 72 * static_cast<int>(i);
+    *labels[i] = MakeLabel(parent, ("Label" + name).c_str(), QString(QChar(channels[i][0])),
+                           left, top + 4);
+    *edits[i] = MakeSpinEdit(parent, ("SE" + name).c_str(), 255, values[i], left + 8, top, 48);
+  }
 }
 
 QPushButton* MakeHelpButton(QWidget* parent) {

@@ -3,6 +3,9 @@
 
 #include <QIcon>
 #include <QString>
+#include <array>
+
+#include "codec/ColourMap.h"
 
 class QAction;
 class QFrame;
@@ -33,6 +36,12 @@ class TSpinEdit;
 // A spin edit named `name` from 0 to `maximum`, 22 design pixels high, at a design position.
 TSpinEdit* MakeSpinEdit(QWidget* parent, const char* name, int maximum, int value, int left,
                         int top, int width);
+
+// A colour's three spin edits from 0 to 255, each after its label "R", "G" or "B", in one
+// design row at `top`; named Label<role>Red and SE<role>Red, and so on ("" gives LabelRed,
+// SERed), and set to `colour`. The controls are stored where `labels` and `edits` point.
+void MakeRgbEdits(QWidget* parent, const char* role, int top, TRgb colour,
+                  const std::array<QLabel**, 3>& labels, const std::array<TSpinEdit**, 3>& edits);
 
 // The "&Help" button, named "BBHelp". Its glyph (HelpGlyph) is set by the window once it is up:
 // the first look-up in the icon theme costs more than the rest of a window together.

@@ -95,12 +95,12 @@ void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path) {
       ReadWholeFileOrThrow(path, static_cast<std::uint64_t>(kMaxSourceFileBytes), "BMP"));
 }
 
-std::optional<std::string> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
-                                           std::optional<EPaletteFile> kind) {
+std::optional<TRefusal> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
+                                        std::optional<EPaletteFile> kind) {
   const std::vector<std::uint8_t> bytes =
       ReadWholeFileOrThrow(path, kMaxPaletteFileBytes, "Palette");
   if (!kind) kind = PaletteFileOf(bytes, path.generic_string());
-  if (!kind) return std::string(kNotAPaletteFile);
+  if (!kind) return TRefusal{.Reason = ERefusal::NotAPaletteFile};
   return ReadPaletteBytes(bytes, *kind, palette);
 }
 

@@ -55,11 +55,11 @@ void LoadFromBmpFile(TBitmap& bitmap, const std::filesystem::path& path);
 
 // Reads a palette file of kind `kind`, or when none is given of the kind PaletteFileOf
 // recognises (by its content, else by its extension), at most kMaxPaletteFileBytes. Returns
-// the refusal (kNotAPaletteFile for a file of no known kind, the reader's refusal otherwise),
+// the refusal (NotAPaletteFile for a file of no known kind, the reader's refusal otherwise),
 // leaving `palette` unchanged, or nothing. Throws "Cannot open file <path>" when the file
 // cannot be read.
-std::optional<std::string> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
-                                           std::optional<EPaletteFile> kind = std::nullopt);
+std::optional<TRefusal> ReadPaletteFile(const std::filesystem::path& path, TBMPalette& palette,
+                                        std::optional<EPaletteFile> kind = std::nullopt);
 // Writes the palette as the kind PaletteOutputFor(path) names, atomically. Throws CodecError
 // (kNotAPaletteOutput for any other extension) or a write error.
 void WritePaletteFile(const std::filesystem::path& path, const TBMPalette& palette);

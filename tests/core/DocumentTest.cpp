@@ -383,6 +383,9 @@ TEST_F(DocumentTest, LoadDocumentPaletteReaderIsChosenByFilterNotExtension) {
     std::optional<std::string> Refusal;
     std::uint8_t Seed;
   };
+  const auto textOf = [](const std::optional<TRefusal>& r) {
+    return r ? std::optional(RefusalText(*r)) : std::nullopt;
+  };
   const std::vector<Row> rows = {
       {"CMP named .CMP", "p.CMP", &cmp, 0, true, std::nullopt, 21},
       {"CMP named .BM with the CMP entry", "p.BM", &cmp, 0, true, std::nullopt, 21},
@@ -398,11 +401,11 @@ TEST_F(DocumentTest, LoadDocumentPaletteReaderIsChosenByFilterNotExtension) {
     const TBMPalette before = doc.Palette;
     const auto kind = LoadPaletteKind(row.Filter);
     const auto refusal = kind ? LoadDocumentPalette(doc, path, *kind) : std::nullopt;
-    EXPECT_EQ(refusal, row.Refusal) << row.What;
+    EXPECT_EQ(textOf(refusal), row.Refusal) << row.What;
     EXPECT_EQ(kind && !refusal, row.Ok) << row.What;
     EXPECT_EQ(doc.Palette, row.Ok ? paletteOf(row.Seed) : before) << row.What;
   }
-  EXPECT_EQ(LoadDocumentPalette(doc, dir.File("none.CMP").string(), EPaletteFile::CMP),
+  EXPECT_EQ(textOf(LoadDocumentPalette(doc, dir.File("none.CMP").string(), EPaletteFile::CMP)),
             "Invalid CMP file!");
 }
 

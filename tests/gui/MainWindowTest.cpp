@@ -392,7 +392,7 @@ TEST_F(MainWindowTest, RefusedFilesWarnAndLeaveTheWindowClosed) {
   const std::tuple<const char*, Bytes, std::string> cases[] = {
       {"signature", MakeBM(badSignature), invalid},
       {"truncated", truncated, invalid},
-      {"22 images", MakeBM(tooMany), "The BM has 22 images; a BM can hold at most 21!"},
+      {"22 images", MakeBM(tooMany), "The BM has 22 images; a BM can hold at most 21 images!"},
       {"negative size", MakeBM(negative), invalid},
       {"empty file", {}, invalid},
   };
