@@ -87,21 +87,21 @@ std::optional<int> ParseCreateOptions(const TParsedArgs& parsed, std::ostream& e
                                       TCreateOptions& options) {
   options.Mode = parsed.Has("--16bit") ? EBMMode::Bit16 : EBMMode::Bit8;
   const bool bit8 = options.Mode == EBMMode::Bit8;
-  if (const auto x = parsed.Value("--x")) {
-    const auto value = ParseNumberInRange(*x, 0, kMaxXOffset);
+  const struct {
+    const char* Name;
+    std::int32_t Most;
+    std::int32_t* Offset;
+  } offsets[] = {{"--x", kMaxXOffset, &options.XOffset}, {"--y", kMaxYOffset, &options.YOffset}};
+  for (const auto& [name, most, offset] : offsets) {
+    const auto text = parsed.Value(name);
+    if (!text) continue;
+    const auto value = ParseNumberInRange(*text, 0, most);
     if (!value) {
       return UsageError(err, "create",
-                        "--x must be a whole number from 0 to " + std::to_string(kMaxXOffset));
+                        std::string(name) + " must be a whole number from 0 to " +
+                            std::to_string(most));
     }
-    options.XOffset = *value;
-  }
-  if (const auto y = parsed.Value("--y")) {
-    const auto value = ParseNumberInRange(*y, 0, kMaxYOffset);
-    if (!value) {
-      return UsageError(err, "create",
-                        "--y must be a whole number from 0 to " + std::to_string(kMaxYOffset));
-    }
-    options.YOffset = *value;
+    *offset = *value;
   }
   if (const auto index = parsed.Value("--transparent")) {
     if (!bit8) {

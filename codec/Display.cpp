@@ -34,66 +34,59 @@ void CheckImage(const TBMImage& image, std::int32_t bitsPerPixel) {
 
 }  // namespace
 
-void detail::StoreBmpInfoHeader(std::uint8_t* p, std::int32_t width, std::int32_t height,
-                                std::uint16_t bitCount, std::uint32_t imageSize,
-                                std::uint32_t colours) {
+TStandardForm StartStandardForm(std::vector<std::uint8_t>& stored, std::int32_t width,
+                                std::int32_t height, const TBMPalette* colours) {
+  const std::size_t bytesPerPixel = colours != nullptr ? 1 : 3;
+  const std::size_t pixelBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+  TStandardForm form;
+  form.PixelsAt = kBmpInfoHeaderSize + (colours != nullptr ? kColourTableBytes : 0);
+  form.RowSize = static_cast<std::size_t>(PaddedRowSize(width, static_cast<int>(bytesPerPixel)));
+  form.Height = static_cast<std::size_t>(height);
+  const std::size_t imageSize = form.RowSize * form.Height;
+  stored.resize(form.PixelsAt + imageSize);
+
+  std::uint8_t* p = stored.data();
   StoreU32(p, static_cast<std::uint32_t>(kBmpInfoHeaderSize));
   StoreI32(p + 4, width);
   StoreI32(p + 8, height);
   StoreU16(p + 12, 1);
-  StoreU16(p + 14, bitCount);
-  StoreU32(p + 16, 0);
-  StoreU32(p + 20, imageSize);
+  StoreU16(p + 14, static_cast<std::uint16_t>(8 * bytesPerPixel));
+  StoreU32(p + 16, kBmpUncompressed);
+  StoreU32(p + 20, static_cast<std::uint32_t>(imageSize));
   StoreU32(p + 24, 0);
   StoreU32(p + 28, 0);
-  StoreU32(p + 32, colours);
-  StoreU32(p + 36, colours);
+  const std::uint32_t tableEntries = colours != nullptr ? kPaletteEntries : 0;
+  StoreU32(p + 32, tableEntries);
+  StoreU32(p + 36, tableEntries);
+  static_assert(sizeof(TBMPalette) == kColourTableBytes);
+  if (colours != nullptr) std::memcpy(p + kBmpInfoHeaderSize, colours->data(), kColourTableBytes);
+  for (std::size_t y = 0; y < form.Height; ++y) {
+    std::memset(p + form.PixelsAt + y * form.RowSize + pixelBytes, 0, form.RowSize - pixelBytes);
+  }
+  return form;
 }
 
 void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palette) {
   CheckImage(image, 8);
   const auto width = static_cast<std::size_t>(image.Width);
-  const auto height = static_cast<std::size_t>(image.Height);
-  const auto rowSize = static_cast<std::size_t>(PaddedRowSize(image.Width, 1));
-  const std::size_t pixelsAt = kBmpInfoHeaderSize + kColourTableBytes;
-
-  // The previous picture's memory is reused; every byte of it is written below, padding too.
-  // Should the memory run out, the bitmap is left empty.
+  // The previous picture's memory is reused; every byte of it is written, padding too. Should
+  // the memory run out, the bitmap is left empty.
   std::vector<std::uint8_t> out = bitmap.ReleaseStoredForm();
-  out.resize(pixelsAt + rowSize * height);
-  std::uint8_t* p = out.data();
-  detail::StoreBmpInfoHeader(p, image.Width, image.Height, 8,
-                             static_cast<std::uint32_t>(rowSize * height), kPaletteEntries);
-  static_assert(sizeof(TBMPalette) == kColourTableBytes);
-  std::memcpy(p + kBmpInfoHeaderSize, palette.data(), kColourTableBytes);
-  // BMP rows are stored bottom row first; the padding bytes are zeroed.
+  const TStandardForm form = StartStandardForm(out, image.Width, image.Height, &palette);
   const std::uint8_t* src = image.Pixels.data();
-  for (std::size_t y = 0; y < height; ++y) {
-    std::uint8_t* dst = p + pixelsAt + y * rowSize;
-    if (width > 0) std::memcpy(dst, src + (height - 1 - y) * width, width);
-    std::memset(dst + width, 0, rowSize - width);
-  }
+  for (std::size_t y = 0; y < form.Height && width > 0; ++y)
+    std::memcpy(out.data() + form.RowAt(y), src + y * width, width);
   bitmap.AdoptStoredForm(std::move(out));
 }
 
 void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image) {
   CheckImage(image, 16);
   const auto width = static_cast<std::size_t>(image.Width);
-  const auto height = static_cast<std::size_t>(image.Height);
-  const auto rowSize = static_cast<std::size_t>(PaddedRowSize(image.Width, 3));
-  const std::size_t pixelsAt = kBmpInfoHeaderSize;
-
   std::vector<std::uint8_t> out = bitmap.ReleaseStoredForm();
-  out.resize(pixelsAt + rowSize * height);
-  std::uint8_t* p = out.data();
-  detail::StoreBmpInfoHeader(p, image.Width, image.Height, 24,
-                             static_cast<std::uint32_t>(rowSize * height), 0);
+  const TStandardForm form = StartStandardForm(out, image.Width, image.Height, nullptr);
   const std::uint8_t* src = image.Pixels.data();
-  for (std::size_t y = 0; y < height; ++y) {
-    std::uint8_t* d = p + pixelsAt + y * rowSize;
-    detail::Rgb565RowToBgr(src + (height - 1 - y) * width * 2, d, width);
-    std::memset(d + 3 * width, 0, rowSize - 3 * width);
-  }
+  for (std::size_t y = 0; y < form.Height; ++y)
+    detail::Rgb565RowToBgr(src + y * width * 2, out.data() + form.RowAt(y), width);
   bitmap.AdoptStoredForm(std::move(out));
 }
 
@@ -148,16 +141,12 @@ void ScaleToFit(const TBitmap& source, std::int32_t box, TBitmap& out,
   const std::vector<TSpan> columns = SpansAlong(picture.Width, size.Width);
   const std::vector<TSpan> rows = SpansAlong(picture.Height, size.Height);
   const auto width = static_cast<std::size_t>(size.Width);
-  const auto rowSize = static_cast<std::size_t>(PaddedRowSize(size.Width, 3));
 
   std::vector<std::uint8_t> stored = out.ReleaseStoredForm();
-  stored.assign(kBmpInfoHeaderSize + rowSize * rows.size(), 0);
-  detail::StoreBmpInfoHeader(stored.data(), size.Width, size.Height, 24,
-                             static_cast<std::uint32_t>(rowSize * rows.size()), 0);
+  const TStandardForm form = StartStandardForm(stored, size.Width, size.Height, nullptr);
   const bool indexed = picture.BitCount == 8;
   for (std::size_t y = 0; y < rows.size(); ++y) {
-    // BMP rows are stored bottom row first.
-    std::uint8_t* dst = stored.data() + kBmpInfoHeaderSize + (rows.size() - 1 - y) * rowSize;
+    std::uint8_t* dst = stored.data() + form.RowAt(y);
     for (std::size_t x = 0; x < width; ++x) {
       std::uint64_t sum[3] = {0, 0, 0};
       for (std::size_t sy = rows[y].First; sy < rows[y].Last; ++sy) {

@@ -19,11 +19,22 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
 // with 2 x Width x Height pixel bytes.
 void BM16ToBitmap(TBitmap& bitmap, const TBMImage& image);
 
-namespace detail {
-// Writes the 40-byte info header of a standard-layout BMP (uncompressed, bottom row first).
-void StoreBmpInfoHeader(std::uint8_t* p, std::int32_t width, std::int32_t height,
-                        std::uint16_t bitCount, std::uint32_t imageSize, std::uint32_t colours);
-}  // namespace detail
+// Where the rows of a standard-layout stored form are (see StartStandardForm).
+struct TStandardForm {
+  std::size_t PixelsAt = 0;  // the first stored row, the picture's bottom row
+  std::size_t RowSize = 0;   // bytes of one row, padding included
+  std::size_t Height = 0;
+  // Where the picture's row y (0 the top row) starts in the stored form.
+  std::size_t RowAt(std::size_t y) const { return PixelsAt + (Height - 1 - y) * RowSize; }
+};
+
+// Makes `stored` the stored form of a standard-layout BMP of width x height pixels, in the
+// memory it holds already: the 40-byte info header, for 8 bits the colour table `colours`
+// (256 entries; null for 24 bits), then the rows, uncompressed, bottom row first, each padded
+// with zeros to a multiple of 4 bytes. Only the pixel bytes are left to the caller. The picture
+// must be within ImageWithinLimits(). Throws std::bad_alloc.
+TStandardForm StartStandardForm(std::vector<std::uint8_t>& stored, std::int32_t width,
+                                std::int32_t height, const TBMPalette* colours);
 
 // The colours an 8-bit image is drawn with when it has no palette: entry i is grey i.
 TBMPalette GreyRamp();

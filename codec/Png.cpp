@@ -130,34 +130,23 @@ bool RunStep(TDecode& d, void (*step)(TDecode&)) {
 // The 8-bit source: the file's indices straight into the rows of a 256-colour bitmap.
 bool DecodeIndexed(TDecode& d, const THead& head, TBitmap& bitmap) {
   if (png_get_rowbytes(d.Png, d.Info) != static_cast<png_size_t>(head.Width)) return false;
-  const auto height = static_cast<std::size_t>(head.Height);
-  const auto rowSize = static_cast<std::size_t>(PaddedRowSize(head.Width, 1));
-  constexpr std::size_t kTableBytes = 4 * kPaletteEntries;
-  const std::size_t pixelsAt = kBmpInfoHeaderSize + kTableBytes;
-
-  std::vector<std::uint8_t> stored(pixelsAt + rowSize * height, 0);
-  detail::StoreBmpInfoHeader(stored.data(), head.Width, head.Height, 8,
-                             static_cast<std::uint32_t>(rowSize * height), kPaletteEntries);
-  std::uint8_t* table = stored.data() + kBmpInfoHeaderSize;
+  // A grey PNG's values are its indices into the grey ramp.
+  TBMPalette table = GreyRamp();
   if (head.ColourType == kColourPalette) {
     png_colorp colours = nullptr;
     int count = 0;
     if (png_get_PLTE(d.Png, d.Info, &colours, &count) == 0) return false;
     // Entries past the file's palette stay zero, as for a short BMP colour table.
-    for (int i = 0; i < std::min(count, kPaletteEntries); ++i) {
-      table[4 * i] = colours[i].blue;
-      table[4 * i + 1] = colours[i].green;
-      table[4 * i + 2] = colours[i].red;
-    }
-  } else {
-    for (int i = 0; i < kPaletteEntries; ++i) {
-      std::memset(table + 4 * i, i, 3);
-    }
+    table = {};
+    const auto used = static_cast<std::size_t>(std::clamp(count, 0, kPaletteEntries));
+    for (std::size_t i = 0; i < used; ++i)
+      table[i] = TRGBQuad{colours[i].blue, colours[i].green, colours[i].red, 0};
   }
-  std::vector<png_bytep> rows(height);
-  for (std::size_t y = 0; y < height; ++y) {
-    rows[y] = stored.data() + pixelsAt + (height - 1 - y) * rowSize;  // bottom row first
-  }
+  std::vector<std::uint8_t> stored;
+  const TStandardForm form = StartStandardForm(stored, head.Width, head.Height, &table);
+  std::vector<png_bytep> rows(form.Height);
+  for (std::size_t y = 0; y < form.Height; ++y)
+    rows[y] = stored.data() + form.RowAt(y);
   d.Rows = rows.data();
   if (!RunStep(d, ReadImageStep)) return false;
   bitmap.AdoptStoredForm(std::move(stored));
@@ -187,14 +176,12 @@ bool DecodeColour(TDecode& d, const THead& head, TSourceImage& source) {
   std::vector<std::uint8_t> pixels;
   if (!DecodeBgra(d, head, pixels)) return false;
 
-  const auto rowSize = static_cast<std::size_t>(PaddedRowSize(head.Width, 3));
-  std::vector<std::uint8_t> stored(kBmpInfoHeaderSize + rowSize * height, 0);
-  detail::StoreBmpInfoHeader(stored.data(), head.Width, head.Height, 24,
-                             static_cast<std::uint32_t>(rowSize * height), 0);
+  std::vector<std::uint8_t> stored;
+  const TStandardForm form = StartStandardForm(stored, head.Width, head.Height, nullptr);
   source.ClearPixels.clear();
   for (std::size_t y = 0; y < height; ++y) {
     const std::uint8_t* src = pixels.data() + 4 * width * y;
-    const std::size_t rowAt = kBmpInfoHeaderSize + (height - 1 - y) * rowSize;
+    const std::size_t rowAt = form.RowAt(y);
     std::uint8_t* dst = stored.data() + rowAt;
     for (std::size_t x = 0; x < width; ++x, src += 4, dst += 3) {
       dst[0] = src[0];
