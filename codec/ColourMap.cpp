@@ -15,33 +15,49 @@ bool IsTransparent(const std::uint8_t* bgra, const std::optional<TRgb>& key) {
          (key && bgra[2] == key->Red && bgra[1] == key->Green && bgra[0] == key->Blue);
 }
 
-// Serpentine Floyd-Steinberg over the picture: `visit(x, y, carried, spread)` handles one
-// pixel, given the error carried to it, and spreads its own error by calling spread(error).
-// Even rows run left to right, odd rows right to left. Errors have N channels.
-template <std::size_t N, class Visit>
-void Diffuse(std::int32_t width, std::int32_t height, Visit visit) {
-  const auto w = static_cast<std::size_t>(width);
-  // Each row's errors with one spare pixel at either end, so that no step needs a test.
-  std::vector<float> current((w + 2) * N, 0.0f);
-  std::vector<float> next((w + 2) * N, 0.0f);
-  for (std::int32_t y = 0; y < height; ++y) {
-    const bool forward = y % 2 == 0;
-    std::fill(next.begin(), next.end(), 0.0f);
-    for (std::size_t k = 0; k < w; ++k) {
-      const std::size_t x = forward ? k : w - 1 - k;
-      const std::size_t here = (x + 1) * N;
-      const std::size_t ahead = forward ? here + N : here - N;
-      const std::size_t behind = forward ? here - N : here + N;
-      visit(x, y, current.data() + here, [&](const std::array<float, N>& e) {
-        for (std::size_t c = 0; c < N; ++c) {
-          current[ahead + c] += e[c] * (7.0f / 16.0f);
-          next[behind + c] += e[c] * (3.0f / 16.0f);
-          next[here + c] += e[c] * (5.0f / 16.0f);
-          next[ahead + c] += e[c] * (1.0f / 16.0f);
-        }
-      });
+// One row of the serpentine Floyd-Steinberg below: pixels 0 to width - 1 if kStep is 1, the
+// other way if it is -1. `slots[x]` holds the error carried to pixel x from the row above; once
+// pixel x has been mapped, its slot takes the error carried to the pixel below it, so that one
+// buffer serves both rows. slots[-1] and slots[width] are spare, for the errors that fall off the
+// edges. The error for the row below is summed as the row goes, in the order the pixels give it.
+template <int kStep, class Visit>
+void DiffuseRow(std::ptrdiff_t width, std::int32_t y, TFloat4* slots, Visit& visit) {
+  const TFloat4 none{};
+  TFloat4 behind = none;  // for the pixel below the last one
+  TFloat4 below = none;   // for the pixel below this one
+  std::ptrdiff_t x = kStep > 0 ? 0 : width - 1;
+  TFloat4 carried = slots[x];
+  for (std::ptrdiff_t k = 0; k < width; ++k, x += kStep) {
+    TFloat4 next = slots[x + kStep];
+    TFloat4 ahead = none;  // for the pixel below the next one
+    TFloat4 error;
+    if (visit(static_cast<std::size_t>(x), y, carried, error)) {
+      next += error * (7.0f / 16.0f);
+      behind += error * (3.0f / 16.0f);
+      below += error * (5.0f / 16.0f);
+      ahead += error * (1.0f / 16.0f);
     }
-    std::swap(current, next);
+    slots[x - kStep] = behind;
+    behind = below;
+    below = ahead;
+    carried = next;
+  }
+  slots[x - kStep] = behind;
+}
+
+// Serpentine Floyd-Steinberg over the picture: `visit(x, y, carried, error)` maps one pixel,
+// given the error carried to it, and returns whether it passes on its own error, which it then
+// puts in `error`. Even rows run left to right, odd rows right to left. Errors have up to four
+// channels, one a lane.
+template <class Visit>
+void Diffuse(std::int32_t width, std::int32_t height, Visit visit) {
+  std::vector<TFloat4> slots(static_cast<std::size_t>(width) + 2, TFloat4{});
+  for (std::int32_t y = 0; y < height; ++y) {
+    if (y % 2 == 0) {
+      DiffuseRow<1>(width, y, slots.data() + 1, visit);
+    } else {
+      DiffuseRow<-1>(width, y, slots.data() + 1, visit);
+    }
   }
 }
 
@@ -81,31 +97,39 @@ TBMImage MapToPalette(const TColourPicture& picture, const TBMPalette& palette,
         if (colour != lastColour) {
           lastColour = colour;
           const TLab& lab = labOf(x, y);
-          lastIndex = brute ? mapper.NearestLabBruteForce(lab) : mapper.Nearest(p[2], p[1], p[0], lab);
+          lastIndex =
+              brute ? mapper.NearestLabBruteForce(lab) : mapper.Nearest(p[2], p[1], p[0], lab);
         }
         image.Pixels[k] = lastIndex;
       }
     }
     return image;
   }
-  Diffuse<3>(picture.Width, picture.Height,
-             [&](std::size_t x, std::int32_t y, const float* carried, auto spread) {
-               const std::size_t k = static_cast<std::size_t>(y) * width + x;
-               if (IsTransparent(picture.Pixels.data() + 4 * k, options.Key)) {
-                 image.Pixels[k] = options.TransparentIndex;
-                 return;
-               }
-               const TLab& lab = labOf(x, y);
-               // Kept within the colours sRGB can reach, so that the error of a colour the
-               // palette cannot come near does not grow without end.
-               const TLab wanted =
-                   WithinReach({lab.L + carried[0], lab.A + carried[1], lab.B + carried[2]});
-               const std::uint8_t index =
-                   brute ? mapper.NearestLabBruteForce(wanted) : mapper.NearestLab(wanted);
-               image.Pixels[k] = index;
-               const TLab& got = mapper.EntryLab(index);
-               spread(std::array<float, 3>{wanted.L - got.L, wanted.A - got.A, wanted.B - got.B});
-             });
+  // The same as lanes L, a, b and 0.
+  std::vector<TFloat4> lanes(width);
+  std::int32_t laneRow = -1;
+  Diffuse(picture.Width, picture.Height,
+          [&](std::size_t x, std::int32_t y, TFloat4 carried, TFloat4& error) {
+            const std::size_t k = static_cast<std::size_t>(y) * width + x;
+            if (IsTransparent(picture.Pixels.data() + 4 * k, options.Key)) {
+              image.Pixels[k] = options.TransparentIndex;
+              return false;
+            }
+            if (y != laneRow) {
+              OkLabLanes(picture.Pixels.data() + 4 * width * static_cast<std::size_t>(y), width,
+                         lanes.data());
+              laneRow = y;
+            }
+            // Kept within the colours sRGB can reach, so that the error of a colour the
+            // palette cannot come near does not grow without end.
+            const TFloat4 wanted = WithinReach(lanes[x] + carried);
+            const std::uint8_t index =
+                brute ? mapper.NearestLabBruteForce({wanted[0], wanted[1], wanted[2]})
+                      : mapper.NearestLab(wanted);
+            image.Pixels[k] = index;
+            error = wanted - mapper.EntryLanes(index);
+            return true;
+          });
   return image;
 }
 
@@ -116,33 +140,32 @@ TBMImage DitherToRgb565(const TColourPicture& picture, TRgb transparent) {
   std::uint8_t clearLow = 0;
   std::uint8_t clearHigh = 0;
   RgbToRgb565(transparent.Red, transparent.Green, transparent.Blue, clearLow, clearHigh);
-  Diffuse<3>(picture.Width, picture.Height,
-             [&](std::size_t x, std::int32_t y, const float* carried, auto spread) {
-               const std::size_t k = static_cast<std::size_t>(y) * width + x;
-               const std::uint8_t* p = picture.Pixels.data() + 4 * k;
-               std::uint8_t* out = image.Pixels.data() + 2 * k;
-               if (IsTransparent(p, transparent)) {
-                 out[0] = clearLow;
-                 out[1] = clearHigh;
-                 return;
-               }
-               // Red, green, blue to the nearest of the 32, 64, 32 levels the BM shows
-               // (multiples of 8, 4, 8).
-               std::array<float, 3> error{};
-               std::uint8_t level[3] = {};
-               const float steps[3] = {8.0f, 4.0f, 8.0f};
-               for (std::size_t c = 0; c < 3; ++c) {
-                 const float wanted =
-                     std::clamp(static_cast<float>(p[2 - c]) + carried[c], 0.0f, 255.0f);
-                 const float top = 256.0f - steps[c];
-                 const float chosen =
-                     std::min(std::nearbyint(wanted / steps[c]) * steps[c], top);
-                 level[c] = static_cast<std::uint8_t>(chosen);
-                 error[c] = wanted - chosen;
-               }
-               RgbToRgb565(level[0], level[1], level[2], out[0], out[1]);
-               spread(error);
-             });
+  Diffuse(picture.Width, picture.Height,
+          [&](std::size_t x, std::int32_t y, TFloat4 carried, TFloat4& error) {
+            const std::size_t k = static_cast<std::size_t>(y) * width + x;
+            const std::uint8_t* p = picture.Pixels.data() + 4 * k;
+            std::uint8_t* out = image.Pixels.data() + 2 * k;
+            if (IsTransparent(p, transparent)) {
+              out[0] = clearLow;
+              out[1] = clearHigh;
+              return false;
+            }
+            // Red, green, blue to the nearest of the 32, 64, 32 levels the BM shows
+            // (multiples of 8, 4, 8).
+            error = TFloat4{};
+            std::uint8_t level[3] = {};
+            const float steps[3] = {8.0f, 4.0f, 8.0f};
+            for (std::size_t c = 0; c < 3; ++c) {
+              const float wanted =
+                  std::clamp(static_cast<float>(p[2 - c]) + carried[c], 0.0f, 255.0f);
+              const float top = 256.0f - steps[c];
+              const float chosen = std::min(std::nearbyint(wanted / steps[c]) * steps[c], top);
+              level[c] = static_cast<std::uint8_t>(chosen);
+              error[c] = wanted - chosen;
+            }
+            RgbToRgb565(level[0], level[1], level[2], out[0], out[1]);
+            return true;
+          });
   return image;
 }
 

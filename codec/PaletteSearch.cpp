@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace zarn {
@@ -22,10 +23,10 @@ std::array<float, 256> MakeLinearTable() {
 }
 const std::array<float, 256> kLinear = MakeLinearTable();
 
-// Four floats at once (a vector of the GCC and Clang compilers): pixels are converted four at a
-// time, and a single colour goes through the same code in one lane, so both give the same bits.
-using TFloat4 = float __attribute__((vector_size(16)));
+// Pixels are converted four at a time (TFloat4), and a single colour goes through the same code
+// in one lane, so both give the same bits.
 using TUint4 = std::uint32_t __attribute__((vector_size(16)));
+using TInt4 = std::int32_t __attribute__((vector_size(16)));
 
 // The cube roots of values >= 0 to within 2.3e-5 of their value: a first guess from the bits
 // of each value, then one step of Halley's method. Many times faster than std::cbrt, and the
@@ -78,32 +79,58 @@ float Row(std::size_t i, const std::array<float, 4>& c) {
   return kM2[i][0] * c[0] + kM2[i][1] * c[1] + kM2[i][2] * c[2];
 }
 
-// The one distance every search uses, so that all of them compare the same numbers.
-inline float Distance(const TLab& x, float l, float a, float b) {
-  const float dl = x.L - l;
-  const float da = x.A - a;
-  const float db = x.B - b;
+// The one distance every search uses, so that all of them compare the same numbers: the same
+// operations in the same order, on single floats or on four lanes at once.
+template <class T>
+inline T SquaredDistance(T dl, T da, T db) {
   return dl * dl + da * da + db * db;
+}
+inline float Distance(const TLab& x, const TLab& y) {
+  return SquaredDistance(x.L - y.L, x.A - y.A, x.B - y.B);
+}
+
+constexpr TFloat4 Splat4(float v) {
+  return TFloat4{v, v, v, v};
+}
+TFloat4 Load4(const float* v) {
+  TFloat4 x;
+  std::memcpy(&x, v, sizeof x);
+  return x;
 }
 
 // ---- the cells ----------------------------------------------------------------------------
 
 // Coarse RGB cubes of 16 values a side, fine ones of 8.
-constexpr int kCoarseRgbSide = 16;
-constexpr int kFineRgbSide = 8;
-constexpr std::uint32_t kFineRgbPerCoarse = kCoarseRgbSide / kFineRgbSide;
+constexpr int kCoarseRgbBits = 4;
+constexpr int kFineRgbBits = 5;
+constexpr int kCoarseRgbSide = 256 >> kCoarseRgbBits;
+constexpr int kFineRgbSide = 256 >> kFineRgbBits;
 // The OKLab cells: a grid over the box of colours within reach (kLabLow to kLabHigh), 16 coarse
 // cells a side, each of 4 fine ones a side.
-constexpr int kCoarseLabCells = 16;
-constexpr int kFinePerCoarse = 4;
-constexpr int kFineLabCells = kCoarseLabCells * kFinePerCoarse;
-constexpr std::uint32_t kFineCellsPerBlock = kFinePerCoarse * kFinePerCoarse * kFinePerCoarse;
+constexpr int kCoarseLabBits = 4;
+constexpr int kFineLabBits = 6;
+constexpr int kFineLabCells = 1 << kFineLabBits;
+constexpr std::uint32_t kFinePerCoarse = 1u << (kFineLabBits - kCoarseLabBits);
+
+// The cell of three cube or grid numbers of `bits` bits each: where it is in its table.
+constexpr std::uint32_t CellOf(std::uint32_t x, std::uint32_t y, std::uint32_t z, int bits) {
+  return (x << bits | y) << bits | z;
+}
+
+// Past this many candidates in all lists (13 bytes each), a fine cell is searched with its
+// coarse cell's list, which holds every candidate of the fine one: an answer as exact, found
+// more slowly, so that a palette whose every cell has very many candidates cannot take much
+// memory.
+constexpr std::size_t kPoolLimit = std::size_t{1} << 20;
+constexpr std::size_t kRgbPoolRoom = std::size_t{1} << 15;
+constexpr std::size_t kLabPoolRoom = std::size_t{1} << 18;
+
 // Boxes are widened by these: an RGB cube's box by more than the error of the cube roots (twice
 // 2e-5 of values up to 1, through weights that sum to under 5), an OKLab cell's by more than
 // the rounding that places a colour in it.
 constexpr float kRgbBoxMargin = 5e-4f;
 constexpr float kLabBoxMargin = 1e-5f;
-// Where the entries that never win are put for the search: farther than any colour from all.
+// Where the lanes after a list's last candidate are put: farther than any colour from all.
 constexpr float kFarAway = 1e6f;
 
 std::array<float, 6> Widened(std::array<float, 6> box, float margin) {
@@ -180,7 +207,11 @@ TLab OkLab(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   return lab;
 }
 
-void OkLabPixels(const std::uint8_t* bgra, std::size_t count, TLab* out) {
+namespace {
+
+// OKLab of the pixels, four at a time: put(k, L, a, b) takes pixel k's.
+template <class Put>
+void OkLabOfPixels(const std::uint8_t* bgra, std::size_t count, Put put) {
   for (std::size_t first = 0; first < count; first += 4) {
     const std::size_t n = std::min<std::size_t>(4, count - first);
     TFloat4 r{}, g{}, b{};
@@ -192,161 +223,230 @@ void OkLabPixels(const std::uint8_t* bgra, std::size_t count, TLab* out) {
     }
     const auto lab = OkLab4(r, g, b);
     for (std::size_t k = 0; k < n; ++k)
-      out[first + k] = TLab{lab[0][k], lab[1][k], lab[2][k]};
+      put(first + k, lab[0][k], lab[1][k], lab[2][k]);
   }
 }
 
+}  // namespace
+
+void OkLabPixels(const std::uint8_t* bgra, std::size_t count, TLab* out) {
+  OkLabOfPixels(bgra, count, [&](std::size_t k, float l, float a, float b) {
+    out[k] = TLab{l, a, b};
+  });
+}
+
+void OkLabLanes(const std::uint8_t* bgra, std::size_t count, TFloat4* out) {
+  OkLabOfPixels(bgra, count, [&](std::size_t k, float l, float a, float b) {
+    out[k] = TFloat4{l, a, b, 0.0f};
+  });
+}
+
+namespace {
+
+// A list is where it starts in the pool, in groups of four, and how many candidates it has.
+constexpr int kCountBits = 8;
+std::uint32_t GroupOf(std::uint32_t list) {
+  return list >> kCountBits;
+}
+std::uint32_t CountOf(std::uint32_t list) {
+  return list & ((1u << kCountBits) - 1);
+}
+std::uint32_t GroupsOf(std::uint32_t list) {
+  return (CountOf(list) + 3) / 4;
+}
+
+}  // namespace
+
 TPaletteMapper::TPaletteMapper(const TBMPalette& palette, std::uint8_t transparentIndex)
     : transparent_(transparentIndex) {
-  constexpr std::size_t kCoarseRgb = (256 / kCoarseRgbSide) * (256 / kCoarseRgbSide) *
-                                     (256 / kCoarseRgbSide);
-  rgb_.Coarse.assign(kCoarseRgb, TList{});
-  rgb_.Fine.assign(kCoarseRgb * kFineRgbPerCoarse * kFineRgbPerCoarse * kFineRgbPerCoarse, TList{});
-  all_.Offset = 0;
+  constexpr std::size_t kCoarseRgb = std::size_t{1} << (3 * kCoarseRgbBits);
+  rgb_.Coarse.assign(kCoarseRgb, 0);
+  rgb_.Fine.assign(std::size_t{1} << (3 * kFineRgbBits), 0);
+  pool_.reserve(kRgbPoolRoom);
+  groups_.reserve(kRgbPoolRoom / 4);
+  std::vector<std::uint8_t> entries;
   for (std::size_t i = 0; i < palette.size(); ++i) {
     labs_[i] = OkLab(palette[i].Red, palette[i].Green, palette[i].Blue);
+    lanes_[i] = TFloat4{labs_[i].L, labs_[i].A, labs_[i].B, 0.0f};
     bool wins = i != transparentIndex;
     for (std::size_t j = 0; wins && j < i; ++j) {
-      wins = j == transparentIndex || !(palette[j].Red == palette[i].Red &&
-                                         palette[j].Green == palette[i].Green &&
-                                         palette[j].Blue == palette[i].Blue);
+      wins = j == transparentIndex ||
+             !(palette[j].Red == palette[i].Red && palette[j].Green == palette[i].Green &&
+               palette[j].Blue == palette[i].Blue);
     }
-    l_[i] = wins ? labs_[i].L : kFarAway;
-    a_[i] = wins ? labs_[i].A : kFarAway;
-    b_[i] = wins ? labs_[i].B : kFarAway;
-    if (wins) pool_.push_back(static_cast<std::uint8_t>(i));
+    if (wins) entries.push_back(static_cast<std::uint8_t>(i));
   }
-  all_.Count = static_cast<std::uint32_t>(pool_.size());
+  all_ = Append(entries.data(), static_cast<std::uint32_t>(entries.size()));
+}
+
+TPaletteMapper::TList TPaletteMapper::Append(const std::uint8_t* entries, std::uint32_t count) {
+  const auto group = static_cast<std::uint32_t>(groups_.size());
+  groups_.resize(groups_.size() + (count + 3) / 4);
+  for (std::uint32_t k = 0; k < (count + 3) / 4 * 4; ++k) {
+    TGroup& g = groups_[group + k / 4];
+    const bool real = k < count;
+    const TLab& lab = labs_[entries[real ? k : count - 1]];
+    g.L[k % 4] = real ? lab.L : kFarAway;
+    g.A[k % 4] = real ? lab.A : kFarAway;
+    g.B[k % 4] = real ? lab.B : kFarAway;
+    pool_.push_back(entries[real ? k : count - 1]);
+  }
+  return group << kCountBits | count;
 }
 
 // The candidates of a box (low L, a, b, then high L, a, b) among those of `from`: every entry
 // whose smallest possible distance to the box is within the largest distance from the box to
 // the entry that bounds it best. Any colour in the box is no farther than that from that
 // entry, so its nearest entry is in the list; a little slack covers the rounding of distances.
+// Four candidates at a time.
 TPaletteMapper::TList TPaletteMapper::Build(TList from, const std::array<float, 6>& box,
                                             float margin) {
   const std::array<float, 6> b = Widened(box, margin);
-  std::array<std::uint8_t, kPaletteEntries> entries{};
-  std::array<float, kPaletteEntries> nearest{};
-  float bound = std::numeric_limits<float>::infinity();
-  for (std::uint32_t k = 0; k < from.Count; ++k) {
-    const std::uint8_t i = pool_[from.Offset + k];
-    entries[k] = i;
-    float in = 0.0f, out = 0.0f;
-    const float p[3] = {l_[i], a_[i], b_[i]};
+  alignas(16) float nearest[kPaletteEntries];
+  TFloat4 bound = Splat4(std::numeric_limits<float>::infinity());
+  const TGroup* groups = groups_.data() + GroupOf(from);
+  for (std::uint32_t j = 0; j < GroupsOf(from); ++j) {
+    const float* axes[3] = {groups[j].L, groups[j].A, groups[j].B};
+    TFloat4 in = Splat4(0.0f), out = Splat4(0.0f);
     for (std::size_t axis = 0; axis < 3; ++axis) {
-      const float below = b[axis] - p[axis];
-      const float above = p[axis] - b[axis + 3];
-      const float gap = std::max(std::max(below, above), 0.0f);
-      const float reach = std::max(-below, -above);
+      const TFloat4 p = Load4(axes[axis]);
+      const TFloat4 below = Splat4(b[axis]) - p;
+      const TFloat4 above = p - Splat4(b[axis + 3]);
+      const TFloat4 gap = Max4(Max4(below, above), Splat4(0.0f));
+      const TFloat4 reach = Max4(-below, -above);
       in += gap * gap;
       out += reach * reach;
     }
-    nearest[k] = in;
-    bound = std::min(bound, out);
+    std::memcpy(nearest + 4 * j, &in, sizeof in);
+    bound = out < bound ? out : bound;
   }
-  const float limit = bound * (1.0f + 1e-5f) + 1e-6f;
-  TList list{static_cast<std::uint32_t>(pool_.size()), 0};
-  for (std::uint32_t k = 0; k < from.Count; ++k) {
-    if (nearest[k] <= limit) pool_.push_back(entries[k]);
+  const float least = std::min(std::min(bound[0], bound[1]), std::min(bound[2], bound[3]));
+  const float limit = least * (1.0f + 1e-5f) + 1e-6f;
+  std::uint8_t kept[kPaletteEntries];
+  std::uint32_t count = 0;
+  const std::uint8_t* entries = pool_.data() + 4 * GroupOf(from);
+  for (std::uint32_t k = 0; k < CountOf(from); ++k) {
+    kept[count] = entries[k];
+    count += nearest[k] <= limit ? 1 : 0;
   }
-  list.Count = static_cast<std::uint32_t>(pool_.size()) - list.Offset;
-  return list;
+  return Append(kept, count);
 }
 
+// The list of a fine cell, made from its coarse cell's (made first if need be). A coarse cell
+// of one candidate, or a full pool, gives its list to the fine cell as it is.
 template <class CoarseBox, class FineBox>
-TPaletteMapper::TList TPaletteMapper::Lookup(TCells& cells, std::uint32_t coarse,
-                                             std::uint32_t fine, CoarseBox coarseBox,
-                                             FineBox fineBox) {
-  // `fine` counts the fine cells of all coarse cells, those of coarse cell 0 first.
+TPaletteMapper::TList TPaletteMapper::MakeFine(TCells& cells, std::uint32_t coarse,
+                                               std::uint32_t fine, float margin,
+                                               CoarseBox coarseBox, FineBox fineBox) {
   TList list = cells.Coarse[coarse];
-  if (list.Count == 0) list = cells.Coarse[coarse] = coarseBox(all_);
-  if (list.Count == 1) return list;
-  TList& cell = cells.Fine[fine];
-  if (cell.Count == 0) cell = fineBox(list);
-  return cell;
+  if (list == 0) list = cells.Coarse[coarse] = Build(all_, coarseBox(), margin);
+  if (CountOf(list) > 1 && pool_.size() < kPoolLimit) list = Build(list, fineBox(), margin);
+  return cells.Fine[fine] = list;
 }
 
-std::uint8_t TPaletteMapper::Closest(TList list, const TLab& lab) const {
-  const std::uint8_t* entries = pool_.data() + list.Offset;
-  std::uint8_t best = entries[0];
-  float bestDistance = Distance(lab, l_[best], a_[best], b_[best]);
-  for (std::uint32_t k = 1; k < list.Count; ++k) {
-    const std::uint8_t i = entries[k];
-    const float d = Distance(lab, l_[i], a_[i], b_[i]);
-    if (d < bestDistance) {
-      bestDistance = d;
-      best = i;
+std::uint8_t TPaletteMapper::Closest(TList list, TFloat4 lab) const {
+  // Four candidates at a time, each lane keeping the first of its nearest; then the nearest of
+  // the lanes, the earliest on a tie. Lists are in index order, so the earliest is the lowest
+  // index, as the brute force finds it.
+  const TGroup* groups = groups_.data() + GroupOf(list);
+  const TFloat4 l = __builtin_shuffle(lab, TInt4{0, 0, 0, 0});
+  const TFloat4 a = __builtin_shuffle(lab, TInt4{1, 1, 1, 1});
+  const TFloat4 b = __builtin_shuffle(lab, TInt4{2, 2, 2, 2});
+  const auto distances = [&](const TGroup& g) {
+    return SquaredDistance(l - Load4(g.L), a - Load4(g.A), b - Load4(g.B));
+  };
+  TFloat4 best = distances(groups[0]);
+  TInt4 at = {0, 1, 2, 3};
+  TInt4 bestAt = at;
+  for (std::uint32_t j = 1; j < GroupsOf(list); ++j) {
+    at += 4;
+    const TFloat4 d = distances(groups[j]);
+    const TInt4 closer = d < best;
+    best = closer ? d : best;
+    bestAt = closer ? at : bestAt;
+  }
+  // The least distance in every lane, then the lane that holds it, the earliest of them if
+  // several do (rare: a tie to the last bit).
+  const TFloat4 pairs = Min4(best, __builtin_shuffle(best, TInt4{1, 0, 3, 2}));
+  const TFloat4 least = Min4(pairs, __builtin_shuffle(pairs, TInt4{2, 3, 0, 1}));
+  const TInt4 holds = best == least;
+  std::size_t lane = 0;
+#if defined(__SSE2__)
+  const auto lanes = static_cast<unsigned>(_mm_movemask_ps(std::bit_cast<__m128>(holds)));
+  lane = static_cast<std::size_t>(std::countr_zero(lanes));
+  if ((lanes & (lanes - 1)) != 0) {
+#else
+  {
+#endif
+    for (std::size_t j = 0; j < 4; ++j) {
+      if (holds[j] && (!holds[lane] || bestAt[j] < bestAt[lane])) lane = j;
     }
   }
-  return best;
+  return pool_[4 * GroupOf(list) + static_cast<std::uint32_t>(bestAt[lane])];
+}
+
+TPaletteMapper::TList TPaletteMapper::MakeRgbList(std::uint8_t red, std::uint8_t green,
+                                                  std::uint8_t blue) {
+  const auto cell = [&](int bits) {
+    return CellOf(std::uint32_t{red} >> (8 - bits), std::uint32_t{green} >> (8 - bits),
+                  std::uint32_t{blue} >> (8 - bits), bits);
+  };
+  return MakeFine(
+      rgb_, cell(kCoarseRgbBits), cell(kFineRgbBits), kRgbBoxMargin,
+      [&] { return RgbCellBox(red, green, blue, kCoarseRgbSide); },
+      [&] { return RgbCellBox(red, green, blue, kFineRgbSide); });
 }
 
 std::uint8_t TPaletteMapper::Nearest(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                                      const TLab& lab) {
-  constexpr int kCoarseShift = std::countr_zero(unsigned{kCoarseRgbSide});
-  constexpr int kFineShift = std::countr_zero(unsigned{kFineRgbSide});
-  constexpr std::uint32_t kSides = 256 / kCoarseRgbSide;
-  constexpr std::uint32_t kPerSide = kFineRgbPerCoarse;
-  const std::uint32_t coarse = ((std::uint32_t{red} >> kCoarseShift) * kSides +
-                                (std::uint32_t{green} >> kCoarseShift)) * kSides +
-                               (std::uint32_t{blue} >> kCoarseShift);
-  const std::uint32_t fine =
-      coarse * kPerSide * kPerSide * kPerSide +
-      (((std::uint32_t{red} >> kFineShift) % kPerSide) * kPerSide +
-       ((std::uint32_t{green} >> kFineShift) % kPerSide)) * kPerSide +
-      ((std::uint32_t{blue} >> kFineShift) % kPerSide);
-  const TList list = Lookup(
-      rgb_, coarse, fine,
-      [&](TList from) {
-        return Build(from, RgbCellBox(red, green, blue, kCoarseRgbSide), kRgbBoxMargin);
-      },
-      [&](TList from) {
-        return Build(from, RgbCellBox(red, green, blue, kFineRgbSide), kRgbBoxMargin);
-      });
-  if (list.Count == 1) return pool_[list.Offset];
-  return Closest(list, lab);
+  constexpr int kShift = 8 - kFineRgbBits;
+  TList list = rgb_.Fine[CellOf(std::uint32_t{red} >> kShift, std::uint32_t{green} >> kShift,
+                                std::uint32_t{blue} >> kShift, kFineRgbBits)];
+  if (list == 0) list = MakeRgbList(red, green, blue);
+  if (CountOf(list) == 1) return pool_[4 * GroupOf(list)];
+  return Closest(list, TFloat4{lab.L, lab.A, lab.B, 0.0f});
 }
 
-std::uint8_t TPaletteMapper::NearestLab(const TLab& lab) {
-  const float v[3] = {lab.L, lab.A, lab.B};
-  std::array<int, 3> at{};
-  for (std::size_t axis = 0; axis < 3; ++axis) {
-    if (!(v[axis] >= kLabLow[axis] && v[axis] <= kLabHigh[axis])) return NearestLabBruteForce(lab);
-    constexpr float kCells = kFineLabCells;
-    const float scaled = (v[axis] - kLabLow[axis]) * (kCells / (kLabHigh[axis] - kLabLow[axis]));
-    at[axis] = std::min(static_cast<int>(scaled), kFineLabCells - 1);
-  }
+TPaletteMapper::TList TPaletteMapper::MakeLabList(const std::array<std::uint32_t, 3>& at) {
   // The box of the cells of `side` fine cells a side that hold the colour.
-  const auto boxOf = [&](int side) {
+  const auto boxOf = [&](std::uint32_t side) {
     std::array<float, 6> box{};
     for (std::size_t axis = 0; axis < 3; ++axis) {
       const float step = (kLabHigh[axis] - kLabLow[axis]) / kFineLabCells;
-      const int first = at[axis] / side * side;
+      const std::uint32_t first = at[axis] / side * side;
       box[axis] = kLabLow[axis] + static_cast<float>(first) * step;
       box[axis + 3] = kLabLow[axis] + static_cast<float>(first + side) * step;
     }
     return box;
   };
-  constexpr auto kCoarse = static_cast<std::uint32_t>(kCoarseLabCells);
-  constexpr auto kFine = static_cast<std::uint32_t>(kFinePerCoarse);
-  std::uint32_t coarse = 0, fine = 0;
-  for (std::size_t axis = 0; axis < 3; ++axis) {
-    const auto i = static_cast<std::uint32_t>(at[axis]);
-    coarse = coarse * kCoarse + i / kFine;
-    fine = fine * kFine + i % kFine;
+  constexpr int kShift = kFineLabBits - kCoarseLabBits;
+  return MakeFine(
+      lab_, CellOf(at[0] >> kShift, at[1] >> kShift, at[2] >> kShift, kCoarseLabBits),
+      CellOf(at[0], at[1], at[2], kFineLabBits), kLabBoxMargin,
+      [&] { return boxOf(kFinePerCoarse); }, [&] { return boxOf(1); });
+}
+
+std::uint8_t TPaletteMapper::NearestLab(TFloat4 lab) {
+  if (lab_.Fine.empty()) {  // only dithering needs these; they take 1 MiB
+    lab_.Coarse.assign(std::size_t{1} << (3 * kCoarseLabBits), 0);
+    lab_.Fine.assign(std::size_t{1} << (3 * kFineLabBits), 0);
+    // Room for the lists a picture of 640 x 480 pixels needs, so that they are seldom moved.
+    pool_.reserve(pool_.size() + kLabPoolRoom);
+    groups_.reserve(groups_.size() + kLabPoolRoom / 4);
   }
-  fine += coarse * kFineCellsPerBlock;
-  if (lab_.Coarse.empty()) {  // only dithering needs these; they take 2 MiB
-    constexpr std::size_t kCoarseLab = kCoarseLabCells * kCoarseLabCells * kCoarseLabCells;
-    lab_.Coarse.assign(kCoarseLab, TList{});
-    lab_.Fine.assign(kCoarseLab * kFineCellsPerBlock, TList{});
-  }
-  const TList list = Lookup(
-      lab_, coarse, fine,
-      [&](TList from) { return Build(from, boxOf(kFinePerCoarse), kLabBoxMargin); },
-      [&](TList from) { return Build(from, boxOf(1), kLabBoxMargin); });
-  if (list.Count == 1) return pool_[list.Offset];
+  const TInt4 inside = (lab >= kLabLow) & (lab <= kLabHigh);
+  if (!(inside[0] && inside[1] && inside[2] && inside[3]))
+    return NearestLabBruteForce({lab[0], lab[1], lab[2]});
+  // Which fine cell along each axis (the colour is within reach: none is below 0).
+  constexpr TFloat4 kScale = Splat4(kFineLabCells) / (kLabHigh - kLabLow);
+  const TInt4 at =
+      __builtin_convertvector(Min4((lab - kLabLow) * kScale, Splat4(kFineLabCells - 1)), TInt4);
+  const std::array<std::uint32_t, 3> cell = {static_cast<std::uint32_t>(at[0]),
+                                             static_cast<std::uint32_t>(at[1]),
+                                             static_cast<std::uint32_t>(at[2])};
+  TList list = lab_.Fine[CellOf(cell[0], cell[1], cell[2], kFineLabBits)];
+  if (list == 0) list = MakeLabList(cell);
+  if (CountOf(list) == 1) return pool_[4 * GroupOf(list)];
   return Closest(list, lab);
 }
 
@@ -355,7 +455,7 @@ std::uint8_t TPaletteMapper::NearestLabBruteForce(const TLab& lab) const {
   float bestDistance = std::numeric_limits<float>::infinity();
   for (std::size_t i = 0; i < kPaletteEntries; ++i) {
     if (i == transparent_) continue;
-    const float d = Distance(lab, labs_[i].L, labs_[i].A, labs_[i].B);
+    const float d = Distance(lab, labs_[i]);
     if (d < bestDistance) {
       bestDistance = d;
       best = static_cast<std::uint8_t>(i);

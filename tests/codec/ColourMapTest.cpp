@@ -24,12 +24,13 @@ TRGBQuad Rgb(int r, int g, int b) {
 // Pixels as red, green, blue, alpha, stored blue, green, red, alpha.
 TColourPicture Picture(std::int32_t width, std::int32_t height,
                        const std::vector<std::array<int, 4>>& rgba) {
-  TColourPicture p{width, height, {}};
-  for (std::size_t k = 0; k < static_cast<std::size_t>(width * height); ++k) {
+  const auto count = static_cast<std::size_t>(width * height);
+  TColourPicture p{width, height, std::vector<std::uint8_t>(4 * count)};
+  for (std::size_t k = 0; k < count; ++k) {
     const auto& c = rgba[k % rgba.size()];
-    p.Pixels.insert(p.Pixels.end(),
-                    {static_cast<std::uint8_t>(c[2]), static_cast<std::uint8_t>(c[1]),
-                     static_cast<std::uint8_t>(c[0]), static_cast<std::uint8_t>(c[3])});
+    for (std::size_t channel = 0; channel < 4; ++channel) {
+      p.Pixels[4 * k + channel] = static_cast<std::uint8_t>(c[channel == 3 ? 3 : 2 - channel]);
+    }
   }
   return p;
 }
