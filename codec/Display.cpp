@@ -60,9 +60,9 @@ TStandardForm StartStandardForm(std::vector<std::uint8_t>& stored, std::int32_t 
   StoreU32(p + 36, tableEntries);
   static_assert(sizeof(TBMPalette) == kColourTableBytes);
   if (colours != nullptr) std::memcpy(p + kBmpInfoHeaderSize, colours->data(), kColourTableBytes);
-  for (std::size_t y = 0; y < form.Height; ++y) {
-    std::memset(p + form.PixelsAt + y * form.RowSize + pixelBytes, 0, form.RowSize - pixelBytes);
-  }
+  const std::size_t padding = form.RowSize - pixelBytes;
+  for (std::size_t y = 0; y < form.Height && padding > 0; ++y)
+    std::memset(p + form.PixelsAt + y * form.RowSize + pixelBytes, 0, padding);
   return form;
 }
 
@@ -74,7 +74,8 @@ void BM8ToBitmap(TBitmap& bitmap, const TBMImage& image, const TBMPalette& palet
   std::vector<std::uint8_t> out = bitmap.ReleaseStoredForm();
   const TStandardForm form = StartStandardForm(out, image.Width, image.Height, &palette);
   const std::uint8_t* src = image.Pixels.data();
-  for (std::size_t y = 0; y < form.Height && width > 0; ++y)
+  // Bottom row first, as the rows are stored: the faster way through memory.
+  for (std::size_t y = form.Height; y-- > 0 && width > 0;)
     std::memcpy(out.data() + form.RowAt(y), src + y * width, width);
   bitmap.AdoptStoredForm(std::move(out));
 }

@@ -223,7 +223,9 @@ void TQtDialogs::Error(const QString& text) {
 }
 
 void TQtDialogs::ProgramError(const QString& text) {
-  ShowBox(QMessageBox::Critical, QLatin1String(kProgramTitle), text + u'.');
+  // A codec refusal carried by an exception ends its sentence already ("...bytes!").
+  const bool ended = text.endsWith(u'!') || text.endsWith(u'.');
+  ShowBox(QMessageBox::Critical, QLatin1String(kProgramTitle), ended ? text : text + u'.');
 }
 
 bool TQtDialogs::Confirm(const QString& title, const QString& text) {

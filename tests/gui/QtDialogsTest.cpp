@@ -190,20 +190,27 @@ TEST(QtDialogsTest, ProgramErrorBoxEndsTheTextWithAFullStopAndShowsALongPathWhol
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   int width = 0, screenWidth = 0;
   bool textFits = false;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    title = box->windowTitle();
-    text = box->text();
-    icon = box->icon();
-    width = box->width();
-    // The text's longest unbreakable piece fits in the box's label.
-    const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
-    textFits = label && label->minimumSizeHint().width() <= label->width();
-    screenWidth = box->screen()->availableGeometry().width();
-    QTest::keyClick(box, Qt::Key_Escape);
-  });
-  dialogs.ProgramError("Cannot create file " + path);
+  const auto show = [&](const QString& shown) {
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      text = box->text();
+      icon = box->icon();
+      width = box->width();
+      // The text's longest unbreakable piece fits in the box's label.
+      const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+      textFits = label && label->minimumSizeHint().width() <= label->width();
+      screenWidth = box->screen()->availableGeometry().width();
+      QTest::keyClick(box, Qt::Key_Escape);
+    });
+    dialogs.ProgramError(shown);
+    return text.remove(QChar(0x200B));
+  };
+  // A refusal that ends its sentence gets no second full stop.
+  const QString refusal = "The image has no pixels; a PNG file cannot hold it!";
+  EXPECT_EQ(show(refusal), refusal);
+  show("Cannot create file " + path);
   EXPECT_EQ(title, "Zarn");
   // The path may break after its separators and inside its long name, at zero-width spaces.
   EXPECT_EQ(text.remove(QChar(0x200B)), "Cannot create file " + path + ".");
