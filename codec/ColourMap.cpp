@@ -144,8 +144,8 @@ TBMImage DitherToRgb565(const TColourPicture& picture, TRgb transparent) {
             }
             // Red, green, blue to the nearest of the 32, 64, 32 levels the BM shows
             // (multiples of 8, 4, 8).
-            error = TFloat4{};
             std::uint8_t level[3] = {};
+            float left[3] = {};
             const float steps[3] = {8.0f, 4.0f, 8.0f};
             for (std::size_t c = 0; c < 3; ++c) {
               const float wanted =
@@ -153,8 +153,10 @@ TBMImage DitherToRgb565(const TColourPicture& picture, TRgb transparent) {
               const float top = 256.0f - steps[c];
               const float chosen = std::min(std::nearbyint(wanted / steps[c]) * steps[c], top);
               level[c] = static_cast<std::uint8_t>(chosen);
-              error[c] = wanted - chosen;
+              left[c] = wanted - chosen;
             }
+            // Made whole at once: lanes written one by one would pass through memory.
+            error = TFloat4{left[0], left[1], left[2], 0.0f};
             RgbToRgb565(level[0], level[1], level[2], out[0], out[1]);
             return true;
           });
