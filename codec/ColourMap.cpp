@@ -70,13 +70,13 @@ TBMImage MapToPalette(const TColourPicture& picture, const TBMPalette& palette,
   TBMImage image{picture.Width, picture.Height,
                  std::vector<std::uint8_t>(width * static_cast<std::size_t>(picture.Height))};
   const bool brute = search == ESearch::BruteForce;
-  // The OKLab colours of one row at a time, converted together.
-  std::vector<TLab> labs(width);
+  // The OKLab colours of one row at a time, converted together, as lanes L, a, b and 0.
+  std::vector<TFloat4> labs(width);
   std::int32_t labRow = -1;
-  const auto labOf = [&](std::size_t x, std::int32_t y) -> const TLab& {
+  const auto labOf = [&](std::size_t x, std::int32_t y) {
     if (y != labRow) {
-      OkLabPixels(picture.Pixels.data() + 4 * width * static_cast<std::size_t>(y), width,
-                  labs.data());
+      OkLabLanes(picture.Pixels.data() + 4 * width * static_cast<std::size_t>(y), width,
+                 labs.data());
       labRow = y;
     }
     return labs[x];
@@ -96,18 +96,15 @@ TBMImage MapToPalette(const TColourPicture& picture, const TBMPalette& palette,
         const std::uint32_t colour = std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
         if (colour != lastColour) {
           lastColour = colour;
-          const TLab& lab = labOf(x, y);
-          lastIndex =
-              brute ? mapper.NearestLabBruteForce(lab) : mapper.Nearest(p[2], p[1], p[0], lab);
+          const TFloat4 lab = labOf(x, y);
+          lastIndex = brute ? mapper.NearestLabBruteForce({lab[0], lab[1], lab[2]})
+                            : mapper.Nearest(p[2], p[1], p[0], lab);
         }
         image.Pixels[k] = lastIndex;
       }
     }
     return image;
   }
-  // The same as lanes L, a, b and 0.
-  std::vector<TFloat4> lanes(width);
-  std::int32_t laneRow = -1;
   Diffuse(picture.Width, picture.Height,
           [&](std::size_t x, std::int32_t y, TFloat4 carried, TFloat4& error) {
             const std::size_t k = static_cast<std::size_t>(y) * width + x;
@@ -115,14 +112,9 @@ TBMImage MapToPalette(const TColourPicture& picture, const TBMPalette& palette,
               image.Pixels[k] = options.TransparentIndex;
               return false;
             }
-            if (y != laneRow) {
-              OkLabLanes(picture.Pixels.data() + 4 * width * static_cast<std::size_t>(y), width,
-                         lanes.data());
-              laneRow = y;
-            }
             // Kept within the colours sRGB can reach, so that the error of a colour the
             // palette cannot come near does not grow without end.
-            const TFloat4 wanted = WithinReach(lanes[x] + carried);
+            const TFloat4 wanted = WithinReach(labOf(x, y) + carried);
             const std::uint8_t index =
                 brute ? mapper.NearestLabBruteForce({wanted[0], wanted[1], wanted[2]})
                       : mapper.NearestLab(wanted);

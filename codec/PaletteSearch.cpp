@@ -105,10 +105,11 @@ constexpr int kCoarseRgbBits = 4;
 constexpr int kFineRgbBits = 5;
 constexpr int kCoarseRgbSide = 256 >> kCoarseRgbBits;
 constexpr int kFineRgbSide = 256 >> kFineRgbBits;
-// The OKLab cells: a grid over the box of colours within reach (kLabLow to kLabHigh), 16 coarse
-// cells a side, each of 4 fine ones a side.
-constexpr int kCoarseLabBits = 4;
-constexpr int kFineLabBits = 6;
+// The OKLab cells: a grid over the box of colours within reach (kLabLow to kLabHigh), 8 coarse
+// cells a side, each of 4 fine ones a side. Finer cells have fewer candidates, but more of
+// them must be made, and their table no longer stays in the cache.
+constexpr int kCoarseLabBits = 3;
+constexpr int kFineLabBits = 5;
 constexpr int kFineLabCells = 1 << kFineLabBits;
 constexpr std::uint32_t kFinePerCoarse = 1u << (kFineLabBits - kCoarseLabBits);
 
@@ -201,17 +202,13 @@ std::array<float, 6> RgbCellBox(std::uint8_t red, std::uint8_t green, std::uint8
 }  // namespace
 
 TLab OkLab(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  TLab lab;
+  TFloat4 lab;
   const std::uint8_t bgra[4] = {blue, green, red, 255};
-  OkLabPixels(bgra, 1, &lab);
-  return lab;
+  OkLabLanes(bgra, 1, &lab);
+  return TLab{lab[0], lab[1], lab[2]};
 }
 
-namespace {
-
-// OKLab of the pixels, four at a time: put(k, L, a, b) takes pixel k's.
-template <class Put>
-void OkLabOfPixels(const std::uint8_t* bgra, std::size_t count, Put put) {
+void OkLabLanes(const std::uint8_t* bgra, std::size_t count, TFloat4* out) {
   for (std::size_t first = 0; first < count; first += 4) {
     const std::size_t n = std::min<std::size_t>(4, count - first);
     TFloat4 r{}, g{}, b{};
@@ -221,24 +218,18 @@ void OkLabOfPixels(const std::uint8_t* bgra, std::size_t count, Put put) {
       g[k] = kLinear[p[1]];
       b[k] = kLinear[p[0]];
     }
+    // L, a and b of the four pixels, turned into each pixel's L, a, b and 0.
     const auto lab = OkLab4(r, g, b);
-    for (std::size_t k = 0; k < n; ++k)
-      put(first + k, lab[0][k], lab[1][k], lab[2][k]);
+    const TFloat4 la01 = __builtin_shuffle(lab[0], lab[1], TInt4{0, 4, 1, 5});
+    const TFloat4 la23 = __builtin_shuffle(lab[0], lab[1], TInt4{2, 6, 3, 7});
+    const TFloat4 b01 = __builtin_shuffle(lab[2], TFloat4{}, TInt4{0, 4, 1, 5});
+    const TFloat4 b23 = __builtin_shuffle(lab[2], TFloat4{}, TInt4{2, 6, 3, 7});
+    const TFloat4 pixels[4] = {__builtin_shuffle(la01, b01, TInt4{0, 1, 4, 5}),
+                               __builtin_shuffle(la01, b01, TInt4{2, 3, 6, 7}),
+                               __builtin_shuffle(la23, b23, TInt4{0, 1, 4, 5}),
+                               __builtin_shuffle(la23, b23, TInt4{2, 3, 6, 7})};
+    std::copy(pixels, pixels + n, out + first);
   }
-}
-
-}  // namespace
-
-void OkLabPixels(const std::uint8_t* bgra, std::size_t count, TLab* out) {
-  OkLabOfPixels(bgra, count, [&](std::size_t k, float l, float a, float b) {
-    out[k] = TLab{l, a, b};
-  });
-}
-
-void OkLabLanes(const std::uint8_t* bgra, std::size_t count, TFloat4* out) {
-  OkLabOfPixels(bgra, count, [&](std::size_t k, float l, float a, float b) {
-    out[k] = TFloat4{l, a, b, 0.0f};
-  });
 }
 
 namespace {
@@ -398,13 +389,13 @@ TPaletteMapper::TList TPaletteMapper::MakeRgbList(std::uint8_t red, std::uint8_t
 }
 
 std::uint8_t TPaletteMapper::Nearest(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                                     const TLab& lab) {
+                                     TFloat4 lab) {
   constexpr int kShift = 8 - kFineRgbBits;
   TList list = rgb_.Fine[CellOf(std::uint32_t{red} >> kShift, std::uint32_t{green} >> kShift,
                                 std::uint32_t{blue} >> kShift, kFineRgbBits)];
   if (list == 0) list = MakeRgbList(red, green, blue);
   if (CountOf(list) == 1) return pool_[4 * GroupOf(list)];
-  return Closest(list, TFloat4{lab.L, lab.A, lab.B, 0.0f});
+  return Closest(list, lab);
 }
 
 TPaletteMapper::TList TPaletteMapper::MakeLabList(const std::array<std::uint32_t, 3>& at) {
@@ -427,7 +418,7 @@ TPaletteMapper::TList TPaletteMapper::MakeLabList(const std::array<std::uint32_t
 }
 
 std::uint8_t TPaletteMapper::NearestLab(TFloat4 lab) {
-  if (lab_.Fine.empty()) {  // only dithering needs these; they take 1 MiB
+  if (lab_.Fine.empty()) {  // only dithering needs these
     lab_.Coarse.assign(std::size_t{1} << (3 * kCoarseLabBits), 0);
     lab_.Fine.assign(std::size_t{1} << (3 * kFineLabBits), 0);
     // Room for the lists a picture of 640 x 480 pixels needs, so that they are seldom moved.

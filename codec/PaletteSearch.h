@@ -32,10 +32,7 @@ struct TLab {
 // what anyone can see, and the same on every run.
 TLab OkLab(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 // OkLab of `count` pixels stored blue, green, red, alpha, bit for bit as OkLab gives each, but
-// several at once.
-void OkLabPixels(const std::uint8_t* bgra, std::size_t count, TLab* out);
-
-// OkLabPixels with each colour in the lanes of a vector: L, a, b and 0.
+// several at once, each colour in the lanes of a vector: L, a, b and 0.
 void OkLabLanes(const std::uint8_t* bgra, std::size_t count, TFloat4* out);
 
 // The box of L, a and b that holds every colour sRGB can reach (L 0 to 1, a -0.234 to 0.277,
@@ -75,8 +72,8 @@ class TPaletteMapper {
   TPaletteMapper(const TBMPalette& palette, std::uint8_t transparentIndex);
 
   // The index of the palette colour nearest to the colour, never the transparent index; `lab`
-  // is OkLab(red, green, blue).
-  std::uint8_t Nearest(std::uint8_t red, std::uint8_t green, std::uint8_t blue, const TLab& lab);
+  // is its OKLab colour as OkLabLanes gives it.
+  std::uint8_t Nearest(std::uint8_t red, std::uint8_t green, std::uint8_t blue, TFloat4 lab);
   // The same for any colour within reach (WithinReach), given in lanes L, a, b and 0; others
   // are compared with every entry.
   std::uint8_t NearestLab(TFloat4 lab);
