@@ -55,7 +55,7 @@ class TDialogs {
   // Question box: `title`, question icon, Yes and No buttons, No the default. True for Yes.
   virtual bool Confirm(const QString& title, const QString& text) = 0;
   // The program-wide error box for an error a command raised: the text followed by "." (unless
-  // it ends with "!" or "." already), title "Zarn", error icon, one OK button.
+  // it ends with "!" already), title "Zarn", error icon, one OK button.
   virtual void ProgramError(const QString& text) = 0;
 };
 

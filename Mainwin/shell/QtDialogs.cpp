@@ -223,8 +223,9 @@ void TQtDialogs::Error(const QString& text) {
 }
 
 void TQtDialogs::ProgramError(const QString& text) {
-  // A codec refusal carried by an exception ends its sentence already ("...bytes!").
-  const bool ended = text.endsWith(u'!') || text.endsWith(u'.');
+  // A codec refusal carried by an exception ends its sentence already ("...bytes!"). A text
+  // ending in "." keeps its full stop: it may be a path whose name ends with a dot.
+  const bool ended = text.endsWith(u'!');
   ShowBox(QMessageBox::Critical, QLatin1String(kProgramTitle), ended ? text : text + u'.');
 }
 

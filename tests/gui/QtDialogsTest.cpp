@@ -210,6 +210,7 @@ TEST(QtDialogsTest, ProgramErrorBoxEndsTheTextWithAFullStopAndShowsALongPathWhol
   // A refusal that ends its sentence gets no second full stop.
   const QString refusal = "The image has no pixels; a PNG file cannot hold it!";
   EXPECT_EQ(show(refusal), refusal);
+  EXPECT_EQ(show("Cannot create file /tmp/dotted."), "Cannot create file /tmp/dotted..");
   show("Cannot create file " + path);
   EXPECT_EQ(title, "Zarn");
   // The path may break after its separators and inside its long name, at zero-width spaces.
