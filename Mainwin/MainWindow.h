@@ -13,7 +13,7 @@
 #include "Mainwin/core/BMDocument.h"
 #include "Mainwin/core/BMViewer.h"
 #include "Mainwin/core/DroppedFile.h"
-#include "Mainwin/core/Inspect.h"
+#include "Mainwin/core/PictureProbe.h"
 #include "Mainwin/shell/Dialogs.h"
 #include "Mainwin/shell/Help.h"
 

@@ -2,12 +2,12 @@
 // the shown image's palette as a 16 x 16 grid, index 0 at the top left, the transparent index
 // marked. Hovering a cell tells its index, colour and how many pixels of the image use it;
 // clicking a cell highlights those pixels in the image until another cell or empty space is
-// clicked. The counts and texts are the inspector's (Mainwin/core/Inspect.h).
+// clicked. The counts and texts are the inspector's (Mainwin/core/PictureProbe.h).
 #pragma once
 
 #include <QWidget>
 
-#include "Mainwin/core/Inspect.h"
+#include "Mainwin/core/PictureProbe.h"
 
 class QLabel;
 

@@ -7,7 +7,7 @@
 #include <QScrollArea>
 #include <QWidget>
 
-#include "Mainwin/core/Inspect.h"
+#include "Mainwin/core/PictureProbe.h"
 #include "Mainwin/core/Zoom.h"
 #include "codec/Bitmap.h"
 

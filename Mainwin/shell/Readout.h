@@ -6,7 +6,7 @@
 #include <QStatusBar>
 #include <optional>
 
-#include "Mainwin/core/Inspect.h"
+#include "Mainwin/core/PictureProbe.h"
 
 class QBoxLayout;
 class QLabel;

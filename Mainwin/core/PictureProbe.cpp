@@ -1,4 +1,4 @@
-#include "Mainwin/core/Inspect.h"
+#include "Mainwin/core/PictureProbe.h"
 
 #include <cmath>
 

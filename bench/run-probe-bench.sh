@@ -6,5 +6,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/release-build.sh
-zarn_release_build build-bench gui,bench zarn_inspect_bench
-QT_QPA_PLATFORM=offscreen build-bench/bench/zarn_inspect_bench "$@"
+zarn_release_build build-bench gui,bench zarn_probe_bench
+QT_QPA_PLATFORM=offscreen build-bench/bench/zarn_probe_bench "$@"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "Mainwin/core/Inspect.h"
+#include "Mainwin/core/PictureProbe.h"
 
 namespace zarn {
 namespace {

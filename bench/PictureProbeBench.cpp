@@ -3,7 +3,7 @@
 // a 640 x 480 8-bit image (the marks made and the image redrawn). Each iteration also paints
 // what the event asked to repaint, so the figure is the whole cost on screen; the counters
 // tell how many paints of the image view each event caused (a pointer move: none).
-// Run with bench/run-inspect-bench.sh, or build-bench/bench/zarn_inspect_bench.
+// Run with bench/run-probe-bench.sh, or build-bench/bench/zarn_probe_bench.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
