@@ -10,65 +10,16 @@ namespace zarn {
 
 namespace {
 
-// ---- OKLab --------------------------------------------------------------------------------
-
-std::array<float, 256> MakeLinearTable() {
-  std::array<float, 256> table{};
-  for (int v = 0; v < 256; ++v) {
-    const double c = v / 255.0;
-    table[static_cast<std::size_t>(v)] =
-        static_cast<float>(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
-  }
-  return table;
-}
-const std::array<float, 256> kLinear = MakeLinearTable();
-
-// Pixels are converted four at a time (TFloat4), and a single colour goes through the same code
-// in one lane, so both give the same bits.
-using TUint4 = std::uint32_t __attribute__((vector_size(16)));
-using TInt4 = std::int32_t __attribute__((vector_size(16)));
-
-// The cube roots of values >= 0 to within 2.3e-5 of their value: a first guess from the bits
-// of each value, then one step of Halley's method. Many times faster than std::cbrt, and the
-// same on every run. The smallest value keeps the step from 0 / 0: black's root is 1e-10.
-TFloat4 CubeRoot4(TFloat4 x) {
-  const TFloat4 tiny = {1e-30f, 1e-30f, 1e-30f, 1e-30f};
-  const TFloat4 v = x < tiny ? tiny : x;
-  const TFloat4 y = std::bit_cast<TFloat4>(std::bit_cast<TUint4>(v) / 3u + 0x2A5137A0u);
-  const TFloat4 y3 = y * y * y;
-  return y * (y3 + 2.0f * v) / (2.0f * y3 + v);
-}
-
-// Linear RGB to the cone responses (all weights positive, so each grows with every channel),
-// then their cube roots to L, a, b.
-constexpr float kM1[3][3] = {{0.4122214708f, 0.5363325363f, 0.0514459929f},
-                             {0.2119034982f, 0.6806995451f, 0.1073969566f},
-                             {0.0883024619f, 0.2817188376f, 0.6299787005f}};
-constexpr float kM2[3][3] = {{0.2104542553f, 0.7936177850f, -0.0040720468f},
-                             {1.9779984951f, -2.4285922050f, 0.4505937099f},
-                             {0.0259040371f, 0.7827717662f, -0.8086757660f}};
-
-// OKLab of four colours given in linear RGB, lane by lane.
-std::array<TFloat4, 3> OkLab4(TFloat4 r, TFloat4 g, TFloat4 b) {
-  std::array<TFloat4, 3> c{};
-  for (std::size_t i = 0; i < 3; ++i)
-    c[i] = CubeRoot4(kM1[i][0] * r + kM1[i][1] * g + kM1[i][2] * b);
-  std::array<TFloat4, 3> lab{};
-  for (std::size_t i = 0; i < 3; ++i)
-    lab[i] = kM2[i][0] * c[0] + kM2[i][1] * c[1] + kM2[i][2] * c[2];
-  return lab;
-}
-
 // For the boxes: the cone responses of one linear colour, their cube roots, and L, a, b.
 std::array<float, 4> ConeSums(float r, float g, float b) {
   std::array<float, 4> c{};
   for (std::size_t i = 0; i < 3; ++i)
-    c[i] = kM1[i][0] * r + kM1[i][1] * g + kM1[i][2] * b;
+    c[i] = oklab::kToCones[i][0] * r + oklab::kToCones[i][1] * g + oklab::kToCones[i][2] * b;
   return c;
 }
 
 std::array<float, 4> CubeRoots(const std::array<float, 4>& x) {
-  return std::bit_cast<std::array<float, 4>>(CubeRoot4(std::bit_cast<TFloat4>(x)));
+  return std::bit_cast<std::array<float, 4>>(oklab::CubeRoot4(std::bit_cast<TFloat4>(x)));
 }
 
 std::array<float, 4> Cones(float r, float g, float b) {
@@ -76,7 +27,7 @@ std::array<float, 4> Cones(float r, float g, float b) {
 }
 
 float Row(std::size_t i, const std::array<float, 4>& c) {
-  return kM2[i][0] * c[0] + kM2[i][1] * c[1] + kM2[i][2] * c[2];
+  return oklab::kToLab[i][0] * c[0] + oklab::kToLab[i][1] * c[1] + oklab::kToLab[i][2] * c[2];
 }
 
 // The one distance every search uses, so that all of them compare the same numbers: the same
@@ -156,8 +107,8 @@ std::array<float, 6> RgbCellBox(std::uint8_t red, std::uint8_t green, std::uint8
   const std::array<int, 3> low = {red & ~(kSide - 1), green & ~(kSide - 1), blue & ~(kSide - 1)};
   std::array<float, 3> linLow{}, linHigh{};
   for (std::size_t j = 0; j < 3; ++j) {
-    linLow[j] = kLinear[static_cast<std::size_t>(low[j])];
-    linHigh[j] = kLinear[static_cast<std::size_t>(low[j] + kSide - 1)];
+    linLow[j] = oklab::kLinear[static_cast<std::size_t>(low[j])];
+    linHigh[j] = oklab::kLinear[static_cast<std::size_t>(low[j] + kSide - 1)];
   }
   const auto sumLow = ConeSums(linLow[0], linLow[1], linLow[2]);
   const auto sumHigh = ConeSums(linHigh[0], linHigh[1], linHigh[2]);
@@ -166,7 +117,7 @@ std::array<float, 6> RgbCellBox(std::uint8_t red, std::uint8_t green, std::uint8
   std::array<float, 6> box{};
   for (std::size_t i = 0; i < 3; ++i) {
     for (std::size_t j = 0; j < 3; ++j) {
-      const float w = kM2[i][j];
+      const float w = oklab::kToLab[i][j];
       box[i] += w * (w >= 0 ? lo[j] : hi[j]);
       box[i + 3] += w * (w >= 0 ? hi[j] : lo[j]);
     }
@@ -186,7 +137,7 @@ std::array<float, 6> RgbCellBox(std::uint8_t red, std::uint8_t green, std::uint8
     for (std::size_t j = 0; j < 3; ++j) {
       float least = 0.0f, most = 0.0f;
       for (std::size_t k = 0; k < 3; ++k) {
-        const float w = kM2[i][k] * kM1[k][j];
+        const float w = oklab::kToLab[i][k] * oklab::kToCones[k][j];
         least += std::min(w * slopeLow[k], w * slopeHigh[k]);
         most += std::max(w * slopeLow[k], w * slopeHigh[k]);
       }
@@ -200,37 +151,6 @@ std::array<float, 6> RgbCellBox(std::uint8_t red, std::uint8_t green, std::uint8
 }
 
 }  // namespace
-
-TLab OkLab(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  TFloat4 lab;
-  const std::uint8_t bgra[4] = {blue, green, red, 255};
-  OkLabLanes(bgra, 1, &lab);
-  return TLab{lab[0], lab[1], lab[2]};
-}
-
-void OkLabLanes(const std::uint8_t* bgra, std::size_t count, TFloat4* out) {
-  for (std::size_t first = 0; first < count; first += 4) {
-    const std::size_t n = std::min<std::size_t>(4, count - first);
-    TFloat4 r{}, g{}, b{};
-    for (std::size_t k = 0; k < n; ++k) {
-      const std::uint8_t* p = bgra + 4 * (first + k);
-      r[k] = kLinear[p[2]];
-      g[k] = kLinear[p[1]];
-      b[k] = kLinear[p[0]];
-    }
-    // L, a and b of the four pixels, turned into each pixel's L, a, b and 0.
-    const auto lab = OkLab4(r, g, b);
-    const TFloat4 la01 = __builtin_shuffle(lab[0], lab[1], TInt4{0, 4, 1, 5});
-    const TFloat4 la23 = __builtin_shuffle(lab[0], lab[1], TInt4{2, 6, 3, 7});
-    const TFloat4 b01 = __builtin_shuffle(lab[2], TFloat4{}, TInt4{0, 4, 1, 5});
-    const TFloat4 b23 = __builtin_shuffle(lab[2], TFloat4{}, TInt4{2, 6, 3, 7});
-    const TFloat4 pixels[4] = {__builtin_shuffle(la01, b01, TInt4{0, 1, 4, 5}),
-                               __builtin_shuffle(la01, b01, TInt4{2, 3, 6, 7}),
-                               __builtin_shuffle(la23, b23, TInt4{0, 1, 4, 5}),
-                               __builtin_shuffle(la23, b23, TInt4{2, 3, 6, 7})};
-    std::copy(pixels, pixels + n, out + first);
-  }
-}
 
 namespace {
 

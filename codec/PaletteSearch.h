@@ -11,56 +11,9 @@
 #include <vector>
 
 #include "codec/BMFormat.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "codec/OkLab.h"
 
 namespace zarn {
-
-// Four floats at once, a vector of the GCC and Clang compilers: each operation works on the
-// four lanes one by one, with the same result as on single floats.
-using TFloat4 = float __attribute__((vector_size(16)));
-
-// A colour in OKLab: lightness L and the two opponent axes a and b.
-struct TLab {
-  float L = 0;
-  float A = 0;
-  float B = 0;
-};
-// OKLab from 8-bit sRGB. The cube roots are computed to about 2e-5 of their value: far below
-// what anyone can see, and the same on every run.
-TLab OkLab(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
-// OkLab of `count` pixels stored blue, green, red, alpha, bit for bit as OkLab gives each, but
-// several at once, each colour in the lanes of a vector: L, a, b and 0.
-void OkLabLanes(const std::uint8_t* bgra, std::size_t count, TFloat4* out);
-
-// The box of L, a and b that holds every colour sRGB can reach (L 0 to 1, a -0.234 to 0.277,
-// b -0.312 to 0.199), with a small margin; the fourth lane, always 0, is within 0 to 1.
-inline constexpr TFloat4 kLabLow = {0.0f, -0.24f, -0.32f, 0.0f};
-inline constexpr TFloat4 kLabHigh = {1.0f, 0.28f, 0.20f, 1.0f};
-
-// Lane by lane, std::max(x, y) and std::min(x, y), on x86-64 in one instruction each (which
-// the compilers do not find by themselves).
-inline TFloat4 Max4(TFloat4 x, TFloat4 y) {
-#if defined(__SSE2__)
-  return _mm_max_ps(y, x);
-#else
-  return x < y ? y : x;
-#endif
-}
-inline TFloat4 Min4(TFloat4 x, TFloat4 y) {
-#if defined(__SSE2__)
-  return _mm_min_ps(y, x);
-#else
-  return y < x ? y : x;
-#endif
-}
-
-// The colour (lanes L, a, b, and 0) moved into that box.
-inline TFloat4 WithinReach(TFloat4 lab) {
-  return Min4(Max4(lab, kLabLow), kLabHigh);
-}
 
 // The search for one palette and transparent index. It keeps, lazily, lists of candidates for
 // cells of colours (cubes of RGB values, or boxes of OKLab), in two levels: a coarse cell's list
