@@ -51,17 +51,13 @@ TFloat4 Load4(const float* v) {
 
 // ---- the cells ----------------------------------------------------------------------------
 
-// Coarse RGB cubes of 16 values a side, fine ones of 8.
-constexpr int kCoarseRgbBits = 4;
-constexpr int kFineRgbBits = 5;
+constexpr int kCoarseRgbBits = TPaletteMapper::kCoarseRgbBits;
+constexpr int kFineRgbBits = TPaletteMapper::kFineRgbBits;
 constexpr int kCoarseRgbSide = 256 >> kCoarseRgbBits;
 constexpr int kFineRgbSide = 256 >> kFineRgbBits;
-// The OKLab cells: a grid over the box of colours within reach (kLabLow to kLabHigh), 8 coarse
-// cells a side, each of 4 fine ones a side. Finer cells have fewer candidates, but more of
-// them must be made, and their table no longer stays in the cache.
-constexpr int kCoarseLabBits = 3;
-constexpr int kFineLabBits = 5;
-constexpr int kFineLabCells = 1 << kFineLabBits;
+constexpr int kCoarseLabBits = TPaletteMapper::kCoarseLabBits;
+constexpr int kFineLabBits = TPaletteMapper::kFineLabBits;
+constexpr int kFineLabCells = TPaletteMapper::kFineLabCells;
 constexpr std::uint32_t kFinePerCoarse = 1u << (kFineLabBits - kCoarseLabBits);
 
 // The cell of three cube or grid numbers of `bits` bits each: where it is in its table.
@@ -82,6 +78,10 @@ constexpr std::size_t kLabPoolRoom = std::size_t{1} << 18;
 // the rounding that places a colour in it.
 constexpr float kRgbBoxMargin = 5e-4f;
 constexpr float kLabBoxMargin = 1e-5f;
+// How much nearer than another entry an entry must be, everywhere in a box, to shut it out of
+// the box's list: far more than the rounding of a float distance (under 1e-6 for colours within
+// reach).
+constexpr float kDominanceSlack = 1e-5f;
 // Where the lanes after a list's last candidate are put: farther than any colour from all.
 constexpr float kFarAway = 1e6f;
 
@@ -155,12 +155,11 @@ std::array<float, 6> RgbCellBox(std::uint8_t red, std::uint8_t green, std::uint8
 namespace {
 
 // A list is where it starts in the pool, in groups of four, and how many candidates it has.
-constexpr int kCountBits = 8;
 std::uint32_t GroupOf(std::uint32_t list) {
-  return list >> kCountBits;
+  return list >> TPaletteMapper::kCountBits;
 }
 std::uint32_t CountOf(std::uint32_t list) {
-  return list & ((1u << kCountBits) - 1);
+  return list & ((1u << TPaletteMapper::kCountBits) - 1);
 }
 std::uint32_t GroupsOf(std::uint32_t list) {
   return (CountOf(list) + 3) / 4;
@@ -209,7 +208,7 @@ TPaletteMapper::TList TPaletteMapper::Append(const std::uint8_t* entries, std::u
 // whose smallest possible distance to the box is within the largest distance from the box to
 // the entry that bounds it best. Any colour in the box is no farther than that from that
 // entry, so its nearest entry is in the list; a little slack covers the rounding of distances.
-// Four candidates at a time.
+// Four candidates at a time; then the entries that others shut out (Undominated).
 TPaletteMapper::TList TPaletteMapper::Build(TList from, const std::array<float, 6>& box,
                                             float margin) {
   const std::array<float, 6> b = Widened(box, margin);
@@ -240,7 +239,65 @@ TPaletteMapper::TList TPaletteMapper::Build(TList from, const std::array<float, 
     kept[count] = entries[k];
     count += nearest[k] <= limit ? 1 : 0;
   }
-  return Append(kept, count);
+  return Append(kept, Undominated(kept, count, b));
+}
+
+// Leaves out of `entries` (in index order, kept so) every entry that one of the few entries
+// nearest the box's centre is nearer to, everywhere in the box, by far more than the rounding of
+// a distance: such an entry can never be nearest there. |x - p|^2 - |x - q|^2 is linear in x,
+// so its least value in the box is at the corner that the signs of q - p pick. Four entries at
+// a time; returns the new count.
+std::uint32_t TPaletteMapper::Undominated(std::uint8_t* entries, std::uint32_t count,
+                                          const std::array<float, 6>& box) const {
+  // A list of one group is searched as fast as a shorter one.
+  if (count <= 4) return count;
+  // The entries nearest the centre: those most likely to shut others out.
+  float centre[3];
+  for (std::size_t axis = 0; axis < 3; ++axis)
+    centre[axis] = (box[axis] + box[axis + 3]) / 2;
+  std::array<float, kDominators> nearest;
+  std::array<std::uint8_t, kDominators> dominators{};
+  nearest.fill(std::numeric_limits<float>::infinity());
+  std::uint32_t chosen = 0;
+  for (std::uint32_t k = 0; k < count; ++k) {
+    const TLab& v = labs_[entries[k]];
+    const float d = SquaredDistance(v.L - centre[0], v.A - centre[1], v.B - centre[2]);
+    if (chosen == kDominators && !(d < nearest[kDominators - 1])) continue;
+    std::uint32_t at = chosen < kDominators ? chosen++ : kDominators - 1;
+    for (; at > 0 && d < nearest[at - 1]; --at) {
+      nearest[at] = nearest[at - 1];
+      dominators[at] = dominators[at - 1];
+    }
+    nearest[at] = d;
+    dominators[at] = entries[k];
+  }
+  const TFloat4 low[3] = {Splat4(box[0]), Splat4(box[1]), Splat4(box[2])};
+  const TFloat4 high[3] = {Splat4(box[3]), Splat4(box[4]), Splat4(box[5])};
+  std::uint32_t left = 0;
+  for (std::uint32_t first = 0; first < count; first += 4) {
+    std::array<TLab, 4> v;
+    for (std::uint32_t k = 0; k < 4; ++k)
+      v[k] = labs_[entries[std::min(first + k, count - 1)]];
+    const TFloat4 p[3] = {TFloat4{v[0].L, v[1].L, v[2].L, v[3].L},
+                          TFloat4{v[0].A, v[1].A, v[2].A, v[3].A},
+                          TFloat4{v[0].B, v[1].B, v[2].B, v[3].B}};
+    TInt4 shutOut{};
+    for (std::uint32_t j = 0; j < chosen; ++j) {
+      const TLab& d = labs_[dominators[j]];
+      const TFloat4 q[3] = {Splat4(d.L), Splat4(d.A), Splat4(d.B)};
+      TFloat4 corner[3];
+      for (std::size_t axis = 0; axis < 3; ++axis)
+        corner[axis] = q[axis] > p[axis] ? low[axis] : high[axis];
+      const TFloat4 toP = SquaredDistance(corner[0] - p[0], corner[1] - p[1], corner[2] - p[2]);
+      const TFloat4 toQ = SquaredDistance(corner[0] - q[0], corner[1] - q[1], corner[2] - q[2]);
+      shutOut |= toP - toQ > Splat4(kDominanceSlack);
+    }
+    for (std::uint32_t k = 0; k < 4 && first + k < count; ++k) {
+      entries[left] = entries[first + k];
+      left += shutOut[k] ? 0 : 1;
+    }
+  }
+  return left;
 }
 
 // The list of a fine cell, made from its coarse cell's (made first if need be). A coarse cell
@@ -308,8 +365,8 @@ TPaletteMapper::TList TPaletteMapper::MakeRgbList(std::uint8_t red, std::uint8_t
       [&] { return RgbCellBox(red, green, blue, kFineRgbSide); });
 }
 
-std::uint8_t TPaletteMapper::Nearest(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                                     TFloat4 lab) {
+std::uint8_t TPaletteMapper::NearestSlowly(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                                           TFloat4 lab) {
   constexpr int kShift = 8 - kFineRgbBits;
   TList list = rgb_.Fine[CellOf(std::uint32_t{red} >> kShift, std::uint32_t{green} >> kShift,
                                 std::uint32_t{blue} >> kShift, kFineRgbBits)];
@@ -337,28 +394,27 @@ TPaletteMapper::TList TPaletteMapper::MakeLabList(const std::array<std::uint32_t
       [&] { return boxOf(kFinePerCoarse); }, [&] { return boxOf(1); });
 }
 
-std::uint8_t TPaletteMapper::NearestLab(TFloat4 lab) {
-  if (lab_.Fine.empty()) {  // only dithering needs these
+std::uint8_t TPaletteMapper::NearestWithinSlowly(TFloat4 lab, std::uint32_t cell) {
+  if (labLines_.empty()) {  // only dithering needs these
     lab_.Coarse.assign(std::size_t{1} << (3 * kCoarseLabBits), 0);
     lab_.Fine.assign(std::size_t{1} << (3 * kFineLabBits), 0);
+    labLines_.resize(lab_.Fine.size());
     // Room for the lists a picture of 640 x 480 pixels needs, so that they are seldom moved.
     pool_.reserve(pool_.size() + kLabPoolRoom);
     groups_.reserve(groups_.size() + kLabPoolRoom / 4);
   }
-  const TInt4 inside = (lab >= kLabLow) & (lab <= kLabHigh);
-  if (!(inside[0] && inside[1] && inside[2] && inside[3]))
-    return NearestLabBruteForce({lab[0], lab[1], lab[2]});
-  // Which fine cell along each axis (the colour is within reach: none is below 0).
-  constexpr TFloat4 kScale = Splat4(kFineLabCells) / (kLabHigh - kLabLow);
-  const TInt4 at =
-      __builtin_convertvector(Min4((lab - kLabLow) * kScale, Splat4(kFineLabCells - 1)), TInt4);
-  const std::array<std::uint32_t, 3> cell = {static_cast<std::uint32_t>(at[0]),
-                                             static_cast<std::uint32_t>(at[1]),
-                                             static_cast<std::uint32_t>(at[2])};
-  TList list = lab_.Fine[CellOf(cell[0], cell[1], cell[2], kFineLabBits)];
-  if (list == 0) list = MakeLabList(cell);
-  if (CountOf(list) == 1) return pool_[4 * GroupOf(list)];
-  return Closest(list, lab);
+  constexpr std::uint32_t kMask = kFineLabCells - 1;
+  TList list = lab_.Fine[cell];
+  if (list == 0) {
+    list = MakeLabList({cell >> 2 * kFineLabBits, cell >> kFineLabBits & kMask, cell & kMask});
+    TCellLine& line = labLines_[cell];
+    line.Count = CountOf(list);
+    if (line.Count <= 4) {
+      line.Group = groups_[GroupOf(list)];
+      std::copy_n(pool_.data() + 4 * GroupOf(list), 4, line.Indices);
+    }
+  }
+  return CountOf(list) == 1 ? pool_[4 * GroupOf(list)] : Closest(list, lab);
 }
 
 std::uint8_t TPaletteMapper::NearestLabBruteForce(const TLab& lab) const {
