@@ -1,6 +1,7 @@
 #include "Mainwin/PaletteWindow.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,6 +34,8 @@ class TPaletteGrid : public QWidget {
     cell_ = DesignSize(this, kDesignCell, 0).width();
     setFixedSize(kColumns * cell_ + 1, kColumns * cell_ + 1);
     setAccessibleName(QStringLiteral("Palette colours"));
+    // The keys choose colours as clicks do, so that the grid serves without a pointer too.
+    setFocusPolicy(Qt::StrongFocus);
   }
   int CellAt(QPoint at) const {
     if (at.x() < 0 || at.y() < 0) return -1;
@@ -63,6 +66,22 @@ class TPaletteGrid : public QWidget {
     if (e->button() == Qt::LeftButton && window_->HasPalette())
       window_->ChooseHighlight(CellAt(e->position().toPoint()));
   }
+  void keyPressEvent(QKeyEvent* e) override {
+    const int next = window_->HasPalette() ? CellAfterKey(window_->Highlight(), e->key()) : -2;
+    if (next == -2) {
+      QWidget::keyPressEvent(e);
+      return;
+    }
+    window_->ChooseHighlight(next);
+  }
+  void focusInEvent(QFocusEvent* e) override {
+    update();
+    QWidget::focusInEvent(e);
+  }
+  void focusOutEvent(QFocusEvent* e) override {
+    update();
+    QWidget::focusOutEvent(e);
+  }
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     if (!window_->HasPalette()) return;
@@ -84,10 +103,38 @@ class TPaletteGrid : public QWidget {
       p.setPen(QPen(Qt::white, 1));
       p.drawRect(r.adjusted(-1, -1, 1, 1));
     }
+    if (hasFocus()) {
+      p.setPen(QPen(QWidget::palette().color(QPalette::Highlight), 1, Qt::DashLine));
+      p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
   }
 
  private:
   static constexpr int kCells = kColumns * kColumns;
+  // The cell a key moves to from `from` (-1: none chosen yet): the arrows step to the next cell
+  // and stop at the edges, Home and End go to the first and last, Escape chooses none; -2 for
+  // any other key.
+  static int CellAfterKey(int from, int key) {
+    const int column = from % kColumns;
+    switch (key) {
+      case Qt::Key_Left:
+        return from < 0 ? 0 : column > 0 ? from - 1 : from;
+      case Qt::Key_Right:
+        return from < 0 ? 0 : column < kColumns - 1 ? from + 1 : from;
+      case Qt::Key_Up:
+        return from < 0 ? 0 : from >= kColumns ? from - kColumns : from;
+      case Qt::Key_Down:
+        return from < 0 ? 0 : from < kCells - kColumns ? from + kColumns : from;
+      case Qt::Key_Home:
+        return 0;
+      case Qt::Key_End:
+        return kCells - 1;
+      case Qt::Key_Escape:
+        return -1;
+      default:
+        return -2;
+    }
+  }
   QRect CellRect(int index) const {
     return QRect((index % kColumns) * cell_, (index / kColumns) * cell_, cell_, cell_);
   }

@@ -2,7 +2,8 @@
 // the shown image's palette as a 16 x 16 grid, index 0 at the top left, the transparent index
 // marked. Hovering a cell tells its index, colour and how many pixels of the image use it;
 // clicking a cell highlights those pixels in the image until another cell or empty space is
-// clicked. The counts and texts are the inspector's (Mainwin/core/PictureProbe.h).
+// clicked. With the grid focused, the arrow keys, Home and End choose cells as clicks do, and
+// Escape ends the highlight. The counts and texts are the inspector's (Mainwin/core/PictureProbe.h).
 #pragma once
 
 #include <QWidget>

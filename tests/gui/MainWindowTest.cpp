@@ -954,6 +954,28 @@ TEST_F(MainWindowTest, PaletteWindowCountsAndHighlightsAndFollowsTheDocument) {
     const bool same = shown.pixel(at) == Image()->Picture().pixel(at);
     EXPECT_EQ(same, parts.Images[0].Pixels[static_cast<std::size_t>(i)] == index) << i;
   }
+  // The keys choose as clicks do, stopping at the edges; Escape ends the highlight.
+  const auto key = [&](Qt::Key k) {
+    QTest::keyClick(grid, k);
+    return palette->Highlight();
+  };
+  EXPECT_EQ(key(Qt::Key_Escape), -1);
+  EXPECT_EQ(Image()->ShownPicture(), Image()->Picture());
+  EXPECT_EQ(key(Qt::Key_Down), 0);
+  EXPECT_EQ(key(Qt::Key_Left), 0);
+  EXPECT_EQ(key(Qt::Key_Up), 0);
+  EXPECT_EQ(key(Qt::Key_End), 255);
+  EXPECT_EQ(key(Qt::Key_Right), 255);
+  EXPECT_EQ(key(Qt::Key_Down), 255);
+  EXPECT_EQ(key(Qt::Key_Up), 239);
+  EXPECT_EQ(key(Qt::Key_Left), 238);
+  EXPECT_EQ(key(Qt::Key_Home), 0);
+  EXPECT_EQ(key(Qt::Key_Right), 1);
+  EXPECT_EQ(palette->InfoText(), palette->CellText(1));
+  EXPECT_EQ(grid->accessibleDescription(), palette->CellText(1));
+  QTest::mouseClick(grid, Qt::LeftButton, {},
+                    QPoint((index % 16) * cell + cell / 2, (index / 16) * cell + cell / 2));
+
   // Paging keeps the highlight over the next image; empty space ends it.
   QTest::keyClick(Selector(), Qt::Key_Up);
   EXPECT_EQ(palette->Highlight(), index);
