@@ -131,8 +131,7 @@ void EncodePng(const TBitmap& bitmap, std::vector<std::uint8_t>& out,
     throw CodecError("The image is too large for a PNG file");
   }
 
-  out.clear();
-  out.insert(out.end(), kPngSignature.begin(), kPngSignature.end());
+  out.assign(kPngSignature.begin(), kPngSignature.end());
   const std::size_t header = StartChunk(out, "IHDR", 13);
   PutUint32(out, header, static_cast<std::uint32_t>(picture.Width));
   PutUint32(out, header + 4, static_cast<std::uint32_t>(picture.Height));
