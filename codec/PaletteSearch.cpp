@@ -60,11 +60,6 @@ constexpr int kFineLabBits = TPaletteMapper::kFineLabBits;
 constexpr int kFineLabCells = TPaletteMapper::kFineLabCells;
 constexpr std::uint32_t kFinePerCoarse = 1u << (kFineLabBits - kCoarseLabBits);
 
-// The cell of three cube or grid numbers of `bits` bits each: where it is in its table.
-constexpr std::uint32_t CellOf(std::uint32_t x, std::uint32_t y, std::uint32_t z, int bits) {
-  return (x << bits | y) << bits | z;
-}
-
 // Past this many candidates in all lists (13 bytes each), a fine cell is searched with its
 // coarse cell's list, which holds every candidate of the fine one: an answer as exact, found
 // more slowly, so that a palette whose every cell has very many candidates cannot take much
@@ -355,21 +350,15 @@ std::uint8_t TPaletteMapper::Closest(TList list, TFloat4 lab) const {
 
 TPaletteMapper::TList TPaletteMapper::MakeRgbList(std::uint8_t red, std::uint8_t green,
                                                   std::uint8_t blue) {
-  const auto cell = [&](int bits) {
-    return CellOf(std::uint32_t{red} >> (8 - bits), std::uint32_t{green} >> (8 - bits),
-                  std::uint32_t{blue} >> (8 - bits), bits);
-  };
   return MakeFine(
-      rgb_, cell(kCoarseRgbBits), cell(kFineRgbBits), kRgbBoxMargin,
-      [&] { return RgbCellBox(red, green, blue, kCoarseRgbSide); },
+      rgb_, RgbCellOf(red, green, blue, kCoarseRgbBits), RgbCellOf(red, green, blue, kFineRgbBits),
+      kRgbBoxMargin, [&] { return RgbCellBox(red, green, blue, kCoarseRgbSide); },
       [&] { return RgbCellBox(red, green, blue, kFineRgbSide); });
 }
 
 std::uint8_t TPaletteMapper::NearestSlowly(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                                            TFloat4 lab) {
-  constexpr int kShift = 8 - kFineRgbBits;
-  TList list = rgb_.Fine[CellOf(std::uint32_t{red} >> kShift, std::uint32_t{green} >> kShift,
-                                std::uint32_t{blue} >> kShift, kFineRgbBits)];
+  TList list = rgb_.Fine[RgbCellOf(red, green, blue, kFineRgbBits)];
   if (list == 0) list = MakeRgbList(red, green, blue);
   if (CountOf(list) == 1) return pool_[4 * GroupOf(list)];
   return Closest(list, lab);

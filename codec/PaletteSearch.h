@@ -81,6 +81,17 @@ class TPaletteMapper {
     std::vector<TList> Coarse;
     std::vector<TList> Fine;
   };
+  // The cell of three cube or grid numbers of `bits` bits each: where it is in its table.
+  static constexpr std::uint32_t CellOf(std::uint32_t x, std::uint32_t y, std::uint32_t z,
+                                        int bits) {
+    return (x << bits | y) << bits | z;
+  }
+  // The RGB cube of `bits` bits a side that holds the colour.
+  static constexpr std::uint32_t RgbCellOf(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                                           int bits) {
+    return CellOf(std::uint32_t{red} >> (8 - bits), std::uint32_t{green} >> (8 - bits),
+                  std::uint32_t{blue} >> (8 - bits), bits);
+  }
   TList Append(const std::uint8_t* entries, std::uint32_t count);
   TList Build(TList from, const std::array<float, 6>& box, float margin);
   // How many entries, the nearest to a cell, are tried as shutting others out of its list.
@@ -162,11 +173,7 @@ inline TPaletteMapper::TGroupPick TPaletteMapper::PickInGroup(const TGroup& g, T
 
 inline std::uint8_t TPaletteMapper::Nearest(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                                             TFloat4 lab) {
-  constexpr int kShift = 8 - kFineRgbBits;
-  const TList list =
-      rgb_.Fine[((std::uint32_t{red} >> kShift << kFineRgbBits | std::uint32_t{green} >> kShift)
-                 << kFineRgbBits) |
-                std::uint32_t{blue} >> kShift];
+  const TList list = rgb_.Fine[RgbCellOf(red, green, blue, kFineRgbBits)];
   if ((list & ((1u << kCountBits) - 1)) - 1 >= 4) [[unlikely]]
     return NearestSlowly(red, green, blue, lab);
   const std::uint32_t first = list >> kCountBits;
@@ -177,8 +184,9 @@ inline std::uint8_t TPaletteMapper::NearestWithin(TFloat4 wanted, TFloat4 grid, 
                                                   TFloat4& moved) {
   constexpr TFloat4 kLast = {kFineLabCells - 1, kFineLabCells - 1, kFineLabCells - 1, 0};
   const TInt4 at = __builtin_convertvector(Min4(Max4(grid, TFloat4{}), kLast), TInt4);
-  const auto cell =
-      static_cast<std::uint32_t>((at[0] << kFineLabBits | at[1]) << kFineLabBits | at[2]);
+  const std::uint32_t cell =
+      CellOf(static_cast<std::uint32_t>(at[0]), static_cast<std::uint32_t>(at[1]),
+             static_cast<std::uint32_t>(at[2]), kFineLabBits);
   // A list of one to four candidates, in one group: nearly every list.
   if (labLines_.empty() || labLines_[cell].Count - 1 >= 4) [[unlikely]] {
     const std::uint8_t index = NearestWithinSlowly(wanted, cell);
